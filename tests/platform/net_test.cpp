@@ -1,0 +1,227 @@
+#include "platform/net.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/thread.h"
+
+namespace plat {
+namespace {
+
+class NetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(NetStartup()); }
+  void TearDown() override { NetCleanup(); }
+};
+
+// A listening socket on a port the system chose, and a connected pair through it.
+struct TcpPair {
+  Socket listener = kNoSocket;
+  Socket client = kNoSocket;
+  Socket server = kNoSocket;
+  std::uint16_t port = 0;
+
+  bool Open() {
+    listener = TcpOpen();
+    if (listener == kNoSocket || !Bind(listener, kLoopback, 0) || !Listen(listener, 4))
+      return false;
+    port = LocalPort(listener);
+    client = TcpOpen();
+    if (port == 0 || client == kNoSocket || !Connect(client, kLoopback, port)) return false;
+    server = Accept(listener);
+    return server != kNoSocket;
+  }
+  ~TcpPair() {
+    Close(client);
+    Close(server);
+    Close(listener);
+  }
+};
+
+TEST_F(NetTest, TcpCarriesBytesExactlyAndReportsTheClosedPeer) {
+  TcpPair t;
+  ASSERT_TRUE(t.Open());
+  EXPECT_EQ(PollReadable(t.server, 0), 0) << "nothing sent yet";
+
+  const unsigned char out[5] = {0x00, 0xFF, 0x0A, 0x0D, 0x80};
+  ASSERT_EQ(Send(t.client, out, 5), 5);
+  ASSERT_EQ(PollReadable(t.server, 2000), 1);
+  unsigned char in[16] = {};
+  int got = 0;
+  while (got < 5) {
+    ASSERT_EQ(PollReadable(t.server, 2000), 1);
+    int n = Recv(t.server, in + got, 16 - got);
+    ASSERT_GT(n, 0);
+    got += n;
+  }
+  EXPECT_EQ(got, 5);
+  EXPECT_EQ(std::memcmp(in, out, 5), 0);
+
+  // Both directions shut: the peer sees readable, then the end of the stream.
+  ShutdownBoth(t.client);
+  ASSERT_EQ(PollReadable(t.server, 2000), 1);
+  EXPECT_EQ(Recv(t.server, in, 16), 0);
+}
+
+TEST_F(NetTest, PollTimesOutAfterTheGivenTime) {
+  TcpPair t;
+  ASSERT_TRUE(t.Open());
+  const std::uint32_t start = TickCount();
+  EXPECT_EQ(PollReadable(t.server, 150), 0);
+  const std::uint32_t waited = TickCount() - start;
+  // The timer of some systems ticks in steps of about 16 ms.
+  EXPECT_GE(waited, 120u);
+  EXPECT_LT(waited, 5000u);
+}
+
+TEST_F(NetTest, PendingConnectionMakesTheListenerReadable) {
+  Socket l = TcpOpen();
+  ASSERT_NE(l, kNoSocket);
+  ASSERT_TRUE(Bind(l, kLoopback, 0));
+  ASSERT_TRUE(Listen(l, 1));
+  EXPECT_EQ(PollReadable(l, 0), 0);
+  Socket c = TcpOpen();
+  ASSERT_TRUE(Connect(c, kLoopback, LocalPort(l)));
+  EXPECT_EQ(PollReadable(l, 2000), 1);
+  Socket a = Accept(l);
+  EXPECT_NE(a, kNoSocket);
+  Close(a);
+  Close(c);
+  Close(l);
+}
+
+TEST_F(NetTest, ConnectToAClosedPortFails) {
+  Socket l = TcpOpen();
+  ASSERT_TRUE(Bind(l, kLoopback, 0));
+  const std::uint16_t port = LocalPort(l);
+  Close(l);  // bound but never listening, now gone: nothing accepts on this port
+  Socket c = TcpOpen();
+  EXPECT_FALSE(Connect(c, kLoopback, port));
+  Close(c);
+}
+
+TEST_F(NetTest, SendingToAVanishedPeerFailsWithoutEndingTheProgram) {
+  TcpPair t;
+  ASSERT_TRUE(t.Open());
+  Close(t.server);
+  t.server = kNoSocket;
+  char block[4096] = {};
+  int result = 0;
+  // The first sends may still be taken by the system; a reset follows shortly.
+  for (int i = 0; i < 200 && result >= 0; ++i) {
+    result = Send(t.client, block, sizeof block);
+    if (result >= 0) SleepMs(5);
+  }
+  EXPECT_EQ(result, -1);
+}
+
+TEST_F(NetTest, UdpDatagramsKeepTheirBoundariesAndSender) {
+  Socket a = UdpOpen();
+  Socket b = UdpOpen();
+  ASSERT_NE(a, kNoSocket);
+  ASSERT_NE(b, kNoSocket);
+  ASSERT_TRUE(Bind(a, kLoopback, 0));
+  ASSERT_TRUE(Bind(b, kLoopback, 0));
+  const std::uint16_t pa = LocalPort(a);
+  const std::uint16_t pb = LocalPort(b);
+  ASSERT_NE(pa, 0);
+  ASSERT_NE(pb, 0);
+
+  ASSERT_EQ(SendTo(a, "abc", 3, kLoopback, pb), 3);
+  ASSERT_EQ(SendTo(a, "defgh", 5, kLoopback, pb), 5);
+  char buf[64];
+  std::uint32_t ip = 0;
+  std::uint16_t port = 0;
+  ASSERT_EQ(PollReadable(b, 2000), 1);
+  ASSERT_EQ(RecvFrom(b, buf, sizeof buf, &ip, &port), 3);
+  EXPECT_EQ(std::string(buf, 3), "abc");
+  EXPECT_EQ(ip, kLoopback);
+  EXPECT_EQ(port, pa);
+  ASSERT_EQ(PollReadable(b, 2000), 1);
+  ASSERT_EQ(RecvFrom(b, buf, sizeof buf, nullptr, nullptr), 5);
+  EXPECT_EQ(std::string(buf, 5), "defgh");
+
+  // A connected UDP socket sends and receives with Send and Recv.
+  ASSERT_TRUE(Connect(b, kLoopback, pa));
+  ASSERT_EQ(Send(b, "xy", 2), 2);
+  ASSERT_EQ(PollReadable(a, 2000), 1);
+  ASSERT_EQ(Recv(a, buf, sizeof buf), 2);
+  EXPECT_EQ(std::string(buf, 2), "xy");
+  Close(a);
+  Close(b);
+}
+
+TEST_F(NetTest, ALivePortIsNeverShared) {
+  Socket u1 = UdpOpen();
+  Socket u2 = UdpOpen();
+  ASSERT_TRUE(Bind(u1, kLoopback, 0));
+  EXPECT_FALSE(Bind(u2, kLoopback, LocalPort(u1)));
+  Close(u1);
+  Close(u2);
+
+  Socket t1 = TcpOpen();
+  Socket t2 = TcpOpen();
+  ASSERT_TRUE(Bind(t1, kLoopback, 0));
+  ASSERT_TRUE(Listen(t1, 1));
+  EXPECT_FALSE(Bind(t2, kLoopback, LocalPort(t1)));
+  Close(t1);
+  Close(t2);
+}
+
+TEST_F(NetTest, CallsOnNoSocketFailQuietly) {
+  char buf[4];
+  EXPECT_EQ(PollReadable(kNoSocket, 0), -1);
+  EXPECT_EQ(Send(kNoSocket, "a", 1), -1);
+  EXPECT_EQ(Recv(kNoSocket, buf, 4), -1);
+  EXPECT_EQ(LocalPort(kNoSocket), 0);
+  EXPECT_EQ(Accept(kNoSocket), kNoSocket);
+  ShutdownBoth(kNoSocket);
+  Close(kNoSocket);
+}
+
+TEST(ParseIPv4, FollowsTheClassicRules) {
+  struct Case {
+    const char* text;
+    bool ok;
+    std::uint32_t ip;
+  } cases[] = {
+      {"127.0.0.1", true, 0x7F000001u},
+      {"192.168.1.20", true, 0xC0A80114u},
+      {"0.0.0.0", true, 0u},
+      {"10.1", true, 0x0A000001u},        // last part fills three bytes
+      {"10.1.258", true, 0x0A010102u},    // last part fills two bytes
+      {"2130706433", true, 0x7F000001u},  // one part is the whole address
+      {"0x7f.1", true, 0x7F000001u},      // hexadecimal part
+      {"010.0.0.1", true, 0x08000001u},   // octal part
+      {"1.2.3.4 trailing", true, 0x01020304u},
+      {"255.255.255.254", true, 0xFFFFFFFEu},
+      {"255.255.255.255", false, 0},  // the error value itself
+      {"4294967295", false, 0},
+      {"4294967296", false, 0},
+      {"256.1.1.1", false, 0},
+      {"1.2.3.256", false, 0},
+      {"1.2.65536", false, 0},
+      {"08.0.0.1", false, 0},  // 8 is no octal digit
+      {"0x", false, 0},
+      {"", false, 0},
+      {" 1.2.3.4", false, 0},
+      {"1.2.3.4.5", false, 0},
+      {"1..2", false, 0},
+      {"1.2.3.", false, 0},
+      {"1.2.3.4x", false, 0},
+      {"localhost", false, 0},
+  };
+  for (const Case& c : cases) {
+    std::uint32_t ip = 0xDEADBEEFu;
+    EXPECT_EQ(ParseIPv4(c.text, &ip), c.ok) << '"' << c.text << '"';
+    if (c.ok) {
+      EXPECT_EQ(ip, c.ip) << '"' << c.text << '"';
+    }
+  }
+  EXPECT_FALSE(ParseIPv4(nullptr, nullptr));
+}
+
+}  // namespace
+}  // namespace plat
