@@ -1,0 +1,77 @@
+// What the InSim session asks of the rest of the director.
+//
+// The session owns the link, cuts the packets and runs the update step; everything it learns or
+// needs from race state, engine, edit mode and overlay goes through this interface, whose
+// defaults do nothing (no camera positions, director inactive, no edit mode). All calls run on
+// the InSim thread. Packets are handed over in a buffer that holds at least the packet's stated
+// or assumed size, zero-filled beyond what arrived, so fixed offsets can be read safely.
+#pragma once
+
+#include <cstdint>
+
+#include "director/insim/packets.h"
+
+namespace director {
+
+class SessionHandlers {
+ public:
+  virtual ~SessionHandlers() = default;
+
+  // Thread start: build the score curves, drop the manual selection.
+  virtual void OnThreadStart() {}
+  // Thread end: in edit mode leave it and save the track's cameras; release the track.
+  virtual void OnThreadEnd() {}
+  // Before each attempt: clear the director-active and race-started flags and ResultCount.
+  virtual void OnAttemptBegin() {}
+  // After the greeting: find the simulator, installCustomView(255, 0), load the alias table.
+  virtual void OnGreeted(InsimLink& /*link*/) {}
+  // End of an attempt that got past the greeting: empty the alias table.
+  virtual void OnAttemptEnd() {}
+  // After each attempt while the director is still active: restoreViews.
+  virtual void OnAttemptEndedActive() {}
+
+  // Receive loop hooks.
+  virtual void PollHotkeys(InsimLink& /*link*/) {}  // version 3 only
+  virtual void HandleGuiRequests(InsimLink& /*link*/) {}
+
+  // Packets. The state packet has the IS_STA layout in both versions (28 bytes); the camera
+  // position has X, Y, Z at 4, 8, 12 in both.
+  virtual void OnState(InsimLink& /*link*/, const std::uint8_t* /*sta*/) {}
+  virtual void OnCameraPosition(const std::uint8_t* /*cpp*/) {}
+  // HandleTextCommand; the text is zero-terminated and may be changed in place.
+  virtual void OnMessageText(InsimLink& /*link*/, char* /*text*/) {}
+  // HandleRaceTime, version 4 SMALL_RTP.
+  virtual void OnRaceTime(InsimLink& /*link*/, std::uint32_t /*time*/) {}
+  virtual void OnRaceStart(InsimLink& /*link*/) {}
+  virtual void OnNewPlayerV4(const std::uint8_t* /*npl*/) {}
+  virtual void OnNewPlayerV3(InsimLink& /*link*/, const std::uint8_t* /*npl*/) {}
+  virtual void OnLapV4(const std::uint8_t* /*lap*/) {}
+  virtual void OnLapV3(const std::uint8_t* /*lap*/) {}
+  virtual void OnSplit(const std::uint8_t* /*spx*/) {}
+  virtual void OnPit(const std::uint8_t* /*pit*/) {}
+  virtual void OnResult(const std::uint8_t* /*res*/) {}
+  // True when the packet completes a set of car positions.
+  virtual bool OnCarPositionsV4(const std::uint8_t* /*mci*/) { return false; }
+  virtual bool OnCarPositionsV3(const std::uint8_t* /*mci*/) { return false; }
+
+  // Questions and operations of the update step.
+  virtual bool DirectorActive() { return false; }
+  virtual bool EditMode() { return false; }
+  // Camera positions of the loaded track; 0 without a track.
+  virtual int CameraCount() { return 0; }
+  // State flags of the stored state report.
+  virtual std::uint16_t StoredStateFlags() { return 0; }
+  // The stored state says a race is in progress (RaceInProg 1) with a lap count (RaceLaps not 0).
+  virtual bool RaceWithLaps() { return false; }
+  // runDirectorCycle: fills the camera record (FOV 0 when there is nothing to send).
+  virtual void RunDirectorCycle(InsimLink& /*link*/, CameraPositionRecord* /*rec*/) {}
+  virtual void OverlayUpdate(InsimLink& /*link*/, bool /*active*/) {}
+  // Lap figure 1 and stop count 0 in every PlayerRecord.
+  virtual void ResetLapFigures() {}
+  // liveCamera := -1.
+  virtual void ClearLiveCamera() {}
+  virtual int RaceOrderCount() { return 0; }
+  virtual void PostCars(std::uint8_t /*count*/) {}
+};
+
+}  // namespace director
