@@ -25,10 +25,10 @@ class Clock;
 
 namespace glink {
 
-inline constexpr int kSlotSize = 404;       // largest record
+inline constexpr int kSlotSize = 404;  // largest record
 inline constexpr int kMaxPayload = kSlotSize - 3;
 inline constexpr int kQueueSlots = 64;
-inline constexpr int kFrameHeader = 4;      // the magic
+inline constexpr int kFrameHeader = 4;                             // the magic
 inline constexpr int kFrameBufferSize = kSlotSize + kFrameHeader;  // 408
 inline constexpr int kReceiveBufferSize = 1000;
 inline constexpr std::uint8_t kFrameMagic[kFrameHeader] = {0x4D, 0x72, 0x56, 0x00};  // "MrV\0"
@@ -59,6 +59,14 @@ inline void PutI32(std::uint8_t* p, std::int32_t v) { PutU32(p, static_cast<std:
 inline std::uint16_t RecordSize(const std::uint8_t* record) { return GetU16(record); }
 inline std::uint8_t RecordType(const std::uint8_t* record) { return record[2]; }
 
+// A record as a consumer holds it: a whole slot, of which the first size bytes are the record.
+struct LinkRecord {
+  std::uint8_t bytes[kSlotSize] = {};
+
+  std::uint16_t size() const { return RecordSize(bytes); }
+  std::uint8_t type() const { return RecordType(bytes); }
+};
+
 class MessageQueue {
  public:
   MessageQueue() = default;
@@ -71,6 +79,7 @@ class MessageQueue {
   void commit();
   // Consumer: copies the oldest record's 404 bytes into buf and frees the slot; false when empty.
   bool take(std::uint8_t* buf);
+  bool take(LinkRecord& record) { return take(record.bytes); }
   // Consumer: the oldest record left in place, or null when empty.
   const std::uint8_t* peek() const;
   // Consumer: frees the slot given by peek.
@@ -85,6 +94,21 @@ class MessageQueue {
   std::atomic<std::int32_t> pending_{0};
 };
 
+// The queues by direction. Both are MessageQueues (the parser and the posting functions take
+// either); each hides the consumer operations that its direction does not use, so that the
+// director's server and the client's dispatcher drain ToGuiQueue by copying (take) while the
+// request handler and the client's sender work on ToDirectorQueue in place (peek, release).
+class ToGuiQueue : public MessageQueue {
+ private:
+  using MessageQueue::peek;
+  using MessageQueue::release;
+};
+
+class ToDirectorQueue : public MessageQueue {
+ private:
+  using MessageQueue::take;
+};
+
 // Posts a record of the given type and payload (0..255 bytes) to the queue: true, or false when the
 // queue is full and the record is lost.
 bool PostLinkMessage(MessageQueue& queue, std::uint8_t type, const void* payload,
@@ -94,10 +118,13 @@ bool PostLinkMessage(MessageQueue& queue, std::uint8_t type, const void* payload
 // Returns the number of bytes kept at the start of buf for the next pass (an incomplete frame, or a
 // frame waiting for a free slot: then it sleeps 10 ms on clock first), or -1 when the connection
 // must end: a goodbye frame, or a size that cannot be a record (1, 2 or above 404). A magic that
-// does not match stops parsing at that place; the stream is not resynchronised.
+// does not match stops parsing at that place; the stream is not resynchronised. The rest of a slot
+// behind a queued record is zeroed, so a short record never shows the bytes of an older one.
 int ParseFrames(std::uint8_t* buf, int count, MessageQueue& receiving, plat::Clock& clock);
 
-// Builds the frame of a record into out (408 bytes); returns the number of bytes to send.
+// Builds the frame of a record into out (the sender's 408-byte frame buffer); returns the number of
+// bytes to send, size + 4. A record whose size cannot be a record (below 3 or above 404) gives 0
+// and nothing is sent: a size of 0 would otherwise go out as a goodbye and end the connection.
 int BuildFrame(const std::uint8_t* record, std::uint8_t* out);
 
 }  // namespace glink
