@@ -50,7 +50,7 @@ struct Parser {
 
   // Receives bytes after the kept ones, as the connection loops do, and parses.
   int Receive(const std::uint8_t* data, int n) {
-    std::memcpy(buf + kept, data, static_cast<std::size_t>(n));
+    if (n > 0) std::memcpy(buf + kept, data, static_cast<std::size_t>(n));
     kept = ParseFrames(buf, kept + n, queue, clock);
     return kept;
   }
