@@ -40,7 +40,8 @@ int PollReadable(Socket s, int timeoutMs);
 int Send(Socket s, const void* data, int len);
 int Recv(Socket s, void* buf, int len);
 int SendTo(Socket s, const void* data, int len, std::uint32_t ip, std::uint16_t port);
-// Receives one datagram; the sender's address and port are stored where not null.
+// Receives one datagram (cut to len when longer); the sender's address and port are stored where
+// not null.
 int RecvFrom(Socket s, void* buf, int len, std::uint32_t* ip, std::uint16_t* port);
 
 void ShutdownBoth(Socket s);

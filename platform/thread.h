@@ -66,7 +66,8 @@ class WorkerThread {
   // True at once without a thread. Otherwise sets the stop flag and waits up to waitMs for the
   // body to return: true and the thread released, or false and the thread kept.
   bool Stop(std::uint32_t waitMs);
-  // Releases a held thread whose body has already returned (a zero wait); true when released.
+  // Releases a held thread whose body has already returned (a zero wait, the stop flag untouched);
+  // true when released, false while it runs or when no thread is held.
   bool ReleaseIfFinished();
 
  private:
