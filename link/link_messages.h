@@ -89,6 +89,8 @@ struct TrackMsg {
   char name[kTrackNameLength + 1] = {};  // empty in the no-track form
   std::uint32_t nodeCount = 0;           // 0 in the no-track form
   std::uint32_t finishNode = 0;
+
+  bool operator==(const TrackMsg&) const = default;
 };
 
 struct CameraMsg {  // GLM_CAMERA_ADDED, GLM_CAMERA_CHANGED
@@ -110,6 +112,8 @@ struct CarEntry {
 struct CarTableMsg {
   int count = 0;  // 0..40
   CarEntry cars[kMaxLinkCars];
+
+  bool operator==(const CarTableMsg&) const = default;
 };
 
 struct ViewPosMsg {
@@ -122,17 +126,23 @@ struct PlayerLabelMsg {
   bool clearAll = false;  // the size-3 form: every label becomes empty
   std::uint8_t plid = 0;
   char text[kLabelReadLength + 1] = {};
+
+  bool operator==(const PlayerLabelMsg&) const = default;
 };
 
 struct VersionMsg {
   std::uint16_t linkVersion = 0;  // first byte * 256 + second
   std::uint8_t insimVersion = 0;  // 0 when the record does not carry it
+
+  bool operator==(const VersionMsg&) const = default;
 };
 
 struct TrackNodeMsg {
   char name[kTrackNameLength + 1] = {};
   std::uint32_t index = 0;
   std::uint8_t node[kPathNodeSize] = {};
+
+  bool operator==(const TrackNodeMsg&) const = default;
 };
 
 struct PickRect {           // GLM_PICK_CAMERA, GLM_PICK_CAMERA_EDIT; world units
@@ -156,6 +166,8 @@ struct FollowCarsMsg {
   std::uint8_t viewChoice = kViewNone;      // kViewNone, kViewIncar, kViewFront or kViewRear
   int count = 0;                            // 0..63; the director keeps the first 40
   std::uint8_t plids[kMaxFollowCars] = {};  // entries past count are 0
+
+  bool operator==(const FollowCarsMsg&) const = default;
 };
 
 // --- Director -> GUI client ---
