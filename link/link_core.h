@@ -8,11 +8,12 @@
 // producer alone moves the write index, the consumer alone the read index; the pending count is the
 // only shared variable and changes only by atomic increment (commit, after the slot is written)
 // and atomic decrement (take/release, after the slot is used). No locks, no allocation. A full
-// queue refuses the record (reserve gives null) and the caller drops it.
+// queue refuses the record (reserve gives null) and the caller drops it. A commit without a free
+// slot, or a release with nothing pending, changes nothing.
 //
-// Each program holds two queues: ToGui (director -> GUI client) and ToDirector (GUI client ->
-// director). In both programs the thread that owns the socket parses frames into one queue and
-// sends the other.
+// Each program holds two queues: ToGuiQueue (director -> GUI client, drained with take) and
+// ToDirectorQueue (GUI client -> director, drained with peek and release). In both programs the
+// thread that owns the socket parses frames into one queue and sends the other.
 #pragma once
 
 #include <atomic>
