@@ -1,0 +1,359 @@
+#include "director/app/host.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace director {
+namespace {
+
+class FakeDialog final : public DialogControls {
+ public:
+  std::string GetText(int id) override { return texts[id]; }
+  void SetText(int id, const std::string& text) override { texts[id] = text; }
+  bool IsChecked(int id) override { return checked[id]; }
+  void SetChecked(int id, bool on) override { checked[id] = on; }
+  void Enable(int id, bool on) override { enabled[id] = on; }
+  void FillList(int id, const char* const* entries, int count) override {
+    lists[id].assign(entries, entries + count);
+  }
+  void SetSelection(int id, int index) override { selection[id] = index; }
+  int GetSelection(int id) override { return selection.count(id) ? selection[id] : -1; }
+  void ShowMessage(const char* text, const char* caption, MessageKind kind) override {
+    messages.push_back(std::string(caption) + "|" + text +
+                       (kind == MessageKind::kWarning ? "|warning" : "|plain"));
+  }
+  void EndDialog() override { ended = true; }
+  bool Enabled(int id) { return !enabled.count(id) || enabled[id]; }
+
+  std::map<int, std::string> texts;
+  std::map<int, bool> checked;
+  std::map<int, bool> enabled;
+  std::map<int, int> selection;
+  std::map<int, std::vector<std::string>> lists;
+  std::vector<std::string> messages;
+  bool ended = false;
+};
+
+class FakeWorker final : public LinkWorker {
+ public:
+  bool StartWorker() override {
+    starts++;
+    if (startResult) running = true;
+    return startResult;
+  }
+  bool StopWorker() override {
+    stops++;
+    if (!running) return true;
+    if (stopResult) running = false;
+    return stopResult;
+  }
+  bool WorkerRunning() const override { return running; }
+  bool startResult = true;
+  bool stopResult = true;
+  bool running = false;
+  int starts = 0;
+  int stops = 0;
+};
+
+// Every test works on a settings key of its own and removes it afterwards.
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    key = std::string("Software\\MorvaneHostTest") +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    plat::SettingsKey(key).DeleteKey();
+  }
+  void TearDown() override { plat::SettingsKey(key).DeleteKey(); }
+
+  void Store(const char* name, std::uint32_t value) {
+    plat::SettingsKey k(key);
+    ASSERT_TRUE(k.OpenWrite());
+    ASSERT_TRUE(k.SetU32(name, value));
+    ASSERT_TRUE(k.Close());
+  }
+  bool Stored(const char* name, std::uint32_t* value) {
+    plat::SettingsKey k(key);
+    if (!k.OpenRead()) return false;
+    const bool found = k.GetU32(name, value);
+    k.Close();
+    return found;
+  }
+  DirectorHost Host(LinkWorker* server = nullptr) {
+    return DirectorHost(settings, dialog, insim, server, key);
+  }
+
+  std::string key;
+  Settings settings;
+  FakeDialog dialog;
+  FakeWorker insim;
+  FakeWorker server;
+};
+
+const std::vector<int> kSettingsIds = {1000, 1005, 1007, 1009, 1010, 1012, 1014,
+                                       1015, 1016, 1017, 1018, 1019, 1021};
+
+TEST_F(HostTest, FreshUserSeesTheDefaults) {
+  DirectorHost host = Host();
+  host.InitDialog();
+  EXPECT_EQ(dialog.texts[1000], "32300");
+  EXPECT_EQ(dialog.texts[1001], "32301");
+  EXPECT_FALSE(dialog.checked[1007]);
+  EXPECT_TRUE(dialog.checked[1012]);
+  EXPECT_FALSE(dialog.checked[1011]);
+  EXPECT_FALSE(dialog.checked[1019]);
+  EXPECT_FALSE(dialog.checked[1021]);
+  EXPECT_EQ(dialog.selection[1014], 5);
+  EXPECT_EQ(dialog.selection[1015], 6);
+  EXPECT_FALSE(dialog.Enabled(1001));
+  EXPECT_FALSE(dialog.Enabled(1008));
+  const std::vector<std::string> keys = {"Ctrl-F1", "Ctrl-F2", "Ctrl-F3",  "Ctrl-F4",
+                                         "Ctrl-F5", "Ctrl-F6", "Ctrl-F7",  "Ctrl-F8",
+                                         "Ctrl-F9", "Ctrl-F10", "Ctrl-F11", "Ctrl-F12"};
+  EXPECT_EQ(dialog.lists[1014], keys);
+  EXPECT_EQ(dialog.lists[1015], keys);
+  EXPECT_EQ(insim.starts, 0);
+  EXPECT_TRUE(dialog.messages.empty());
+}
+
+TEST_F(HostTest, InvalidInsimPortIsRefusedAndNothingApplied) {
+  DirectorHost host = Host();
+  host.InitDialog();
+  for (const char* text : {"", "0", "abc", "12a", "65536", "99999999999"}) {
+    dialog.messages.clear();
+    dialog.texts[1000] = text;
+    dialog.checked[1012] = false;
+    host.OnCommand(1002, 0);
+    EXPECT_EQ(dialog.messages, std::vector<std::string>{"Morvane|please enter valid portnumbers|warning"})
+        << text;
+    EXPECT_EQ(settings.insimPort, 32300) << text;
+    EXPECT_EQ(settings.insimVersion, 4) << text;
+  }
+  EXPECT_EQ(insim.starts, 0);
+  std::uint32_t value;
+  EXPECT_FALSE(Stored("InsimPort", &value));
+  // Close with bad ports does not end the dialog either.
+  host.OnCommand(1003, 0);
+  EXPECT_FALSE(dialog.ended);
+}
+
+TEST_F(HostTest, GuiPortIsCheckedOnlyWithGuiAccess) {
+  DirectorHost host = Host();
+  host.InitDialog();
+  dialog.texts[1001] = "";
+  dialog.texts[1000] = " 4000 ";
+  EXPECT_TRUE(host.ApplySettings(true, false));
+  EXPECT_TRUE(dialog.messages.empty());
+  EXPECT_EQ(settings.insimPort, 4000);
+  EXPECT_EQ(settings.guiPort, 32301);
+  std::uint32_t value;
+  EXPECT_FALSE(Stored("GUI-Port", &value));
+  ASSERT_TRUE(Stored("EnableGUI", &value));
+  EXPECT_EQ(value, 0u);
+
+  dialog.checked[1007] = true;
+  EXPECT_FALSE(host.ApplySettings(true, false));
+  EXPECT_EQ(dialog.messages.size(), 1u);
+  dialog.texts[1001] = "0";
+  EXPECT_FALSE(host.ApplySettings(true, false));
+  dialog.texts[1001] = "5000";
+  EXPECT_TRUE(host.ApplySettings(true, false));
+  EXPECT_EQ(settings.guiPort, 5000);
+  ASSERT_TRUE(Stored("GUI-Port", &value));
+  EXPECT_EQ(value, 5000u);
+}
+
+TEST_F(HostTest, StoredVersion3StartsVersion3UntilVersion4IsClicked) {
+  Store("InsimVersion", 3);
+  Store("InsimPort", 1234);
+  Store("FKeyA", 11);
+  Store("FKeyB", 40);  // no such list entry: the default stays
+  DirectorHost host = Host();
+  host.InitDialog();
+  EXPECT_FALSE(dialog.checked[1011]);
+  EXPECT_FALSE(dialog.checked[1012]);
+  EXPECT_EQ(dialog.texts[1000], "1234");
+  EXPECT_EQ(dialog.selection[1014], 11);
+  EXPECT_EQ(dialog.selection[1015], 6);
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(settings.insimVersion, 3);
+  EXPECT_EQ(insim.starts, 1);
+  host.OnCommand(1002, 0);  // stop
+  dialog.checked[1012] = true;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(settings.insimVersion, 4);
+  std::uint32_t value;
+  ASSERT_TRUE(Stored("InsimVersion", &value));
+  EXPECT_EQ(value, 4u);
+}
+
+TEST_F(HostTest, PasswordIsUsedButNeverStored) {
+  DirectorHost host = Host();
+  host.InitDialog();
+  dialog.texts[1005] = "verysecretpassword";
+  host.OnCommand(1002, 0);
+  EXPECT_STREQ(settings.password, "verysecretpass");  // 14 characters
+  host.OnCommand(1002, 0);
+  host.OnCommand(1003, 0);
+  EXPECT_TRUE(dialog.ended);
+  char text[64];
+  plat::SettingsKey k(key);
+  ASSERT_TRUE(k.OpenRead());
+  EXPECT_FALSE(k.GetString("Password", text, sizeof(text)));
+  k.Close();
+  std::string file;
+  if (!k.FilePath().empty() && plat::ReadTextFile(k.FilePath(), &file)) {
+    EXPECT_EQ(file.find("verysecret"), std::string::npos);
+    EXPECT_NE(file.find("InsimPort"), std::string::npos);
+  }
+  // A new start has an empty password field.
+  FakeDialog fresh;
+  Settings again;
+  DirectorHost second(again, fresh, insim, nullptr, key);
+  second.InitDialog();
+  EXPECT_EQ(fresh.texts[1005], "");
+  EXPECT_STREQ(again.password, "");
+}
+
+TEST_F(HostTest, StartAndStopSwitchButtonAndControls) {
+  DirectorHost host = Host();
+  host.InitDialog();
+  dialog.selection[1014] = 2;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(insim.starts, 1);
+  EXPECT_EQ(dialog.texts[1002], "Stop");
+  for (int id : kSettingsIds) EXPECT_FALSE(dialog.Enabled(id)) << id;
+  EXPECT_EQ(settings.activateKey, 2);
+  std::uint32_t value;
+  ASSERT_TRUE(Stored("FKeyA", &value));
+  EXPECT_EQ(value, 2u);
+
+  // A thread that does not end in time leaves everything as it is.
+  insim.stopResult = false;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(dialog.texts[1002], "Stop");
+  EXPECT_FALSE(dialog.Enabled(1000));
+  insim.stopResult = true;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(dialog.texts[1002], "Start");
+  for (int id : kSettingsIds) EXPECT_TRUE(dialog.Enabled(id)) << id;
+  EXPECT_FALSE(dialog.Enabled(1001));  // GUI access is off
+  EXPECT_EQ(dialog.enabled.count(1011), 0u);  // never touched: it stays disabled
+
+  // Only plain clicks count.
+  host.OnCommand(1002, 1);
+  EXPECT_EQ(insim.starts, 1);
+}
+
+TEST_F(HostTest, GuiAccessStartsTheServerWhichOwnsTheInsimThread) {
+  DirectorHost host = Host(&server);
+  host.InitDialog();
+  dialog.checked[1007] = true;
+  host.OnCommand(1007, 0);
+  EXPECT_TRUE(dialog.Enabled(1001));
+  EXPECT_TRUE(dialog.Enabled(1008));
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(server.starts, 1);
+  EXPECT_EQ(insim.starts, 0);
+  EXPECT_FALSE(dialog.Enabled(1001));
+  EXPECT_FALSE(dialog.Enabled(1008));
+
+  // Stop: the InSim thread first; the server only when that succeeded.
+  insim.running = true;
+  insim.stopResult = false;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(server.stops, 0);
+  EXPECT_EQ(dialog.texts[1002], "Stop");
+  insim.stopResult = true;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(server.stops, 1);
+  EXPECT_EQ(dialog.texts[1002], "Start");
+  EXPECT_TRUE(dialog.Enabled(1001));
+
+  // Without a server the InSim thread is started directly.
+  FakeDialog other;
+  FakeWorker thread;
+  Settings s;
+  DirectorHost direct(s, other, thread, nullptr, key);
+  direct.InitDialog();
+  other.checked[1007] = true;
+  direct.OnCommand(1002, 0);
+  EXPECT_EQ(thread.starts, 1);
+}
+
+TEST_F(HostTest, ThreadFailuresAreReportedAndTheDialogStaysStopped) {
+  DirectorHost host = Host(&server);
+  host.InitDialog();
+  insim.startResult = false;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(dialog.messages,
+            std::vector<std::string>{"Error|Insim Thread konnte nicht gestartet werden|plain"});
+  EXPECT_NE(dialog.texts[1002], "Stop");
+  EXPECT_TRUE(dialog.Enabled(1000));
+
+  dialog.messages.clear();
+  server.startResult = false;
+  dialog.checked[1007] = true;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(dialog.messages,
+            std::vector<std::string>{"Error|GUI Thread konnte nicht gestartet werden|plain"});
+}
+
+TEST_F(HostTest, CloseStopsSavesAndEndsCancelDoesNotSave) {
+  DirectorHost host = Host(&server);
+  host.InitDialog();
+  host.OnCommand(1002, 0);
+  host.OnCommand(1003, 0);
+  EXPECT_FALSE(insim.running);
+  EXPECT_EQ(server.stops, 1);
+  EXPECT_TRUE(dialog.ended);
+  std::uint32_t value;
+  EXPECT_TRUE(Stored("InsimPort", &value));
+
+  plat::SettingsKey(key).DeleteKey();
+  FakeDialog other;
+  Settings s;
+  DirectorHost cancel(s, other, insim, &server, key);
+  cancel.InitDialog();
+  cancel.OnCommand(1002, 0);
+  // Start saved; Cancel must not save again.
+  plat::SettingsKey(key).DeleteKey();
+  cancel.OnCancel();
+  EXPECT_TRUE(other.ended);
+  EXPECT_FALSE(insim.running);
+  EXPECT_FALSE(Stored("InsimPort", &value));
+}
+
+TEST_F(HostTest, AutoActivationStartsAtOnceWithoutSaving) {
+  Store("AutoActivate", 1);
+  DirectorHost host = Host();
+  host.InitDialog();
+  EXPECT_TRUE(dialog.checked[1021]);
+  EXPECT_EQ(insim.starts, 1);
+  EXPECT_EQ(dialog.texts[1002], "Stop");
+  EXPECT_EQ(settings.autoActivate, 1);
+  std::uint32_t value;
+  EXPECT_FALSE(Stored("InsimPort", &value));
+}
+
+TEST(HostPorts, ParsePort) {
+  std::uint16_t port = 0;
+  EXPECT_TRUE(ParsePort("32300", &port));
+  EXPECT_EQ(port, 32300);
+  EXPECT_TRUE(ParsePort("  7 ", &port));
+  EXPECT_EQ(port, 7);
+  EXPECT_TRUE(ParsePort("65535", &port));
+  EXPECT_EQ(port, 65535);
+  EXPECT_TRUE(ParsePort("0", &port));
+  EXPECT_EQ(port, 0);
+  for (const char* bad : {"", "  ", "-1", "+5", "1 2", "0x10", "65536", "4294967296"}) {
+    EXPECT_FALSE(ParsePort(bad, &port)) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace director
