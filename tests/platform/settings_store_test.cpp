@@ -15,7 +15,14 @@
 namespace plat {
 namespace {
 
-const char kTestKey[] = "Software\\MorvaneTestPlatform";
+// One key per test process, so that runs side by side (the registry is shared) never meet.
+const std::string& TestKeySuffix() {
+  static const std::string suffix = std::to_string(std::random_device()() % 1000000u);
+  return suffix;
+}
+const std::string kTestKeyPath = "Software\\MorvaneTestPlatform" + TestKeySuffix();
+const char* const kTestKey = kTestKeyPath.c_str();
+const std::string kTestDir = "/morvanetestplatform" + TestKeySuffix();
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -145,7 +152,7 @@ TEST_F(SettingsTest, LaterWritesKeepOtherValuesAndReplaceByName) {
 
 TEST_F(SettingsTest, FileLivesUnderTheConfigDirectory) {
   SettingsKey k(kTestKey);
-  EXPECT_EQ(k.FilePath(), config_.path() + "/morvanetestplatform/settings");
+  EXPECT_EQ(k.FilePath(), config_.path() + kTestDir + "/settings");
   SettingsKey main;
   EXPECT_EQ(main.FilePath(), config_.path() + "/morvane/settings");
 
@@ -170,7 +177,7 @@ TEST_F(SettingsTest, OneValuePerNameInTheFileWhateverTheCase) {
 
 TEST_F(SettingsTest, DamagedOrHandEditedFileGivesWhatCanBeRead) {
   SettingsKey k(kTestKey);
-  ASSERT_TRUE(MakeDirectory(config_.path() + "/morvanetestplatform"));
+  ASSERT_TRUE(MakeDirectory(config_.path() + kTestDir));
   const std::string text = std::string(
                                "# comment\n"
                                "\n"
@@ -209,7 +216,7 @@ TEST_F(SettingsTest, DamagedOrHandEditedFileGivesWhatCanBeRead) {
 
 TEST_F(SettingsTest, ArbitraryBytesNeverBreakTheReader) {
   SettingsKey k(kTestKey);
-  ASSERT_TRUE(MakeDirectory(config_.path() + "/morvanetestplatform"));
+  ASSERT_TRUE(MakeDirectory(config_.path() + kTestDir));
   std::mt19937 rng(12345);
   const char alphabet[] =
       "=\\:xu32str\n\r\0 \xFF"
@@ -246,7 +253,7 @@ TEST_F(SettingsTest, FailedWriteKeepsThePreviousSettings) {
   ASSERT_TRUE(k.OpenWrite());
   k.SetU32("InsimPort", 2);
   // The directory disappears behind the open key: the write must fail and say so.
-  const std::string dir = config_.path() + "/morvanetestplatform";
+  const std::string dir = config_.path() + kTestDir;
   ASSERT_EQ(std::rename(dir.c_str(), (dir + ".away").c_str()), 0);
   ASSERT_TRUE(PutFile(dir, "not a directory"));
   EXPECT_FALSE(k.Close());
