@@ -219,11 +219,13 @@ bool SettingsKey::OpenWrite() {
   Close();
   const std::string path = FilePath();
   if (path.empty()) return false;
+  // The configuration directory itself may be missing on a fresh account: make every level.
   const std::string dir = path.substr(0, path.rfind('/'));
-  const std::string base = dir.substr(0, dir.rfind('/'));
-  // ~/.config itself may be missing on a fresh account.
-  if (!DirectoryExists(base) && !MakeDirectory(base)) return false;
-  if (!MakeDirectory(dir)) return false;
+  for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+    const std::string level = dir.substr(0, slash);
+    if (!DirectoryExists(level) && !MakeDirectory(level)) return false;
+    if (slash == std::string::npos) break;
+  }
   if (FileExists(path)) {
     // Existing values are kept; a file that exists but cannot be read must not be overwritten
     // with only the new values.

@@ -164,6 +164,18 @@ TEST_F(SettingsTest, FileLivesUnderTheConfigDirectory) {
   setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
 }
 
+TEST_F(SettingsTest, MissingConfigurationDirectoriesAreMade) {
+  const std::string deep = config_.path() + "/not/yet";
+  setenv("XDG_CONFIG_HOME", deep.c_str(), 1);
+  SettingsKey k(kTestKey);
+  ASSERT_TRUE(k.OpenWrite());
+  k.SetU32("InsimPort", 5);
+  EXPECT_TRUE(k.Close());
+  EXPECT_TRUE(FileExists(deep + kTestDir + "/settings"));
+  EXPECT_TRUE(k.DeleteKey());
+  setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
+}
+
 TEST_F(SettingsTest, OneValuePerNameInTheFileWhateverTheCase) {
   SettingsKey k(kTestKey);
   ASSERT_TRUE(k.OpenWrite());
