@@ -40,6 +40,9 @@ class DirectorApp {
   }
 
   std::string settingsKey;
+  // The directory of the program's executable, ending with the path separator; the files next
+  // to the program are found from it.
+  std::string programDirectory;
   Settings settings;
   plat::SystemClock clock;
   glink::MessageQueue toGui;
