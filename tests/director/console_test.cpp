@@ -9,6 +9,7 @@
 #include <streambuf>
 #include <thread>
 
+#include "fake_simulator.h"
 #include "platform/net.h"
 
 namespace director {
@@ -112,35 +113,97 @@ class LineSignal final : public std::streambuf {
   }
 };
 
+// The console program in a thread of its own, ended by SIGTERM like the real one.
+class ProgramRun {
+ public:
+  ProgramRun(DirectorApp& app, std::vector<const char*> args) : out_(&signal_) {
+    thread_ = std::thread([this, &app, args] { status_ = RunProgram(app, args, out_, err_); });
+    for (int i = 0; i < 500 && !signal_.sawLine; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ~ProgramRun() {
+    if (thread_.joinable()) Finish();
+  }
+  bool Running() const { return signal_.sawLine; }
+  int Finish() {
+    std::raise(SIGTERM);
+    thread_.join();
+    return status_;
+  }
+  std::string Errors() const { return err_.str(); }
+
+ private:
+  LineSignal signal_;
+  std::ostream out_;
+  std::ostringstream err_;
+  std::thread thread_;
+  std::atomic<int> status_{-1};
+};
+
+// With nothing but the port given, the program speaks InSim 4 over TCP: the handshake in order,
+// keep-alive answers, TINY_CLOSE on SIGTERM; with --insim-version 3 the same over UDP.
+TEST(ConsoleProgram, HandshakesWithTheSimulatorInBothVersions) {
+  const std::string key = KeyFor("Handshake");
+  plat::SettingsKey(key).DeleteKey();
+  {
+    test::TcpSim sim;
+    auto app = std::make_unique<DirectorApp>(key);
+    const std::string port = std::to_string(sim.Port());
+    ProgramRun run(*app, {"--insim-port", port.c_str()});
+    ASSERT_TRUE(run.Running());
+    ASSERT_TRUE(sim.Accept());
+    EXPECT_EQ(sim.ReadPacket(), test::Cat({test::B({44, 1, 0, 0, 0, 0, 0x24, 0, 0, 0, 200, 0}),
+                                           test::Bytes(16, 0), test::Padded("Morvane", 16)}));
+    EXPECT_EQ(sim.ReadPacket(), test::B({4, 3, 1, 1}));
+    sim.Send(test::VersionReply());
+    EXPECT_EQ(sim.ReadPacket(),
+              test::Cat({test::B({132, 40, 0, 0}),
+                         test::Padded("^3Morvane: ^2Hello LFS, I am your Morvane", 128)}));
+    EXPECT_EQ(sim.ReadPacket(),
+              test::Cat({test::B({68, 13, 0, 0}), test::Padded("/ctrlf 6 /echo activate Morvane", 64)}));
+    EXPECT_EQ(sim.ReadPacket(), test::Cat({test::B({68, 13, 0, 0}),
+                                           test::Padded("/ctrlf 7 /echo deactivate Morvane", 64)}));
+    EXPECT_EQ(sim.ReadPacket(), test::B({4, 3, 1, 7}));
+    sim.Send(test::B({4, 3, 0, 0}));
+    EXPECT_EQ(sim.ReadPacket(), test::B({4, 3, 0, 0}));
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_EQ(sim.ReadPacket(), test::B({4, 3, 0, 2}));
+    EXPECT_EQ(run.Errors(), "");
+  }
+  {
+    test::UdpSim sim;
+    auto app = std::make_unique<DirectorApp>(key);
+    const std::string port = std::to_string(sim.Port());
+    ProgramRun run(*app, {"--insim-port", port.c_str(), "--insim-version", "3"});
+    ASSERT_TRUE(run.Running());
+    EXPECT_EQ(sim.Read(), test::Cat({test::Padded("ISI", 4), test::B({0, 0, 0x23, 0}),
+                                     test::Bytes(16, 0)}));
+    EXPECT_EQ(sim.Read(), test::Cat({test::Padded("VER", 4), test::B({0, 0, 0, 0})}));
+    sim.Send(test::Cat({test::Padded("VER", 4), test::Padded("0.5V", 8), test::B({3, 0, 0, 0})}));
+    EXPECT_EQ(sim.Read(), test::Cat({test::Padded("NLI", 4), test::B({200, 0, 0, 0})}));
+    EXPECT_EQ(sim.Read().size(), 72u);
+    EXPECT_EQ(sim.Read(), test::Cat({test::Padded("SST", 4), test::B({0, 0, 0, 0})}));
+    EXPECT_EQ(run.Finish(), 0);
+    EXPECT_EQ(sim.Read(), test::Cat({test::Padded("ISC", 4), test::B({0, 0, 0, 0})}));
+    // Version 3 was stored for the next start.
+    EXPECT_EQ(LoadSettings(key).insimVersion, 3);
+  }
+  plat::SettingsKey(key).DeleteKey();
+}
+
 TEST(ConsoleProgram, RunsUntilSigtermThenClosesAndSaves) {
   const std::string key = KeyFor("Sigterm");
   plat::SettingsKey(key).DeleteKey();
-  plat::NetStartup();
   auto app = std::make_unique<DirectorApp>(key);
-  LineSignal signal;
-  std::ostream out(&signal);
-  std::ostringstream err;
   // A port where nobody listens: the director keeps retrying until it is stopped.
-  const plat::Socket s = plat::TcpOpen();
-  plat::Bind(s, plat::kLoopback, 0);
-  const std::string port = std::to_string(plat::LocalPort(s));
-  plat::Close(s);
-
-  std::atomic<int> status{-1};
-  std::thread program([&] {
-    status = RunProgram(*app, {"--insim-port", port.c_str(), "--password", "pw", "--activate-key",
-                        "Ctrl-F2"},
-                 out, err);
-  });
-  for (int i = 0; i < 500 && !signal.sawLine; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ASSERT_TRUE(signal.sawLine.load());
+  const std::string port = std::to_string(test::UnusedPort());
+  ProgramRun run(*app, {"--insim-port", port.c_str(), "--password", "pw", "--activate-key",
+                        "Ctrl-F2"});
+  ASSERT_TRUE(run.Running());
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  std::raise(SIGTERM);
-  program.join();
-  EXPECT_EQ(status.load(), 0);
-  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(run.Finish(), 0);
+  EXPECT_EQ(run.Errors(), "");
   EXPECT_FALSE(app->insim.Running());
 
   const Settings stored = LoadSettings(key);
@@ -148,7 +211,6 @@ TEST(ConsoleProgram, RunsUntilSigtermThenClosesAndSaves) {
   EXPECT_EQ(stored.activateKey, 1);
   EXPECT_STREQ(stored.password, "");
   plat::SettingsKey(key).DeleteKey();
-  plat::NetCleanup();
 }
 
 }  // namespace

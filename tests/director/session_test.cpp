@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "fake_simulator.h"
 #include "insim_test_support.h"
 #include "link/link_core.h"
 #include "platform/net.h"
@@ -20,105 +21,12 @@ using test::Cat;
 using test::FastClock;
 using test::Padded;
 using test::RecordingHandlers;
-
-constexpr int kWaitMs = 5000;
-
-// The simulator's side of a version 4 link on loopback.
-class TcpSim {
- public:
-  TcpSim() {
-    listen_ = plat::TcpOpen();
-    EXPECT_TRUE(plat::Bind(listen_, plat::kLoopback, 0));
-    EXPECT_TRUE(plat::Listen(listen_, 2));
-    port_ = plat::LocalPort(listen_);
-  }
-  ~TcpSim() {
-    CloseClient();
-    plat::Close(listen_);
-  }
-  std::uint16_t Port() const { return port_; }
-  bool Accept() {
-    CloseClient();
-    if (plat::PollReadable(listen_, kWaitMs) != 1) return false;
-    client_ = plat::Accept(listen_);
-    pending_.clear();
-    return client_ != plat::kNoSocket;
-  }
-  // One packet cut by its Size byte; empty on time-out or when the director closed the link.
-  Bytes ReadPacket(int timeoutMs = kWaitMs) {
-    for (;;) {
-      if (!pending_.empty() && pending_.size() >= pending_[0]) {
-        Bytes packet(pending_.begin(), pending_.begin() + pending_[0]);
-        pending_.erase(pending_.begin(), pending_.begin() + pending_[0]);
-        return packet;
-      }
-      if (plat::PollReadable(client_, timeoutMs) != 1) return {};
-      std::uint8_t buf[4096];
-      const int n = plat::Recv(client_, buf, sizeof(buf));
-      if (n <= 0) {
-        closedByPeer_ = true;
-        return {};
-      }
-      pending_.insert(pending_.end(), buf, buf + n);
-    }
-  }
-  bool ClosedByPeer() const { return closedByPeer_; }
-  void Send(const Bytes& bytes) {
-    ASSERT_EQ(plat::Send(client_, bytes.data(), static_cast<int>(bytes.size())),
-              static_cast<int>(bytes.size()));
-  }
-  void CloseClient() {
-    if (client_ != plat::kNoSocket) plat::Close(client_);
-    client_ = plat::kNoSocket;
-  }
-
- private:
-  plat::Socket listen_ = plat::kNoSocket;
-  plat::Socket client_ = plat::kNoSocket;
-  std::uint16_t port_ = 0;
-  Bytes pending_;
-  bool closedByPeer_ = false;
-};
-
-// The simulator's side of a version 3 link on loopback.
-class UdpSim {
- public:
-  UdpSim() {
-    socket_ = plat::UdpOpen();
-    EXPECT_TRUE(plat::Bind(socket_, plat::kLoopback, 0));
-    port_ = plat::LocalPort(socket_);
-  }
-  ~UdpSim() { plat::Close(socket_); }
-  std::uint16_t Port() const { return port_; }
-  Bytes Read(int timeoutMs = kWaitMs) {
-    if (plat::PollReadable(socket_, timeoutMs) != 1) return {};
-    std::uint8_t buf[2048];
-    const int n = plat::RecvFrom(socket_, buf, sizeof(buf), &peerIp_, &peerPort_);
-    return n < 0 ? Bytes() : Bytes(buf, buf + n);
-  }
-  void Send(const Bytes& bytes) {
-    plat::SendTo(socket_, bytes.data(), static_cast<int>(bytes.size()), peerIp_, peerPort_);
-  }
-  // The director's address, from the last datagram read.
-  std::uint16_t PeerPort() const { return peerPort_; }
-  void SendTo(const Bytes& bytes, std::uint16_t port) {
-    plat::SendTo(socket_, bytes.data(), static_cast<int>(bytes.size()), plat::kLoopback, port);
-  }
-
- private:
-  plat::Socket socket_ = plat::kNoSocket;
-  std::uint16_t port_ = 0;
-  std::uint32_t peerIp_ = 0;
-  std::uint16_t peerPort_ = 0;
-};
-
-std::uint16_t UnusedPort() {
-  const plat::Socket s = plat::TcpOpen();
-  plat::Bind(s, plat::kLoopback, 0);
-  const std::uint16_t port = plat::LocalPort(s);
-  plat::Close(s);
-  return port;
-}
+using test::TcpSim;
+using test::UdpSim;
+using test::UnusedPort;
+using test::V3Handshake;
+using test::V4Handshake;
+using test::VersionReply;
 
 // Records the clock at each attempt.
 class TimedHandlers : public RecordingHandlers {
@@ -147,22 +55,6 @@ struct SessionFixture {
   TimedHandlers handlers{clock};
   InsimThread thread{settings, clock, toGui, handlers};
 };
-
-Bytes VersionReply() {
-  return Cat({B({20, 2, 1, 0}), Padded("0.6Z", 8), Padded("S3", 6), B({8, 0})});
-}
-
-// Version 4 handshake up to TINY_SST.
-void V4Handshake(TcpSim& sim, const Bytes& reply = VersionReply()) {
-  ASSERT_TRUE(sim.Accept());
-  ASSERT_EQ(sim.ReadPacket().size(), 44u);
-  ASSERT_EQ(sim.ReadPacket(), B({4, 3, 1, 1}));
-  sim.Send(reply);
-  ASSERT_EQ(sim.ReadPacket()[1], ISP_MSL);
-  ASSERT_EQ(sim.ReadPacket()[1], ISP_MST);
-  ASSERT_EQ(sim.ReadPacket()[1], ISP_MST);
-  ASSERT_EQ(sim.ReadPacket(), B({4, 3, 1, 7}));
-}
 
 TEST(InsimSession, Version4HandshakeAnswersAndOrderlyClose) {
   TcpSim sim;
@@ -323,16 +215,6 @@ TEST(InsimSession, StopEndsTheThreadQuicklyWithoutSimulator) {
     EXPECT_FALSE(thread.Running());
     EXPECT_TRUE(thread.StopInsimThread());  // nothing left to stop
   }
-}
-
-// Version 3 handshake up to "SST".
-void V3Handshake(UdpSim& sim) {
-  ASSERT_EQ(sim.Read().size(), 24u);
-  ASSERT_EQ(sim.Read(), Cat({Padded("VER", 4), B({0, 0, 0, 0})}));
-  sim.Send(Cat({Padded("VER", 4), Padded("0.5V", 8), B({3, 0, 0, 0})}));
-  ASSERT_EQ(sim.Read(), Cat({Padded("NLI", 4), B({200, 0, 0, 0})}));
-  ASSERT_EQ(sim.Read().size(), 72u);
-  ASSERT_EQ(sim.Read(), Cat({Padded("SST", 4), B({0, 0, 0, 0})}));
 }
 
 TEST(InsimSession, Version3HandshakeAcksAndFollowsTheSender) {
