@@ -5,6 +5,7 @@
 
 #include "director/insim/dispatch.h"
 #include "link/link_core.h"
+#include "link/link_messages.h"
 #include "platform/net.h"
 
 namespace director {
@@ -22,11 +23,6 @@ constexpr std::uint32_t kPositionIntervalMs = 200;
 constexpr std::uint8_t kShow2DCountdownStart = 10;
 constexpr int kVersionTextOffset = 4;
 constexpr int kVersionTextSize = 8;
-
-// GUI link message 19: link version 0, 2 and the InSim version of this run.
-constexpr std::uint8_t kGlmVersion = 19;
-constexpr std::uint8_t kLinkVersionHigh = 0;
-constexpr std::uint8_t kLinkVersionLow = 2;
 
 }  // namespace
 
@@ -82,11 +78,8 @@ InsimLink InsimThread::MakeLink(PacketSink* sink) {
 }
 
 void InsimThread::Run() {
-  if (settings_.guiAccess != 0) {
-    const std::uint8_t payload[3] = {kLinkVersionHigh, kLinkVersionLow,
-                                     static_cast<std::uint8_t>(settings_.insimVersion == 3 ? 3 : 4)};
-    glink::PostLinkMessage(toGui_, kGlmVersion, payload, sizeof(payload));
-  }
+  // Every run begins its GUI link traffic with the version, so a client can check it first.
+  if (settings_.guiAccess != 0) glink::PostVersion(toGui_, settings_.insimVersion == 3 ? 3 : 4);
   handlers_.OnThreadStart();
   bool first = true;
   while (!Stopping()) {
