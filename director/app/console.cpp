@@ -15,8 +15,7 @@ constexpr std::uint32_t kSignalPollMs = 50;
 
 extern "C" void OnStopSignal(int) { gConsoleStopSignal = 1; }
 
-bool TakeValue(int argc, const char* const* argv, int* i, std::string* value,
-               std::string* error) {
+bool TakeValue(int argc, const char* const* argv, int* i, std::string* value, std::string* error) {
   if (*i + 1 >= argc) {
     *error = std::string("missing value for ") + argv[*i];
     return false;
@@ -51,8 +50,7 @@ bool ConsoleControls::Enabled(int id) const {
   return it == enabled_.end() || it->second;
 }
 
-void ConsoleControls::ShowMessage(const char* text, const char* /*caption*/,
-                                  MessageKind /*kind*/) {
+void ConsoleControls::ShowMessage(const char* text, const char* /*caption*/, MessageKind /*kind*/) {
   err_ << text << '\n';
 }
 
@@ -141,8 +139,8 @@ int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream
 
   if (!host.ApplySettings(true, true)) return kExitUsage;
   if (!host.WorkerRunning()) return kExitFailure;
-  out << "Morvane: InSim version " << static_cast<int>(app.settings.insimVersion)
-      << " on port " << app.settings.insimPort;
+  out << "Morvane: InSim version " << static_cast<int>(app.settings.insimVersion) << " on port "
+      << app.settings.insimPort;
   if (app.settings.guiAccess != 0) out << ", GUI access on port " << app.settings.guiPort;
   out << "; stop with Ctrl-C" << std::endl;
 

@@ -1,7 +1,9 @@
-#include <winsock2.h>
-#include <windows.h>
-
 #include "director/app/dialog_win32.h"
+
+// clang-format off
+#include <winsock2.h>  // before windows.h
+#include <windows.h>
+// clang-format on
 
 #include "director/app/host.h"
 #include "director/app/resource.h"
@@ -44,7 +46,8 @@ class Win32Controls final : public DialogControls {
     return static_cast<int>(SendDlgItemMessageA(dialog_, id, CB_GETCURSEL, 0, 0));
   }
   void ShowMessage(const char* text, const char* caption, MessageKind kind) override {
-    MessageBoxA(dialog_, text, caption, MB_OK | (kind == MessageKind::kWarning ? MB_ICONWARNING : 0));
+    MessageBoxA(dialog_, text, caption,
+                MB_OK | (kind == MessageKind::kWarning ? MB_ICONWARNING : 0));
   }
   void EndDialog() override { ::EndDialog(dialog_, 0); }
 
@@ -72,8 +75,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       HICON big = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
                                                 GetSystemMetrics(SM_CXICON),
                                                 GetSystemMetrics(SM_CYICON), 0));
-      HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN),
-                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+      HICON small = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON),
                                                   GetSystemMetrics(SM_CYSMICON), 0));
       SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
       SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));

@@ -13,9 +13,9 @@ namespace {
 
 // The settings controls that Start disables and Stop enables again.
 constexpr int kSettingsControls[] = {
-    kIdInsimPort,      kIdPassword,       kIdEnableGui,       kIdInsimPortLabel, kIdPasswordLabel,
-    kIdVersion4,       kIdActivateKey,    kIdDeactivateKey,   kIdActivateLabel,  kIdDeactivateLabel,
-    kIdHotkeyGroup,    kIdDisableOverlay, kIdAutoActivate,
+    kIdInsimPort,   kIdPassword,       kIdEnableGui,     kIdInsimPortLabel, kIdPasswordLabel,
+    kIdVersion4,    kIdActivateKey,    kIdDeactivateKey, kIdActivateLabel,  kIdDeactivateLabel,
+    kIdHotkeyGroup, kIdDisableOverlay, kIdAutoActivate,
 };
 
 constexpr std::uint32_t kMaxPort = 65535;
@@ -89,7 +89,8 @@ bool DirectorHost::ApplySettings(bool save, bool start) {
   std::uint16_t guiPort = 0;
   const bool insimOk = ParsePort(controls_.GetText(kIdInsimPort), &insimPort) && insimPort != 0;
   // The GUI port only matters with GUI access on; port 0 would listen where no client can find it.
-  const bool guiOk = !guiAccess || (ParsePort(controls_.GetText(kIdGuiPort), &guiPort) && guiPort != 0);
+  const bool guiOk =
+      !guiAccess || (ParsePort(controls_.GetText(kIdGuiPort), &guiPort) && guiPort != 0);
   if (!insimOk || !guiOk) {
     controls_.ShowMessage(kMsgInvalidPorts, kCaption, MessageKind::kWarning);
     return false;

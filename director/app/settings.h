@@ -13,7 +13,7 @@
 
 namespace director {
 
-inline constexpr int kHotkeyCount = 12;  // Ctrl-F1 .. Ctrl-F12
+inline constexpr int kHotkeyCount = 12;   // Ctrl-F1 .. Ctrl-F12
 inline constexpr int kPasswordSize = 16;  // at most 14 characters, the rest zeros
 inline constexpr int kPasswordChars = 14;
 

@@ -187,9 +187,7 @@ void SendViewCamera(InsimLink& link, std::uint8_t view, std::uint8_t plid, std::
   }
 }
 
-void SendShow2D(InsimLink& link, std::uint8_t on) {
-  SendStateFlag(link, ISS_SHOW_2D, on, kReqAsk);
-}
+void SendShow2D(InsimLink& link, std::uint8_t on) { SendStateFlag(link, ISS_SHOW_2D, on, kReqAsk); }
 
 void SendShiftUNoOpt(InsimLink& link) { SendStateFlag(link, ISS_SHIFTU_NO_OPT, 1, kReqNone); }
 

@@ -30,10 +30,10 @@ class PacketSink {
 };
 
 struct InsimLink {
-  std::uint8_t version = 4;                // 3 (UDP) or 4 (TCP)
-  PacketSink* sink = nullptr;              // no sink: nothing is sent
-  plat::Clock* clock = nullptr;            // version 3: the tick of each send
-  std::uint32_t* lastSendTick = nullptr;   // version 3: LastSendTick
+  std::uint8_t version = 4;               // 3 (UDP) or 4 (TCP)
+  PacketSink* sink = nullptr;             // no sink: nothing is sent
+  plat::Clock* clock = nullptr;           // version 3: the tick of each send
+  std::uint32_t* lastSendTick = nullptr;  // version 3: LastSendTick
 
   void Send(const std::uint8_t* data, int size);
   // Version 3: LastSendTick := now.

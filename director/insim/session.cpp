@@ -34,8 +34,8 @@ class InsimThread::SocketSink final : public PacketSink {
       : socket_(socket), datagram_(datagram), ip_(ip), port_(port) {}
 
   void SendPacket(const std::uint8_t* data, int size) override {
-    const int sent = datagram_ ? plat::SendTo(socket_, data, size, ip_, port_)
-                               : plat::Send(socket_, data, size);
+    const int sent =
+        datagram_ ? plat::SendTo(socket_, data, size, ip_, port_) : plat::Send(socket_, data, size);
     if (sent != size) failed_ = true;
   }
   void SetAddress(std::uint32_t ip, std::uint16_t port) {

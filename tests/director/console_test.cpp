@@ -36,12 +36,12 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   DirectorHost host(settings, controls, worker, nullptr, key);
   host.FillControls();
   std::string error;
-  ASSERT_EQ(Apply({"--insim-port", "1234", "--insim-version", "3", "--password",
-                   "abcdefghijklmnopq", "--gui-port", "99", "--enable-gui", "--activate-key",
-                   "Ctrl-F12", "--deactivate-key", "Ctrl-F1", "--disable-overlay",
-                   "--auto-activate"},
-                  controls, &error),
-            OptionsResult::kRun);
+  ASSERT_EQ(
+      Apply({"--insim-port", "1234", "--insim-version", "3", "--password", "abcdefghijklmnopq",
+             "--gui-port", "99", "--enable-gui", "--activate-key", "Ctrl-F12", "--deactivate-key",
+             "Ctrl-F1", "--disable-overlay", "--auto-activate"},
+            controls, &error),
+      OptionsResult::kRun);
   EXPECT_EQ(controls.GetText(kIdInsimPort), "1234");
   EXPECT_FALSE(controls.IsChecked(kIdVersion4));
   EXPECT_EQ(controls.GetText(kIdPassword), "abcdefghijklmn");
@@ -52,10 +52,10 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   EXPECT_TRUE(controls.IsChecked(kIdDisableOverlay));
   EXPECT_TRUE(controls.IsChecked(kIdAutoActivate));
 
-  ASSERT_EQ(Apply({"--insim-version", "4", "--disable-gui", "--enable-overlay",
-                   "--no-auto-activate"},
-                  controls, &error),
-            OptionsResult::kRun);
+  ASSERT_EQ(
+      Apply({"--insim-version", "4", "--disable-gui", "--enable-overlay", "--no-auto-activate"},
+            controls, &error),
+      OptionsResult::kRun);
   EXPECT_TRUE(controls.IsChecked(kIdVersion4));
   EXPECT_FALSE(controls.IsChecked(kIdEnableGui));
   EXPECT_FALSE(controls.IsChecked(kIdDisableOverlay));
@@ -72,7 +72,8 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   EXPECT_TRUE(err.str().empty());
 }
 
-int RunProgram(DirectorApp& app, std::vector<const char*> args, std::ostream& out, std::ostream& err) {
+int RunProgram(DirectorApp& app, std::vector<const char*> args, std::ostream& out,
+               std::ostream& err) {
   args.insert(args.begin(), "morvane");
   return RunConsole(static_cast<int>(args.size()), args.data(), app, out, err);
 }
@@ -81,9 +82,9 @@ TEST(ConsoleProgram, BadPortsExitWithStatus2AndTheMessage) {
   const std::string key = KeyFor("BadPorts");
   plat::SettingsKey(key).DeleteKey();
   auto app = std::make_unique<DirectorApp>(key);
-  for (std::vector<const char*> args :
-       {std::vector<const char*>{"--insim-port", "0"}, {"--insim-port", ""},
-        {"--enable-gui", "--gui-port", "x"}}) {
+  for (std::vector<const char*> args : {std::vector<const char*>{"--insim-port", "0"},
+                                        {"--insim-port", ""},
+                                        {"--enable-gui", "--gui-port", "x"}}) {
     std::ostringstream out, err;
     EXPECT_EQ(RunProgram(*app, args, out, err), 2);
     EXPECT_EQ(err.str(), "please enter valid portnumbers\n");
@@ -160,8 +161,8 @@ TEST(ConsoleProgram, HandshakesWithTheSimulatorInBothVersions) {
     EXPECT_EQ(sim.ReadPacket(),
               test::Cat({test::B({132, 40, 0, 0}),
                          test::Padded("^3Morvane: ^2Hello LFS, I am your Morvane", 128)}));
-    EXPECT_EQ(sim.ReadPacket(),
-              test::Cat({test::B({68, 13, 0, 0}), test::Padded("/ctrlf 6 /echo activate Morvane", 64)}));
+    EXPECT_EQ(sim.ReadPacket(), test::Cat({test::B({68, 13, 0, 0}),
+                                           test::Padded("/ctrlf 6 /echo activate Morvane", 64)}));
     EXPECT_EQ(sim.ReadPacket(), test::Cat({test::B({68, 13, 0, 0}),
                                            test::Padded("/ctrlf 7 /echo deactivate Morvane", 64)}));
     EXPECT_EQ(sim.ReadPacket(), test::B({4, 3, 1, 7}));
@@ -177,8 +178,8 @@ TEST(ConsoleProgram, HandshakesWithTheSimulatorInBothVersions) {
     const std::string port = std::to_string(sim.Port());
     ProgramRun run(*app, {"--insim-port", port.c_str(), "--insim-version", "3"});
     ASSERT_TRUE(run.Running());
-    EXPECT_EQ(sim.Read(), test::Cat({test::Padded("ISI", 4), test::B({0, 0, 0x23, 0}),
-                                     test::Bytes(16, 0)}));
+    EXPECT_EQ(sim.Read(),
+              test::Cat({test::Padded("ISI", 4), test::B({0, 0, 0x23, 0}), test::Bytes(16, 0)}));
     EXPECT_EQ(sim.Read(), test::Cat({test::Padded("VER", 4), test::B({0, 0, 0, 0})}));
     sim.Send(test::Cat({test::Padded("VER", 4), test::Padded("0.5V", 8), test::B({3, 0, 0, 0})}));
     EXPECT_EQ(sim.Read(), test::Cat({test::Padded("NLI", 4), test::B({200, 0, 0, 0})}));
@@ -198,8 +199,8 @@ TEST(ConsoleProgram, RunsUntilSigtermThenClosesAndSaves) {
   auto app = std::make_unique<DirectorApp>(key);
   // A port where nobody listens: the director keeps retrying until it is stopped.
   const std::string port = std::to_string(test::UnusedPort());
-  ProgramRun run(*app, {"--insim-port", port.c_str(), "--password", "pw", "--activate-key",
-                        "Ctrl-F2"});
+  ProgramRun run(*app,
+                 {"--insim-port", port.c_str(), "--password", "pw", "--activate-key", "Ctrl-F2"});
   ASSERT_TRUE(run.Running());
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(run.Finish(), 0);

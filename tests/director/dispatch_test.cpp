@@ -23,7 +23,8 @@ Bytes V4(int size, int type, int byte3 = 0) {
   p[1] = static_cast<std::uint8_t>(type);
   p[2] = 0;
   p[3] = static_cast<std::uint8_t>(byte3);
-  for (int i = 4; i < size; ++i) p[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0x40 + i);
+  for (int i = 4; i < size; ++i)
+    p[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0x40 + i);
   return p;
 }
 
@@ -45,7 +46,9 @@ struct Fixture {
   InsimLink link;
 };
 
-Bytes Head(const Bytes& b, std::size_t n) { return Bytes(b.begin(), b.begin() + static_cast<long>(n)); }
+Bytes Head(const Bytes& b, std::size_t n) {
+  return Bytes(b.begin(), b.begin() + static_cast<long>(n));
+}
 
 // One packet of every kind the version 4 dispatch knows, and one it does not.
 Bytes V4Stream() {
@@ -63,8 +66,8 @@ Bytes V4Stream() {
 }
 
 const std::vector<std::string> kV4StreamCalls = {
-    "RaceTime", "State", "CameraPosition", "MessageText", "RaceStart", "NewPlayerV4",
-    "LapV4",    "Split", "Pit",            "Result",      "CarPositionsV4"};
+    "RaceTime", "State", "CameraPosition", "MessageText",   "RaceStart", "NewPlayerV4", "LapV4",
+    "Split",    "Pit",   "Result",         "CarPositionsV4"};
 
 TEST(InsimDispatch, Version4PacketsGoToTheirHandlersAndAreAnsweredAtOnce) {
   Fixture f(4);
@@ -117,8 +120,8 @@ TEST(InsimDispatch, Version4StreamIsCutAcrossReadsAtEveryByte) {
     ASSERT_TRUE(cutter.Received(static_cast<int>(split), f.link, f.handlers, &complete));
     ASSERT_LE(cutter.Kept(), 135) << split;
     std::memcpy(cutter.FreeSpace(), stream.data() + split, stream.size() - split);
-    ASSERT_TRUE(cutter.Received(static_cast<int>(stream.size() - split), f.link, f.handlers,
-                                &complete));
+    ASSERT_TRUE(
+        cutter.Received(static_cast<int>(stream.size() - split), f.link, f.handlers, &complete));
     EXPECT_EQ(cutter.Kept(), 0) << split;
     EXPECT_EQ(f.handlers.Names(), kV4StreamCalls) << split;
     EXPECT_EQ(f.capture.Packets().size(), 2u) << split;
@@ -150,12 +153,12 @@ TEST(InsimDispatch, Version3TableSizesAndAcks) {
     const char* id;
     int size;
     int ackAt;
-  } table[] = {{"STA", 28, -1}, {"MCI", 204, -1}, {"MSO", 132, -1}, {"CPP", 32, -1},
-               {"SCH", 8, -1},  {"LAP", 92, 90},  {"NPL", 100, 98}, {"RST", 20, 18},
-               {"PEN", 12, 10}, {"FLG", 12, 10},  {"PFL", 12, 10},  {"SP1", 12, 10},
-               {"SP2", 12, 10}, {"SP3", 12, 10},  {"REN", 8, 6},    {"CLR", 8, 6},
-               {"PSF", 16, 14}, {"PIT", 28, 26},  {"CNL", 56, 54},  {"NCN", 60, 58},
-               {"PLP", 60, 58}, {"PLL", 60, 58},  {"REO", 64, 62},  {"CPR", 88, 86},
+  } table[] = {{"STA", 28, -1},   {"MCI", 204, -1}, {"MSO", 132, -1}, {"CPP", 32, -1},
+               {"SCH", 8, -1},    {"LAP", 92, 90},  {"NPL", 100, 98}, {"RST", 20, 18},
+               {"PEN", 12, 10},   {"FLG", 12, 10},  {"PFL", 12, 10},  {"SP1", 12, 10},
+               {"SP2", 12, 10},   {"SP3", 12, 10},  {"REN", 8, 6},    {"CLR", 8, 6},
+               {"PSF", 16, 14},   {"PIT", 28, 26},  {"CNL", 56, 54},  {"NCN", 60, 58},
+               {"PLP", 60, 58},   {"PLL", 60, 58},  {"REO", 64, 62},  {"CPR", 88, 86},
                {"TOC", 104, 102}, {"RES", 108, 106}};
   for (const auto& row : table) {
     char id[4] = {row.id[0], row.id[1], row.id[2], 0};
@@ -202,19 +205,18 @@ TEST(InsimDispatch, Version3DatagramWalk) {
   const Bytes datagram = Cat({V3("STA", 28), V3("NPL", 100), mso, V3("CPP", 32), V3("LAP", 92),
                               V3("MCI", 204), V3("XYZ", 8), V3("RST", 20)});
   EXPECT_TRUE(WalkV3Datagram(f.link, handlers, datagram.data(), static_cast<int>(datagram.size())));
-  EXPECT_EQ(handlers.Names(), (std::vector<std::string>{"State", "NewPlayerV3", "MessageText",
-                                                        "CameraPosition", "LapV3",
-                                                        "CarPositionsV3"}));
+  EXPECT_EQ(handlers.Names(),
+            (std::vector<std::string>{"State", "NewPlayerV3", "MessageText", "CameraPosition",
+                                      "LapV3", "CarPositionsV3"}));
   const auto calls = handlers.Calls();
   EXPECT_EQ(calls[0].bytes, V3("STA", 28));
   EXPECT_EQ(calls[1].bytes, V3("NPL", 100));
   EXPECT_EQ(std::string(calls[2].bytes.begin(), calls[2].bytes.end()), "^1hi");
   EXPECT_EQ(calls[4].bytes, V3("LAP", 92));
   EXPECT_EQ(calls[5].bytes, Head(V3("MCI", 204), 12));
-  EXPECT_EQ(f.capture.Packets(),
-            (std::vector<Bytes>{Cat({Padded("NPL", 4), B({97, 0, 0, 0})}),
-                                Cat({Padded("ACK", 4), B({98, 99, 0, 0})}),
-                                Cat({Padded("ACK", 4), B({90, 91, 0, 0})})}));
+  EXPECT_EQ(f.capture.Packets(), (std::vector<Bytes>{Cat({Padded("NPL", 4), B({97, 0, 0, 0})}),
+                                                     Cat({Padded("ACK", 4), B({98, 99, 0, 0})}),
+                                                     Cat({Padded("ACK", 4), B({90, 91, 0, 0})})}));
 
   // No set completed: no update.
   Fixture g(3);

@@ -19,7 +19,8 @@ class NetEnvironment : public ::testing::Environment {
   void SetUp() override { plat::NetStartup(); }
   void TearDown() override { plat::NetCleanup(); }
 };
-inline const ::testing::Environment* const kNet = ::testing::AddGlobalTestEnvironment(new NetEnvironment);
+inline const ::testing::Environment* const kNet =
+    ::testing::AddGlobalTestEnvironment(new NetEnvironment);
 
 // The simulator's side of a version 4 link on loopback.
 class TcpSim {

@@ -111,8 +111,8 @@ TEST_F(HostTest, FreshUserSeesTheDefaults) {
   EXPECT_EQ(dialog.selection[1015], 6);
   EXPECT_FALSE(dialog.Enabled(1001));
   EXPECT_FALSE(dialog.Enabled(1008));
-  const std::vector<std::string> keys = {"Ctrl-F1", "Ctrl-F2", "Ctrl-F3",  "Ctrl-F4",
-                                         "Ctrl-F5", "Ctrl-F6", "Ctrl-F7",  "Ctrl-F8",
+  const std::vector<std::string> keys = {"Ctrl-F1", "Ctrl-F2",  "Ctrl-F3",  "Ctrl-F4",
+                                         "Ctrl-F5", "Ctrl-F6",  "Ctrl-F7",  "Ctrl-F8",
                                          "Ctrl-F9", "Ctrl-F10", "Ctrl-F11", "Ctrl-F12"};
   EXPECT_EQ(dialog.lists[1014], keys);
   EXPECT_EQ(dialog.lists[1015], keys);
@@ -128,7 +128,8 @@ TEST_F(HostTest, InvalidInsimPortIsRefusedAndNothingApplied) {
     dialog.texts[1000] = text;
     dialog.checked[1012] = false;
     host.OnCommand(1002, 0);
-    EXPECT_EQ(dialog.messages, std::vector<std::string>{"Morvane|please enter valid portnumbers|warning"})
+    EXPECT_EQ(dialog.messages,
+              std::vector<std::string>{"Morvane|please enter valid portnumbers|warning"})
         << text;
     EXPECT_EQ(settings.insimPort, 32300) << text;
     EXPECT_EQ(settings.insimVersion, 4) << text;
@@ -241,7 +242,7 @@ TEST_F(HostTest, StartAndStopSwitchButtonAndControls) {
   host.OnCommand(1002, 0);
   EXPECT_EQ(dialog.texts[1002], "Start");
   for (int id : kSettingsIds) EXPECT_TRUE(dialog.Enabled(id)) << id;
-  EXPECT_FALSE(dialog.Enabled(1001));  // GUI access is off
+  EXPECT_FALSE(dialog.Enabled(1001));         // GUI access is off
   EXPECT_EQ(dialog.enabled.count(1011), 0u);  // never touched: it stays disabled
 
   // Only plain clicks count.

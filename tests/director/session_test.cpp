@@ -75,7 +75,8 @@ TEST(InsimSession, Version4HandshakeAnswersAndOrderlyClose) {
   sim.Send(Cat({VersionReply(), B({4, 3, 0, 0})}));
   EXPECT_EQ(sim.ReadPacket(),
             Cat({B({132, 40, 0, 0}), Padded("^3Morvane: ^2Hello LFS, I am your Morvane", 128)}));
-  EXPECT_EQ(sim.ReadPacket(), Cat({B({68, 13, 0, 0}), Padded("/ctrlf 1 /echo activate Morvane", 64)}));
+  EXPECT_EQ(sim.ReadPacket(),
+            Cat({B({68, 13, 0, 0}), Padded("/ctrlf 1 /echo activate Morvane", 64)}));
   EXPECT_EQ(sim.ReadPacket(),
             Cat({B({68, 13, 0, 0}), Padded("/ctrlf 12 /echo deactivate Morvane", 64)}));
   EXPECT_EQ(sim.ReadPacket(), B({4, 3, 1, 7}));
@@ -267,7 +268,8 @@ TEST(InsimSession, Version3KeepAliveAfterTwentySecondsWithoutSending) {
   const std::uint32_t lastSend = f.clock.Now();
 
   // Packets received do not count: only sending keeps the link alive.
-  while (f.clock.Now() - lastSend < 10000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  while (f.clock.Now() - lastSend < 10000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   sim.Send(Padded("SCH", 8));
   const Bytes ack = sim.Read(10000);
   const std::uint32_t at = f.clock.Now();
@@ -350,7 +352,8 @@ TEST(InsimUpdateStep, ActiveDirectorSendsTheClampedCameraAndPostsCars) {
   EXPECT_EQ(packets[0], B({8, 7, 1, 0, 0x80, 0, 0, 0}));
   EXPECT_EQ(Bytes(packets[1].begin(), packets[1].begin() + 4), B({32, 9, 1, 0}));
   EXPECT_EQ(packets[1][18] | (packets[1][19] << 8), 16000);
-  EXPECT_EQ(v4.handlers.Names(), (std::vector<std::string>{"DirectorCycle", "Overlay1", "PostCars"}));
+  EXPECT_EQ(v4.handlers.Names(),
+            (std::vector<std::string>{"DirectorCycle", "Overlay1", "PostCars"}));
   EXPECT_EQ(v4.handlers.CallsNamed("PostCars")[0].bytes, B({7}));
 
   // Overlay disabled: no overlay pass. FOV 0: no camera packet.
@@ -377,7 +380,8 @@ TEST(InsimUpdateStep, ShiftUOptionIsSetBeforeAnythingElse) {
   UpdateFixture v3(3);
   v3.handlers.cameras = 1;
   v3.thread.UpdateStep(v3.link);
-  EXPECT_EQ(v3.capture.Packets(), (std::vector<Bytes>{Cat({Padded("SFP", 4), B({0x40, 0, 1, 0})})}));
+  EXPECT_EQ(v3.capture.Packets(),
+            (std::vector<Bytes>{Cat({Padded("SFP", 4), B({0x40, 0, 1, 0})})}));
   EXPECT_EQ(v3.lastSendTick, 100000u);
   // Version 3 has no overlay and keeps the lap figures.
   EXPECT_EQ(v3.handlers.Names(), (std::vector<std::string>{"DirectorCycle", "ClearLiveCamera"}));
@@ -397,7 +401,8 @@ TEST(InsimUpdateStep, Show2DCountdown) {
   EXPECT_TRUE(v3.capture.Packets().empty());
   v3.clock.Advance(50);
   v3.thread.UpdateStep(v3.link);
-  EXPECT_EQ(v3.capture.Packets(), (std::vector<Bytes>{Cat({Padded("SFP", 4), B({0x80, 0, 0, 0})})}));
+  EXPECT_EQ(v3.capture.Packets(),
+            (std::vector<Bytes>{Cat({Padded("SFP", 4), B({0x80, 0, 0, 0})})}));
   EXPECT_EQ(v3.lastSendTick, 100050u);
   for (int set = 1; set <= 10; ++set) v3.thread.UpdateStep(v3.link);
   EXPECT_EQ(v3.capture.Packets().size(), 2u);

@@ -10,8 +10,10 @@
 //   wincheck cancel TITLE              sends Cancel (as Esc would)
 //   wincheck resource EXE ID           whether EXE holds dialog resource ID
 // Exit status 0 on success, 1 when the window, control or resource is not there.
-#include <winsock2.h>
+// clang-format off
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
@@ -104,8 +106,9 @@ int Dump(HWND dialog, const char* exe, int templateId) {
 }
 
 int Usage() {
-  std::fputs("usage: wincheck find|text|click|cancel TITLE [ARG] | dump TITLE EXE ID | resource EXE ID\n",
-             stderr);
+  std::fputs(
+      "usage: wincheck find|text|click|cancel TITLE [ARG] | dump TITLE EXE ID | resource EXE ID\n",
+      stderr);
   return 2;
 }
 
