@@ -1,5 +1,6 @@
 // The director program's composition root: one object owns the settings, the clock, the two GUI
-// link queues, the InSim thread and its handlers, and whatever worker threads the dialog starts.
+// link queues, the InSim thread with its handlers and the GUI link server, and hands the dialog
+// logic the two workers it starts and stops.
 // Modules get references to the parts they need; nothing of it is global. Build one per program
 // (it is large: keep it in static storage or on the heap).
 #pragma once
@@ -11,6 +12,7 @@
 #include "director/insim/session.h"
 #include "director/insim/session_handlers.h"
 #include "link/link_core.h"
+#include "link/link_server.h"
 #include "platform/thread.h"
 
 namespace director {
@@ -25,6 +27,29 @@ class InsimWorker final : public LinkWorker {
 
  private:
   InsimThread& thread_;
+};
+
+// The InSim thread as the GUI link server runs it, once per client.
+class InsimControl final : public glink::InsimThreadControl {
+ public:
+  explicit InsimControl(InsimThread& thread) : thread_(thread) {}
+  bool StartInsimThread() override { return thread_.StartInsimThread(); }
+  bool StopInsimThread() override { return thread_.StopInsimThread(); }
+
+ private:
+  InsimThread& thread_;
+};
+
+// The GUI link server as a worker of the dialog.
+class GuiServerWorker final : public LinkWorker {
+ public:
+  explicit GuiServerWorker(glink::GuiServer& server) : server_(server) {}
+  bool StartWorker() override { return server_.StartGuiServer(); }
+  bool StopWorker() override { return server_.StopGuiServer(); }
+  bool WorkerRunning() const override { return server_.Running(); }
+
+ private:
+  glink::GuiServer& server_;
 };
 
 class DirectorApp {
@@ -52,8 +77,11 @@ class DirectorApp {
   SessionHandlers handlers;
   InsimThread insim{settings, clock, toGui, handlers};
   InsimWorker insimWorker{insim};
-  // The GUI link server, once there is one; null starts the InSim thread directly.
-  LinkWorker* guiServer = nullptr;
+  // With GUI access on, Start starts this server, which runs the InSim thread per client.
+  InsimControl insimControl{insim};
+  glink::GuiServer guiServerThread{settings.guiPort, toGui, toDirector, clock, insimControl};
+  GuiServerWorker guiServerWorker{guiServerThread};
+  LinkWorker* guiServer = &guiServerWorker;
 };
 
 }  // namespace director

@@ -193,6 +193,37 @@ TEST(ConsoleProgram, HandshakesWithTheSimulatorInBothVersions) {
   plat::SettingsKey(key).DeleteKey();
 }
 
+// With GUI access the director connects to the simulator only while a GUI client is there, and
+// the client's first frame is GLM_VERSION.
+TEST(ConsoleProgram, GuiAccessRunsTheSessionPerClient) {
+  const std::string key = KeyFor("Gui");
+  plat::SettingsKey(key).DeleteKey();
+  test::TcpSim sim;
+  auto app = std::make_unique<DirectorApp>(key);
+  const std::uint16_t guiPort = test::UnusedPort();
+  const std::string simPort = std::to_string(sim.Port());
+  const std::string guiText = std::to_string(guiPort);
+  ProgramRun run(*app,
+                 {"--insim-port", simPort.c_str(), "--enable-gui", "--gui-port", guiText.c_str()});
+  ASSERT_TRUE(run.Running());
+  const plat::Socket client = plat::TcpOpen();
+  ASSERT_TRUE(plat::Connect(client, plat::kLoopback, guiPort));
+  ASSERT_TRUE(sim.Accept());
+  EXPECT_EQ(sim.ReadPacket().size(), 44u);
+  std::uint8_t frame[10] = {};
+  int got = 0;
+  while (got < 10 && plat::PollReadable(client, test::kWaitMs) == 1) {
+    const int n = plat::Recv(client, frame + got, 10 - got);
+    if (n <= 0) break;
+    got += n;
+  }
+  EXPECT_EQ(test::Bytes(frame, frame + got), test::B({0x4D, 0x72, 0x56, 0x00, 6, 0, 19, 0, 2, 4}));
+  EXPECT_EQ(run.Finish(), 0);
+  plat::Close(client);
+  EXPECT_EQ(LoadSettings(key).guiPort, guiPort);
+  plat::SettingsKey(key).DeleteKey();
+}
+
 TEST(ConsoleProgram, RunsUntilSigtermThenClosesAndSaves) {
   const std::string key = KeyFor("Sigterm");
   plat::SettingsKey(key).DeleteKey();
