@@ -97,12 +97,15 @@ EditOutcome EditCameraSession::ok(const char* startText, const char* endText,
   return out;
 }
 
-bool EditCameraSession::confirmDelete() {
+DeleteResult EditCameraSession::deleteCamera(const std::function<bool()>& askYes) {
+  if (find() < 0) return DeleteResult::kGone;
+  if (!askYes()) return DeleteResult::kStayOpen;
+  // The answer came from a nested message loop that kept applying link messages.
   int index = find();
-  if (index < 0) return false;
+  if (index < 0) return DeleteResult::kGone;
   glink::PostCameraIndex(model_.toDirector(), glink::GLM_DELETE_CAMERA,
                          static_cast<std::uint16_t>(index));
-  return true;
+  return DeleteResult::kDeleted;
 }
 
 }  // namespace gui

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "gui/model/client_model.h"
 
@@ -26,6 +27,8 @@ enum class EditResult {
   kGone,     // the track or the camera is no longer there; the dialog ends without change
 };
 
+enum class DeleteResult { kStayOpen, kDeleted, kGone };
+
 struct EditOutcome {
   EditResult result = EditResult::kRefused;
   const char* message = nullptr;
@@ -41,8 +44,9 @@ class EditCameraSession {
 
   // OK with the texts of the start node, end node and height fields.
   EditOutcome ok(const char* startText, const char* endText, const char* heightText);
-  // Delete Cam after the user said Yes: sends the deletion; false when the camera has gone.
-  bool confirmDelete();
+  // Delete Cam: asks the user (kMsgConfirmDelete, Yes/No) and on Yes sends the deletion and the
+  // dialog ends; on No it stays open. A camera that has gone ends the dialog without asking.
+  DeleteResult deleteCamera(const std::function<bool()>& askYes);
 
  private:
   // The camera the dialog was opened for, at its present index, or -1.

@@ -289,6 +289,10 @@ void ClientModel::extrapolateCars() {
   setRedraw();
 }
 
+void ClientModel::linkVersionMismatch(const char* text, const char* caption) {
+  if (listener_) listener_->linkVersionMismatch(text, caption);
+}
+
 void ClientModel::applyViewPos(const glink::ViewPosMsg& msg) {
   viewX = msg.x;
   viewY = msg.y;

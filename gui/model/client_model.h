@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "link/link_client.h"
 #include "link/link_core.h"
 #include "link/link_messages.h"
 
@@ -137,9 +138,12 @@ class ModelListener {
   virtual void applyZoomRuleForCars() = 0;
   // The director asks to edit the selected camera; returns when the dialog has closed.
   virtual void openEditCamera() = 0;
+  // The link was stopped because the director speaks another version: tell the user.
+  virtual void linkVersionMismatch(const char* text, const char* caption) = 0;
 };
 
-class ClientModel {
+// The link client's dispatcher hands every checked record to these operations.
+class ClientModel : public glink::ClientModelHandlers {
  public:
   ClientModel(plat::Clock& clock, glink::MessageQueue& toDirector);
   ClientModel(const ClientModel&) = delete;
@@ -147,21 +151,22 @@ class ClientModel {
 
   void setListener(ModelListener* listener) { listener_ = listener; }
 
-  void applyTrack(const glink::TrackMsg& msg);
-  void applyEditMode(bool on);
-  void applyCurrentCamera(std::uint16_t index);
-  void applyEditCamera(std::uint16_t index);
-  void applyCameraAdded(const glink::CameraMsg& msg);
-  void applyCameraChanged(const glink::CameraMsg& msg);
-  void applyCameraDeleted(std::uint16_t index);
-  void applyCars(const glink::CarTableMsg& msg);
-  void applyViewPos(const glink::ViewPosMsg& msg);
-  void applyPlayerLabel(const glink::PlayerLabelMsg& msg);
-  void applyRaceClock(std::uint32_t ms);
-  void applyTrackNode(const glink::TrackNodeMsg& msg);
+  void applyTrack(const glink::TrackMsg& msg) override;
+  void applyEditMode(bool on) override;
+  void applyCurrentCamera(std::uint16_t index) override;
+  void applyEditCamera(std::uint16_t index) override;
+  void applyCameraAdded(const glink::CameraMsg& msg) override;
+  void applyCameraChanged(const glink::CameraMsg& msg) override;
+  void applyCameraDeleted(std::uint16_t index) override;
+  void applyCars(const glink::CarTableMsg& msg) override;
+  void applyViewPos(const glink::ViewPosMsg& msg) override;
+  void applyPlayerLabel(const glink::PlayerLabelMsg& msg) override;
+  void applyRaceClock(std::uint32_t ms) override;
+  void applyTrackNode(const glink::TrackNodeMsg& msg) override;
   // Moves the cars on between car messages: 100 ms after the last one and every 1100 ms after
   // that, each car by half of its previous step.
-  void extrapolateCars();
+  void extrapolateCars() override;
+  void linkVersionMismatch(const char* text, const char* caption) override;
 
   void setRedraw() { redraw_.store(1, std::memory_order_relaxed); }
   // The redraw flag, cleared: true when the map needs repainting.

@@ -81,7 +81,10 @@ void Shell::connect() {
   if (host_.runConnectDialog() && host_.linkRunning()) ShowConnected(ui_, true);
 }
 
-void Shell::onLinkStopped() { ShowConnected(ui_, false); }
+void Shell::linkVersionMismatch(const char* text, const char* caption) {
+  ShowConnected(ui_, false);
+  host_.showMessage(text, caption);
+}
 
 void Shell::toggleManualControl() {
   if (!model_.manualControl) {

@@ -25,6 +25,8 @@ class ShellHost {
   virtual void runInfoDialog() = 0;
   virtual void runEditCameraDialog() = 0;
   virtual void closeWindow() = 0;
+  // A message box with the given text and caption, no icon.
+  virtual void showMessage(const char* text, const char* caption) = 0;
 };
 
 class Shell : public ModelListener {
@@ -33,8 +35,6 @@ class Shell : public ModelListener {
 
   // Carries out a menu, toolbar or accelerator command; false for an id that is not one.
   bool onCommand(int id);
-  // The link was stopped by something else than the Connect command (the version check).
-  void onLinkStopped();
   // A pick of cars on the map: manual-on states and manual control.
   void takeManualControl();
 
@@ -45,6 +45,7 @@ class Shell : public ModelListener {
   void showEditOff() override;
   void applyZoomRuleForCars() override;
   void openEditCamera() override;
+  void linkVersionMismatch(const char* text, const char* caption) override;
 
  private:
   void connect();
