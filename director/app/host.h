@@ -40,7 +40,6 @@ inline constexpr int kIdHotkeyGroup = IDC_HOTKEY_GROUP;
 inline constexpr int kIdDisableOverlay = IDC_DISABLE_OVERLAY;
 inline constexpr int kIdAutoActivate = IDC_AUTO_ACTIVATE;
 
-inline constexpr int kCancelCommand = 2;  // IDCANCEL: Esc or the close box
 
 inline constexpr char kCaption[] = "Morvane";
 inline constexpr char kMsgInvalidPorts[] = "please enter valid portnumbers";
