@@ -40,7 +40,6 @@ inline constexpr int kIdHotkeyGroup = IDC_HOTKEY_GROUP;
 inline constexpr int kIdDisableOverlay = IDC_DISABLE_OVERLAY;
 inline constexpr int kIdAutoActivate = IDC_AUTO_ACTIVATE;
 
-
 inline constexpr char kCaption[] = "Morvane";
 inline constexpr char kMsgInvalidPorts[] = "please enter valid portnumbers";
 inline constexpr char kMsgGuiThreadFailed[] = "GUI Thread konnte nicht gestartet werden";
