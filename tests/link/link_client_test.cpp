@@ -1,0 +1,331 @@
+#include "link/link_client.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "link/link_messages.h"
+#include "link/link_server.h"
+#include "link_peer.h"
+
+namespace glink {
+namespace {
+
+using linktest::Bytes;
+using linktest::FrameOf;
+using linktest::Goodbye;
+using linktest::Join;
+using linktest::Listener;
+using linktest::Peer;
+using linktest::WaitFor;
+
+using Calls = std::vector<std::string>;
+
+const Bytes kVersionFrame = {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x02, 0x04};
+const std::string kNoTrack = "track  0 0";
+const std::string kMismatch = "mismatch GUI version does not match Morvane version | version mismatch";
+
+Bytes ClockFrame(std::uint32_t ms) {
+  return FrameOf([&](std::uint8_t* s) { WriteRaceClock(s, ms); });
+}
+
+struct ClientRig {
+  linktest::FastClock clock;
+  LinkClient client{clock};
+  linktest::RecordingModel model;
+  Listener director;
+
+  ClientRig() { client.SetServer(plat::kLoopback, director.port()); }
+  ~ClientRig() { client.StopLinkClient(model); }
+
+  // Dispatches on the window timer's beat until the model has seen n calls (or 3 s passed).
+  Calls DispatchUntil(std::size_t n) {
+    WaitFor([&] {
+      client.DispatchLinkMessages(model);
+      return model.calls.size() >= n;
+    });
+    return model.Take();
+  }
+  // Waits until count records from the director are queued, then dispatches once.
+  Calls DispatchWhenQueued(int count) {
+    EXPECT_TRUE(WaitFor([&] { return client.toGui().pending() >= count; }));
+    client.DispatchLinkMessages(model);
+    return model.Take();
+  }
+};
+
+TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
+  ClientRig rig;
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  Peer director(rig.director.Accept());
+  ASSERT_NE(director.socket(), plat::kNoSocket);
+
+  std::uint8_t node[kPathNodeSize];
+  for (int i = 0; i < kPathNodeSize; ++i) node[i] = static_cast<std::uint8_t>(100 + i);
+  const CarEntry cars[2] = {{7, 1, -65536, 131072}, {9, 0, 5, 6}};
+  Bytes shortCamera = FrameOf([](std::uint8_t* s) { WriteCamera(s, GLM_CAMERA_ADDED, {}); });
+  shortCamera[4] = 23;  // one byte too short for its layout: dropped, never read past its end
+  shortCamera.pop_back();
+  const Bytes burst = Join({
+      kVersionFrame,
+      FrameOf([](std::uint8_t* s) { WriteTrack(s, "BL1", 180, 3); }),
+      FrameOf([&](std::uint8_t* s) { WriteTrackNode(s, "BL1", 31, node); }),
+      FrameOf([](std::uint8_t* s) { WriteEditMode(s, GLM_EDIT_MODE, true); }),
+      FrameOf([](std::uint8_t* s) {
+        WriteCamera(s, GLM_CAMERA_ADDED, {2, -10, 20, 30, 1499, 4, 1});
+      }),
+      shortCamera,
+      FrameOf([](std::uint8_t* s) {
+        WriteCamera(s, GLM_CAMERA_CHANGED, {1, 40, -50, 60, 7, 8, 9});
+      }),
+      FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_CURRENT_CAMERA, 2); }),
+      FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_EDIT_CAMERA, 1); }),
+      FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_CAMERA_DELETED, 0); }),
+      FrameOf([](std::uint8_t* s) { WriteGetNodes(s, 0); }),  // a request: not for the client
+      {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x1E, 0x01},       // an unused type
+      FrameOf([&](std::uint8_t* s) { WriteCarTable(s, 2, cars); }),
+      FrameOf([](std::uint8_t* s) { WriteViewPos(s, -3, 4); }),
+      FrameOf([](std::uint8_t* s) { WritePlayerLabel(s, 12, "Ann (2)"); }),
+      FrameOf([](std::uint8_t* s) { WritePlayerLabelClear(s); }),
+      ClockFrame(3725000),
+      FrameOf([](std::uint8_t* s) { WriteEditMode(s, GLM_EDIT_MODE, false); }),
+  });
+  director.Send(burst);
+
+  // The dispatcher stops right after a valid version; the rest waits for the next tick.
+  EXPECT_EQ(rig.DispatchWhenQueued(18), Calls{});
+  EXPECT_EQ(rig.client.LinkVersion(), 2);
+  EXPECT_EQ(rig.model.extrapolations, 0);
+  rig.client.DispatchLinkMessages(rig.model);
+  EXPECT_EQ(rig.model.Take(), (Calls{
+                                  "track BL1 180 3",
+                                  "node BL1 31 100..139",
+                                  "edit 1",
+                                  "added 2 -10 20 30 1499 4 1",
+                                  "changed 1 40 -50 60 7 8 9",
+                                  "current 2",
+                                  "editcam 1",
+                                  "deleted 0",
+                                  "cars 2 7:1:-65536:131072 9:0:5:6",
+                                  "view -3 4",
+                                  "label 12 Ann (2)",
+                                  "labels cleared",
+                                  "clock 3725000",
+                                  "edit 0",
+                              }));
+  EXPECT_EQ(rig.model.extrapolations, 1) << "extrapolateCars runs once the queue is drained";
+
+  // Requests leave as frames, in order, byte for byte.
+  PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, true);
+  PostGetNodes(rig.client.toDirector(), 32);
+  EXPECT_EQ(director.Read(19), Join({{0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01},
+                                     {0x4D, 0x72, 0x56, 0x00, 0x07, 0x00, 0x15, 0x20, 0x00, 0x00,
+                                      0x00}}));
+}
+
+TEST(LinkClient, AnythingButLinkVersion2FirstStopsTheClientWithTheMismatchMessage) {
+  struct Case {
+    const char* name;
+    Bytes first;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"a track before the version", FrameOf([](std::uint8_t* s) { WriteTrack(s, "BL1", 9, 0); }),
+       false},
+      {"link version 0, 3", {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x03, 0x04}, false},
+      {"link version 1, 2", {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x01, 0x02, 0x04}, false},
+      {"a version record without its version", {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x13, 0x00},
+       false},
+      {"0, 2 with any third byte", {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x02, 0x4D},
+       true},
+      {"0, 2 without a third byte", {0x4D, 0x72, 0x56, 0x00, 0x05, 0x00, 0x13, 0x00, 0x02}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClientRig rig;
+    ASSERT_TRUE(rig.client.StartLinkClient());
+    Peer director(rig.director.Accept());
+    ASSERT_NE(director.socket(), plat::kNoSocket);
+    director.Send(Join({c.first, ClockFrame(5)}));
+    if (c.accepted) {
+      EXPECT_EQ(rig.DispatchUntil(1), Calls{"clock 5"});
+      EXPECT_TRUE(rig.client.Running());
+      continue;
+    }
+    // The stop empties the queue and drops the track before the message is shown.
+    EXPECT_EQ(rig.DispatchWhenQueued(2), (Calls{kNoTrack, kMismatch}));
+    EXPECT_FALSE(rig.client.Running());
+    EXPECT_EQ(rig.client.toGui().pending(), 0);
+    EXPECT_EQ(director.ReadToEnd(), Goodbye());
+    EXPECT_TRUE(director.Closed());
+    EXPECT_EQ(rig.director.Accept(400), plat::kNoSocket) << "the client connected again";
+  }
+}
+
+TEST(LinkClient, DirectorGoodbyeDropsTheTrackAndEveryConnectionIsCheckedAnew) {
+  ClientRig rig;
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  Peer first(rig.director.Accept());
+  first.Send(Join({kVersionFrame, FrameOf([](std::uint8_t* s) { WriteTrack(s, "AS3", 9, 0); })}));
+  EXPECT_EQ(rig.DispatchUntil(1), Calls{"track AS3 9 0"});
+
+  // A goodbye in the middle of a burst: what came before it counts, nothing after it.
+  first.Send(Join({ClockFrame(1), Goodbye(), ClockFrame(2)}));
+  EXPECT_EQ(first.ReadToEnd(), Goodbye());
+  const std::uint32_t ended = rig.clock.Now();
+  EXPECT_EQ(rig.DispatchUntil(2), (Calls{"clock 1", kNoTrack}));
+  EXPECT_EQ(rig.client.LinkVersion(), 0);
+
+  // Reconnected after 2 s; the new connection must start with its own version again.
+  Peer second(rig.director.Accept());
+  ASSERT_NE(second.socket(), plat::kNoSocket);
+  const std::uint32_t gap = rig.clock.Now() - ended;
+  EXPECT_GE(gap, 1800u);
+  EXPECT_LE(gap, 2400u);
+  second.Send(ClockFrame(3));
+  EXPECT_EQ(rig.DispatchWhenQueued(1), (Calls{kNoTrack, kMismatch}));
+}
+
+TEST(LinkClient, DirectorThatVanishesWithoutGoodbyeIsNoticedAndReconnectedTo) {
+  ClientRig rig;
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  {
+    Peer first(rig.director.Accept());
+    first.Send(Join({kVersionFrame, FrameOf([](std::uint8_t* s) { WriteTrack(s, "AS3", 9, 0); })}));
+    EXPECT_EQ(rig.DispatchUntil(1), Calls{"track AS3 9 0"});
+  }  // closed without a goodbye
+  EXPECT_EQ(rig.DispatchUntil(1), Calls{kNoTrack});
+  Peer second(rig.director.Accept());
+  ASSERT_NE(second.socket(), plat::kNoSocket);
+  second.Send(Join({kVersionFrame, FrameOf([](std::uint8_t* s) { WriteTrack(s, "AS3", 9, 0); })}));
+  EXPECT_EQ(rig.DispatchUntil(1), Calls{"track AS3 9 0"});
+}
+
+TEST(LinkClient, RetriesSilentlyWhileNoDirectorListensAndStopsWithin100msOfWaiting) {
+  std::uint16_t port;
+  { port = Listener().port(); }  // a port that nobody listens on
+  linktest::FastClock clock;
+  LinkClient client(clock);
+  linktest::RecordingModel model;
+  client.SetServer(plat::kLoopback, port);
+  ASSERT_TRUE(client.StartLinkClient());
+  const std::uint32_t start = clock.Now();
+  // Halfway through the wait after the second refused attempt.
+  ASSERT_TRUE(WaitFor([&] { return clock.Now() - start >= 3000; }));
+  client.DispatchLinkMessages(model);
+  EXPECT_EQ(model.Take(), Calls{}) << "a refused connection is no connection to end";
+
+  const std::uint32_t stopAt = clock.Now();
+  EXPECT_TRUE(client.StopLinkClient(model));
+  EXPECT_LE(clock.Now() - stopAt, 100u) << "the 2 s wait did not look at the stop flag";
+  EXPECT_EQ(model.Take(), Calls{kNoTrack});
+  EXPECT_TRUE(client.StopLinkClient(model));
+  EXPECT_EQ(model.Take(), Calls{}) << "a stop without a thread changes nothing";
+}
+
+TEST(LinkClient, StopWhileConnectedSendsGoodbyeAndDiscardsWhatIsQueued) {
+  ClientRig rig;
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  Peer director(rig.director.Accept());
+  director.Send(Join({kVersionFrame, ClockFrame(1), ClockFrame(2)}));
+  ASSERT_TRUE(WaitFor([&] { return rig.client.toGui().pending() == 3; }));
+  PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, false);
+  EXPECT_EQ(director.Read(8), Bytes({0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x00}));
+
+  EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
+  EXPECT_FALSE(rig.client.Running());
+  EXPECT_EQ(rig.model.Take(), Calls{kNoTrack});
+  EXPECT_EQ(director.ReadToEnd(), Goodbye());
+  EXPECT_TRUE(director.Closed());
+  rig.client.DispatchLinkMessages(rig.model);
+  EXPECT_EQ(rig.model.Take(), Calls{}) << "records of the stopped link were applied";
+
+  // Started again, it links up with a fresh version check.
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  Peer again(rig.director.Accept());
+  again.Send(Join({kVersionFrame, ClockFrame(3)}));
+  EXPECT_EQ(rig.DispatchUntil(1), Calls{"clock 3"});
+}
+
+TEST(LinkClient, RecordsHeldForAFullQueueArriveWhileTheDirectorIsQuiet) {
+  ClientRig rig;
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  Peer director(rig.director.Accept());
+  Bytes burst = kVersionFrame;
+  for (std::uint32_t i = 0; i < 80; ++i) burst = Join({burst, ClockFrame(i)});
+  director.Send(Join({burst, Goodbye()}));  // then nothing more
+  ASSERT_TRUE(WaitFor([&] { return rig.client.toGui().pending() == kQueueSlots; }));
+  plat::SleepMs(50);
+  Calls expected;
+  for (std::uint32_t i = 0; i < 80; ++i) expected.push_back("clock " + std::to_string(i));
+  expected.push_back(kNoTrack);  // the goodbye behind them still ends the connection
+  EXPECT_EQ(rig.DispatchUntil(81), expected) << "the frames kept for want of a slot were lost";
+  EXPECT_EQ(director.ReadToEnd(), Goodbye());
+}
+
+TEST(LinkClient, HostileStreamsEndTheConnectionAndTheClientComesBack) {
+  Bytes badMagic = {'X', 'r', 'V', 0x00, 0x04, 0x00, 0x04, 0x01};
+  badMagic.resize(1200, 0x55);
+  Bytes size405 = {0x4D, 0x72, 0x56, 0x00, 0x95, 0x01, 0x14};
+  size405.resize(409, 0);
+  const Bytes streams[] = {
+      {0x4D, 0x72, 0x56, 0x00, 0x01, 0x00, 0x14},
+      size405,
+      badMagic,
+  };
+  ClientRig rig;
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  for (const Bytes& stream : streams) {
+    Peer director(rig.director.Accept());
+    ASSERT_NE(director.socket(), plat::kNoSocket);
+    director.Send(Join({kVersionFrame, ClockFrame(7), stream}));
+    EXPECT_EQ(director.ReadToEnd(), Goodbye());
+    EXPECT_EQ(rig.DispatchUntil(2), (Calls{"clock 7", kNoTrack}));
+  }
+  Peer director(rig.director.Accept());
+  ASSERT_NE(director.socket(), plat::kNoSocket);
+  EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
+}
+
+// The real server with a fake InSim thread: the client keeps its model fed across a restart of the
+// director.
+TEST(LinkClient, KeepsTheModelFedAcrossADirectorRestart) {
+  linktest::FastClock serverClock;
+  ToGuiQueue toGui;
+  ToDirectorQueue toDirector;
+  linktest::FakeInsim insim(toGui);
+  insim.script.push_back([](MessageQueue& q) { PostTrack(q, "FE2", 600, 10); });
+  std::uint16_t port = 0;
+  GuiServer server(port, toGui, toDirector, serverClock, insim);
+  ASSERT_TRUE(server.StartGuiServer());
+  port = server.ListeningPort();
+
+  linktest::FastClock clock;
+  LinkClient client(clock);
+  linktest::RecordingModel model;
+  client.SetServer(plat::kLoopback, port);
+  ASSERT_TRUE(client.StartLinkClient());
+  auto dispatchUntil = [&](std::size_t n) {
+    WaitFor([&] {
+      client.DispatchLinkMessages(model);
+      return model.calls.size() >= n;
+    });
+    return model.Take();
+  };
+  EXPECT_EQ(dispatchUntil(1), Calls{"track FE2 600 10"});
+  PostGetNodes(client.toDirector(), 0);
+  ASSERT_TRUE(WaitFor([&] { return toDirector.pending() == 1; }));
+
+  EXPECT_TRUE(server.StopGuiServer());
+  EXPECT_EQ(dispatchUntil(1), Calls{kNoTrack});
+  ASSERT_TRUE(server.StartGuiServer());
+  EXPECT_EQ(server.ListeningPort(), port);
+  EXPECT_EQ(dispatchUntil(1), Calls{"track FE2 600 10"});
+  EXPECT_EQ(insim.starts, 2);
+  EXPECT_TRUE(client.StopLinkClient(model));
+  EXPECT_TRUE(WaitFor([&] { return insim.stops == 2; }));
+  EXPECT_TRUE(server.StopGuiServer());
+}
+
+}  // namespace
+}  // namespace glink

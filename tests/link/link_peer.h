@@ -1,0 +1,237 @@
+// Test helpers for the GUI link ends: raw loopback sockets that play the other end byte by byte,
+// a clock that runs ten times faster than real time, a fake InSim thread for the server and a
+// recording client model.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/link_client.h"
+#include "link/link_core.h"
+#include "link/link_messages.h"
+#include "link/link_server.h"
+#include "platform/net.h"
+#include "platform/thread.h"
+
+namespace linktest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes Magic() { return {0x4D, 0x72, 0x56, 0x00}; }
+inline Bytes Goodbye() { return {0x4D, 0x72, 0x56, 0x00, 0x00, 0x00}; }
+
+// The frame of a record written into a slot by one of the catalogue's writers.
+inline Bytes FrameOf(const std::function<void(std::uint8_t*)>& write) {
+  std::uint8_t slot[glink::kSlotSize] = {};
+  write(slot);
+  Bytes f = Magic();
+  f.insert(f.end(), slot, slot + glink::RecordSize(slot));
+  return f;
+}
+
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// Real time passes at a tenth of the clock's: a 2 s reconnect wait takes 200 ms, and the clock's
+// value counts exactly the sleeps of the thread under test.
+class FastClock final : public plat::Clock {
+ public:
+  std::uint32_t Now() override { return now_.load(); }
+  void Sleep(std::uint32_t ms) override {
+    now_ += ms;
+    plat::SleepMs(ms >= 10 ? ms / 10 : 1);
+  }
+
+ private:
+  std::atomic<std::uint32_t> now_{1000};
+};
+
+// Polls pred every millisecond for up to ms of real time.
+inline bool WaitFor(const std::function<bool()>& pred, int ms = 3000) {
+  for (int waited = 0; waited < ms; ++waited) {
+    if (pred()) return true;
+    plat::SleepMs(1);
+  }
+  return pred();
+}
+
+// One end of a loopback TCP connection, closed on destruction.
+class Peer {
+ public:
+  Peer() = default;
+  explicit Peer(plat::Socket s) : s_(s) {}
+  ~Peer() { Close(); }
+  Peer(const Peer&) = delete;
+  Peer& operator=(const Peer&) = delete;
+
+  bool Connect(std::uint16_t port) {
+    Close();
+    s_ = plat::TcpOpen();
+    return s_ != plat::kNoSocket && plat::Connect(s_, plat::kLoopback, port);
+  }
+  void Close() {
+    if (s_ != plat::kNoSocket) plat::Close(s_);
+    s_ = plat::kNoSocket;
+  }
+  plat::Socket socket() const { return s_; }
+
+  void Send(const Bytes& b) {
+    ASSERT_EQ(plat::Send(s_, b.data(), static_cast<int>(b.size())), static_cast<int>(b.size()));
+  }
+  // Sends one byte at a time with a pause, so the other end sees every split.
+  void SendSplit(const Bytes& b) {
+    for (std::uint8_t byte : b) {
+      ASSERT_EQ(plat::Send(s_, &byte, 1), 1);
+      plat::SleepMs(2);
+    }
+  }
+  // Reads until n bytes have arrived, the other end closed, or ms of real time passed.
+  Bytes Read(std::size_t n, int ms = 3000) {
+    Bytes out;
+    const std::uint32_t start = plat::TickCount();
+    while (out.size() < n && !closed_) {
+      const std::uint32_t spent = plat::TickCount() - start;
+      if (spent >= static_cast<std::uint32_t>(ms)) break;
+      if (plat::PollReadable(s_, static_cast<int>(ms - spent)) <= 0) break;
+      std::uint8_t buf[512];
+      const std::size_t want = n - out.size() < sizeof buf ? n - out.size() : sizeof buf;
+      const int got = plat::Recv(s_, buf, static_cast<int>(want));
+      if (got <= 0) {
+        closed_ = true;
+        break;
+      }
+      out.insert(out.end(), buf, buf + got);
+    }
+    return out;
+  }
+  // Reads everything until the other end closes (or ms passed); Closed() tells which.
+  Bytes ReadToEnd(int ms = 3000) { return Read(1u << 20, ms); }
+  bool Closed() const { return closed_; }
+  // True when nothing arrives within ms.
+  bool Quiet(int ms) { return plat::PollReadable(s_, ms) == 0; }
+
+ private:
+  plat::Socket s_ = plat::kNoSocket;
+  bool closed_ = false;
+};
+
+// A listening socket on 127.0.0.1 with a port the system chose.
+class Listener {
+ public:
+  explicit Listener(int backlog = 2) {
+    s_ = plat::TcpOpen();
+    EXPECT_TRUE(plat::Bind(s_, plat::kLoopback, 0));
+    EXPECT_TRUE(plat::Listen(s_, backlog));
+    port_ = plat::LocalPort(s_);
+  }
+  ~Listener() { plat::Close(s_); }
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  // A connection accepted within ms of real time, or kNoSocket.
+  plat::Socket Accept(int ms = 3000) {
+    if (plat::PollReadable(s_, ms) <= 0) return plat::kNoSocket;
+    return plat::Accept(s_);
+  }
+
+ private:
+  plat::Socket s_ = plat::kNoSocket;
+  std::uint16_t port_ = 0;
+};
+
+// The InSim thread as the server sees it: every start posts GLM_VERSION and the scripted records,
+// as the real thread's first posts do; a stop may leave a record behind, as a thread that posts
+// right before it ends would. All of it runs on the server's thread, the queue's only producer.
+class FakeInsim final : public glink::InsimThreadControl {
+ public:
+  explicit FakeInsim(glink::MessageQueue& toGui) : toGui_(toGui) {}
+  bool StartInsimThread() override {
+    ++starts;
+    glink::PostVersion(toGui_, 4);
+    for (const auto& post : script) post(toGui_);
+    return true;
+  }
+  bool StopInsimThread() override {
+    if (postOnStop) glink::PostRaceClock(toGui_, 0xDEAD);
+    ++stops;
+    return true;
+  }
+
+  std::vector<std::function<void(glink::MessageQueue&)>> script;  // set before the server starts
+  std::atomic<bool> postOnStop{false};
+  std::atomic<int> starts{0};
+  std::atomic<int> stops{0};
+
+ private:
+  glink::MessageQueue& toGui_;
+};
+
+// Writes down every call of the dispatcher, in order.
+class RecordingModel final : public glink::ClientModelHandlers {
+ public:
+  void applyTrack(const glink::TrackMsg& m) override {
+    Log("track " + std::string(m.name) + " " + std::to_string(m.nodeCount) + " " +
+        std::to_string(m.finishNode));
+  }
+  void applyEditMode(bool on) override { Log(on ? "edit 1" : "edit 0"); }
+  void applyCurrentCamera(std::uint16_t i) override { Log("current " + std::to_string(i)); }
+  void applyEditCamera(std::uint16_t i) override { Log("editcam " + std::to_string(i)); }
+  void applyCameraAdded(const glink::CameraMsg& c) override { Log("added " + Camera(c)); }
+  void applyCameraChanged(const glink::CameraMsg& c) override { Log("changed " + Camera(c)); }
+  void applyCameraDeleted(std::uint16_t i) override { Log("deleted " + std::to_string(i)); }
+  void applyCars(const glink::CarTableMsg& m) override {
+    std::string s = "cars " + std::to_string(m.count);
+    for (int i = 0; i < m.count; ++i) {
+      s += " " + std::to_string(m.cars[i].plid) + ":" + std::to_string(m.cars[i].flags) + ":" +
+           std::to_string(m.cars[i].x) + ":" + std::to_string(m.cars[i].y);
+    }
+    Log(s);
+  }
+  void applyViewPos(const glink::ViewPosMsg& m) override {
+    Log("view " + std::to_string(m.x) + " " + std::to_string(m.y));
+  }
+  void applyPlayerLabel(const glink::PlayerLabelMsg& m) override {
+    Log(m.clearAll ? std::string("labels cleared")
+                   : "label " + std::to_string(m.plid) + " " + std::string(m.text));
+  }
+  void applyRaceClock(std::uint32_t ms) override { Log("clock " + std::to_string(ms)); }
+  void applyTrackNode(const glink::TrackNodeMsg& m) override {
+    Log("node " + std::string(m.name) + " " + std::to_string(m.index) + " " +
+        std::to_string(m.node[0]) + ".." + std::to_string(m.node[glink::kPathNodeSize - 1]));
+  }
+  void extrapolateCars() override { ++extrapolations; }
+  void linkVersionMismatch(const char* text, const char* caption) override {
+    Log("mismatch " + std::string(text) + " | " + std::string(caption));
+  }
+
+  // The calls so far, then forgotten.
+  std::vector<std::string> Take() {
+    std::vector<std::string> out;
+    out.swap(calls);
+    return out;
+  }
+
+  std::vector<std::string> calls;
+  int extrapolations = 0;
+
+ private:
+  static std::string Camera(const glink::CameraMsg& c) {
+    return std::to_string(c.index) + " " + std::to_string(c.x) + " " + std::to_string(c.y) + " " +
+           std::to_string(c.z) + " " + std::to_string(c.startNode) + " " +
+           std::to_string(c.endNode) + " " + std::to_string(c.positionNode);
+  }
+  void Log(std::string s) { calls.push_back(std::move(s)); }
+};
+
+}  // namespace linktest

@@ -1,0 +1,243 @@
+#include "link/link_server.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "link/link_messages.h"
+#include "link_peer.h"
+
+namespace glink {
+namespace {
+
+using linktest::Bytes;
+using linktest::FakeInsim;
+using linktest::FrameOf;
+using linktest::Goodbye;
+using linktest::Join;
+using linktest::Peer;
+using linktest::WaitFor;
+
+const Bytes kVersionFrame = {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x02, 0x04};
+
+struct ServerRig {
+  linktest::FastClock clock;
+  ToGuiQueue toGui;
+  ToDirectorQueue toDirector;
+  FakeInsim insim{toGui};
+  std::uint16_t port = 0;  // the system's choice, so parallel test runs never collide
+  GuiServer server{port, toGui, toDirector, clock, insim};
+
+  ~ServerRig() { server.StopGuiServer(); }
+  std::uint16_t Port() const { return server.ListeningPort(); }
+  // The records the director's InSim thread would now find, each cut to its size.
+  std::vector<Bytes> TakeRequests() {
+    std::vector<Bytes> out;
+    while (const std::uint8_t* r = toDirector.peek()) {
+      out.emplace_back(r, r + RecordSize(r));
+      toDirector.release();
+    }
+    return out;
+  }
+};
+
+TEST(GuiServer, ServesVersionFirstThenTheDirectorsRecordsAndQueuesTheClientsRequests) {
+  ServerRig rig;
+  rig.insim.script.push_back([](MessageQueue& q) { PostTrack(q, "BL1", 180, 3); });
+  rig.insim.script.push_back([](MessageQueue& q) {
+    const CarEntry cars[2] = {{7, 1, -65536, 131072}, {9, 0, 5, 6}};
+    PostCarTable(q, 2, cars);
+  });
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  EXPECT_STREQ(rig.server.FailureText(), "");
+  ASSERT_NE(rig.Port(), 0);
+  EXPECT_EQ(rig.insim.starts, 0) << "the InSim thread runs only while a client is connected";
+
+  Peer client;
+  ASSERT_TRUE(client.Connect(rig.Port()));
+  EXPECT_EQ(client.Read(10), kVersionFrame);
+  const Bytes track = {0x4D, 0x72, 0x56, 0x00, 0x11, 0x00, 0x03, 'B', 'L', '1', 0,   0, 0,
+                       0xB4, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00};
+  const Bytes cars = {0x4D, 0x72, 0x56, 0x00, 0x18, 0x00, 0x0E, 0x02, 0x07, 0x01, 0x00, 0x00,
+                      0xFF, 0xFF, 0x00, 0x00, 0x02, 0x00, 0x09, 0x00, 0x05, 0x00, 0x00, 0x00,
+                      0x06, 0x00, 0x00, 0x00};
+  EXPECT_EQ(client.Read(track.size() + cars.size()), Join({track, cars}));
+  EXPECT_EQ(rig.insim.starts, 1);
+
+  // Requests split at every byte are queued once each, complete, in order.
+  client.SendSplit(Join({{0x4D, 0x72, 0x56, 0x00, 0x07, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00},
+                         {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01}}));
+  ASSERT_TRUE(WaitFor([&] { return rig.toDirector.pending() == 2; }));
+  EXPECT_EQ(rig.TakeRequests(), (std::vector<Bytes>{{0x07, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00},
+                                                    {0x04, 0x00, 0x11, 0x01}}));
+
+  // The client's goodbye is answered with the server's, then the connection is closed and the
+  // InSim thread stopped.
+  client.Send(Goodbye());
+  EXPECT_EQ(client.ReadToEnd(), Goodbye());
+  EXPECT_TRUE(client.Closed());
+  EXPECT_TRUE(WaitFor([&] { return rig.insim.stops == 1; }));
+  EXPECT_TRUE(rig.server.StopGuiServer());
+  EXPECT_EQ(rig.insim.starts, 1);
+}
+
+TEST(GuiServer, SecondClientWaitsForTheFirstAndStartsWithNothingOfIt) {
+  ServerRig rig;
+  rig.insim.postOnStop = true;  // a record posted as the first client's session ended
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  Peer first;
+  Peer second;
+  ASSERT_TRUE(first.Connect(rig.Port()));
+  EXPECT_EQ(first.Read(10), kVersionFrame);
+  ASSERT_TRUE(second.Connect(rig.Port()));  // waits in the backlog
+  EXPECT_TRUE(second.Quiet(300));
+  EXPECT_EQ(rig.insim.starts, 1);
+
+  // A request that the first client's session never got to: not for the second one.
+  first.Send(Join({{0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01}, Goodbye()}));
+  EXPECT_EQ(first.ReadToEnd(), Goodbye());
+
+  EXPECT_EQ(second.Read(10), kVersionFrame);
+  EXPECT_TRUE(second.Quiet(200)) << "a record of the first client's session was delivered";
+  EXPECT_EQ(rig.insim.starts, 2);
+  EXPECT_EQ(rig.insim.stops, 1);
+  EXPECT_EQ(rig.toDirector.pending(), 0);
+
+  EXPECT_TRUE(rig.server.StopGuiServer());
+  EXPECT_EQ(second.ReadToEnd(), Goodbye());
+  EXPECT_EQ(rig.insim.stops, 2);
+}
+
+TEST(GuiServer, ClientThatClosesWithoutGoodbyeIsLetGoAndTheNextOneServed) {
+  ServerRig rig;
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  Peer first;
+  ASSERT_TRUE(first.Connect(rig.Port()));
+  EXPECT_EQ(first.Read(10), kVersionFrame);
+  first.Close();
+  // Nothing is ever sent to a dead client here, so only its closed side can end the connection.
+  EXPECT_TRUE(WaitFor([&] { return rig.insim.stops == 1; }));
+  Peer second;
+  ASSERT_TRUE(second.Connect(rig.Port()));
+  EXPECT_EQ(second.Read(10), kVersionFrame);
+}
+
+TEST(GuiServer, StopWhileServingSendsTheGoodbyeBeforeClosing) {
+  ServerRig rig;
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  const std::uint16_t port = rig.Port();
+  Peer client;
+  ASSERT_TRUE(client.Connect(port));
+  EXPECT_EQ(client.Read(10), kVersionFrame);
+
+  EXPECT_TRUE(rig.server.StopGuiServer());
+  EXPECT_FALSE(rig.server.Running());
+  EXPECT_EQ(client.ReadToEnd(), Goodbye());
+  EXPECT_TRUE(client.Closed());
+  EXPECT_EQ(rig.insim.stops, 1);
+  EXPECT_EQ(rig.Port(), 0);
+  Peer late;
+  EXPECT_FALSE(late.Connect(port)) << "the port is still listening after the stop";
+  EXPECT_TRUE(rig.server.StopGuiServer()) << "a second stop finds no thread";
+}
+
+TEST(GuiServer, StopsWhileListeningAndStartsAgain) {
+  ServerRig rig;
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  EXPECT_FALSE(rig.server.StartGuiServer()) << "a second server thread was started";
+  EXPECT_TRUE(rig.server.StopGuiServer());
+  EXPECT_EQ(rig.insim.starts, 0);
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  Peer client;
+  ASSERT_TRUE(client.Connect(rig.Port()));
+  EXPECT_EQ(client.Read(10), kVersionFrame);
+}
+
+TEST(GuiServer, BusyPortIsReportedInsteadOfStarting) {
+  const plat::Socket other = plat::TcpOpen();
+  ASSERT_TRUE(plat::Bind(other, plat::kAnyAddress, 0));
+  ASSERT_TRUE(plat::Listen(other, 1));
+  ServerRig rig;
+  rig.port = plat::LocalPort(other);
+  EXPECT_FALSE(rig.server.StartGuiServer());
+  EXPECT_EQ(std::string(rig.server.FailureText()),
+            "GUI port " + std::to_string(rig.port) +
+                " could not be opened: is another program using it?");
+  EXPECT_FALSE(rig.server.Running());
+  EXPECT_EQ(rig.insim.starts, 0);
+
+  plat::Close(other);
+  EXPECT_TRUE(rig.server.StartGuiServer()) << "the port is free again";
+  EXPECT_STREQ(rig.server.FailureText(), "");
+}
+
+// Each hostile stream ends that client's connection with the server's goodbye at the latest once
+// nothing of it could ever be read; the server then serves the next client and stops on request.
+TEST(GuiServer, HostileFramesEndTheirConnectionOnly) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+  };
+  Bytes badMagic = {'X', 'r', 'V', 0x00, 0x04, 0x00, 0x11, 0x01};
+  badMagic.resize(1100, 0x55);
+  Bytes size405 = {0x4D, 0x72, 0x56, 0x00, 0x95, 0x01, 0x11};
+  size405.resize(409, 0);
+  const Bytes editOn = {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01};
+  const Case cases[] = {
+      {"size 1", {0x4D, 0x72, 0x56, 0x00, 0x01, 0x00, 0x11}},
+      {"size 405", size405},
+      {"goodbye inside a burst", Join({editOn, Goodbye(), editOn})},
+      {"bad magic filling the buffer", badMagic},
+  };
+  ServerRig rig;
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  int served = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Peer client;
+    ASSERT_TRUE(client.Connect(rig.Port()));
+    EXPECT_EQ(client.Read(10), kVersionFrame);
+    ++served;
+    client.Send(c.bytes);
+    EXPECT_EQ(client.ReadToEnd(), Goodbye());
+    EXPECT_TRUE(client.Closed());
+    EXPECT_TRUE(WaitFor([&] { return rig.insim.stops == served; }));
+  }
+  // A stray wrong magic alone does not end the connection: the client may still close it.
+  Peer client;
+  ASSERT_TRUE(client.Connect(rig.Port()));
+  EXPECT_EQ(client.Read(10), kVersionFrame);
+  client.Send({'B', 'A', 'D', '!', 0x04, 0x00, 0x11, 0x01});
+  EXPECT_TRUE(client.Quiet(200));
+  EXPECT_FALSE(client.Closed());
+  EXPECT_TRUE(rig.server.StopGuiServer());
+  EXPECT_EQ(client.ReadToEnd(), Goodbye());
+}
+
+TEST(GuiServer, RequestsHeldForAFullQueueArriveWhileTheClientIsQuiet) {
+  ServerRig rig;
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  Peer client;
+  ASSERT_TRUE(client.Connect(rig.Port()));
+  EXPECT_EQ(client.Read(10), kVersionFrame);
+  Bytes burst;
+  for (std::uint32_t first = 0; first < 70; ++first) {
+    burst = Join({burst, FrameOf([&](std::uint8_t* s) { WriteGetNodes(s, first * 32); })});
+  }
+  client.Send(burst);  // 770 bytes, then the client says nothing more
+  ASSERT_TRUE(WaitFor([&] { return rig.toDirector.pending() == kQueueSlots; }));
+  plat::SleepMs(50);
+  std::vector<Bytes> got = rig.TakeRequests();
+  ASSERT_TRUE(WaitFor([&] { return rig.toDirector.pending() == 6; }))
+      << "the frames kept for want of a slot were never parsed";
+  for (const Bytes& r : rig.TakeRequests()) got.push_back(r);
+  ASSERT_EQ(got.size(), 70u);
+  for (std::uint32_t i = 0; i < 70; ++i) {
+    std::uint32_t first = 0;
+    ASSERT_TRUE(ReadGetNodes(got[i].data(), &first));
+    EXPECT_EQ(first, i * 32);
+  }
+}
+
+}  // namespace
+}  // namespace glink
