@@ -5,6 +5,7 @@
 // (it is large: keep it in static storage or on the heap).
 #pragma once
 
+#include <mutex>
 #include <string>
 
 #include "director/app/host.h"
@@ -17,27 +18,48 @@
 
 namespace director {
 
+// The InSim thread is started and stopped from two threads: the dialog's (Stop and Close stop it
+// first) and, with GUI access on, the GUI link server's, once per client. Both go through one
+// lock so that their calls on the thread never overlap.
+
 // The InSim thread as a worker of the dialog.
 class InsimWorker final : public LinkWorker {
  public:
-  explicit InsimWorker(InsimThread& thread) : thread_(thread) {}
-  bool StartWorker() override { return thread_.StartInsimThread(); }
-  bool StopWorker() override { return thread_.StopInsimThread(); }
-  bool WorkerRunning() const override { return thread_.Running(); }
+  InsimWorker(InsimThread& thread, std::mutex& lock) : thread_(thread), lock_(lock) {}
+  bool StartWorker() override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return thread_.StartInsimThread();
+  }
+  bool StopWorker() override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return thread_.StopInsimThread();
+  }
+  bool WorkerRunning() const override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return thread_.Running();
+  }
 
  private:
   InsimThread& thread_;
+  std::mutex& lock_;
 };
 
 // The InSim thread as the GUI link server runs it, once per client.
 class InsimControl final : public glink::InsimThreadControl {
  public:
-  explicit InsimControl(InsimThread& thread) : thread_(thread) {}
-  bool StartInsimThread() override { return thread_.StartInsimThread(); }
-  bool StopInsimThread() override { return thread_.StopInsimThread(); }
+  InsimControl(InsimThread& thread, std::mutex& lock) : thread_(thread), lock_(lock) {}
+  bool StartInsimThread() override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return thread_.StartInsimThread();
+  }
+  bool StopInsimThread() override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return thread_.StopInsimThread();
+  }
 
  private:
   InsimThread& thread_;
+  std::mutex& lock_;
 };
 
 // The GUI link server as a worker of the dialog.
@@ -47,6 +69,7 @@ class GuiServerWorker final : public LinkWorker {
   bool StartWorker() override { return server_.StartGuiServer(); }
   bool StopWorker() override { return server_.StopGuiServer(); }
   bool WorkerRunning() const override { return server_.Running(); }
+  const char* StartFailure() const override { return server_.FailureText(); }
 
  private:
   glink::GuiServer& server_;
@@ -76,9 +99,10 @@ class DirectorApp {
   // with handlers that do nothing.
   SessionHandlers handlers;
   InsimThread insim{settings, clock, toGui, handlers};
-  InsimWorker insimWorker{insim};
+  std::mutex insimLock;
+  InsimWorker insimWorker{insim, insimLock};
   // With GUI access on, Start starts this server, which runs the InSim thread per client.
-  InsimControl insimControl{insim};
+  InsimControl insimControl{insim, insimLock};
   glink::GuiServer guiServerThread{settings.guiPort, toGui, toDirector, clock, insimControl};
   GuiServerWorker guiServerWorker{guiServerThread};
   LinkWorker* guiServer = &guiServerWorker;

@@ -110,6 +110,9 @@ bool DirectorHost::ApplySettings(bool save, bool start) {
     if (started) {
       controls_.SetText(kIdStartStop, kTextStop);
       EnableSettingsControls(false);
+    } else if (const char* reason = (viaServer ? *guiServer_ : insim_).StartFailure();
+               reason != nullptr && reason[0] != '\0') {
+      controls_.ShowMessage(reason, kCaption, MessageKind::kWarning);
     } else {
       controls_.ShowMessage(viaServer ? kMsgGuiThreadFailed : kMsgInsimThreadFailed, kCaptionError,
                             MessageKind::kError);

@@ -78,6 +78,9 @@ class LinkWorker {
   // True at once when none runs; false when it did not end within its bounded wait.
   virtual bool StopWorker() = 0;
   virtual bool WorkerRunning() const = 0;
+  // Why the last StartWorker failed when the user can do something about it (a GUI port taken by
+  // another program); null when no thread could be created.
+  virtual const char* StartFailure() const { return nullptr; }
 };
 
 // Reads a port field the way the dialog converts an unsigned number: optional leading blanks,
