@@ -70,7 +70,10 @@ void PrintConsoleUsage(std::ostream& out) {
          "                             the standings overlay on the simulator's screen\n"
          "  --auto-activate, --no-auto-activate\n"
          "                             switch the director on by itself after a race start\n"
-         "  --help                     this text\n";
+         "  --help                     this text\n"
+         "Environment:\n"
+         "  MORVANE_PROGRAM_DIR        directory of Morvane.cfg, cam/, views/ and alias.ini\n"
+         "                             (default: the directory of this program)\n";
 }
 
 OptionsResult ApplyConsoleOptions(int argc, const char* const* argv, ConsoleControls& controls,
