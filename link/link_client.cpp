@@ -42,6 +42,11 @@ bool LinkClient::StartLinkClient() {
 
 bool LinkClient::StopLinkClient(ClientModelHandlers& model) {
   if (!worker_.Running()) return true;
+  worker_.RequestStop();
+  {
+    std::lock_guard<std::mutex> hold(connectLock_);
+    if (connecting_ != plat::kNoSocket) plat::ShutdownBoth(connecting_);
+  }
   if (!worker_.Stop(kLinkStopWaitMs)) return false;
   LinkRecord discarded;
   while (toGui_.take(discarded)) {
@@ -67,7 +72,21 @@ void LinkClient::Run() {
 void LinkClient::RunConnection() {
   const plat::Socket socket = plat::TcpOpen();
   if (socket == plat::kNoSocket) return;
-  if (!plat::Connect(socket, serverIp_, serverPort_)) {
+  {
+    // A stop that came first has found no socket to cut short: do not start the wait at all.
+    std::lock_guard<std::mutex> hold(connectLock_);
+    if (worker_.StopRequested()) {
+      plat::Close(socket);
+      return;
+    }
+    connecting_ = socket;
+  }
+  const bool connected = plat::Connect(socket, serverIp_, serverPort_);
+  {
+    std::lock_guard<std::mutex> hold(connectLock_);
+    connecting_ = plat::kNoSocket;
+  }
+  if (!connected) {
     plat::Close(socket);
     return;
   }

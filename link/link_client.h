@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "link/link_core.h"
 #include "link/frame_receiver.h"
@@ -74,8 +75,8 @@ class LinkClient {
   // or one is still held (a stop that timed out).
   bool StartLinkClient();
   // True at once without a thread. Otherwise stops it within 3000 ms (false, and nothing reset,
-  // on time-out); then discards what is left in ToGuiQueue and applies the no-track case to the
-  // model directly.
+  // on time-out), also while it is still connecting; then discards what is left in ToGuiQueue and
+  // applies the no-track case to the model directly.
   bool StopLinkClient(ClientModelHandlers& model);
   // The window timer's tick.
   void DispatchLinkMessages(ClientModelHandlers& model);
@@ -101,6 +102,11 @@ class LinkClient {
 
   plat::Clock& clock_;
   plat::WorkerThread worker_;
+  // The socket while a connect is under way, so that a stop can cut the wait short: a director
+  // whose backlog is full, or a remote one that does not answer, would otherwise hold the
+  // connect far longer than a stop may take.
+  std::mutex connectLock_;
+  plat::Socket connecting_ = plat::kNoSocket;
   std::uint32_t serverIp_ = plat::kLoopback;
   std::uint16_t serverPort_ = kDefaultGuiPort;
   std::uint16_t linkVersion_ = 0;  // window thread only

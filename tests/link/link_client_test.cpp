@@ -223,6 +223,21 @@ TEST(LinkClient, RetriesSilentlyWhileNoDirectorListensAndStopsWithin100msOfWaiti
   EXPECT_EQ(model.Take(), Calls{}) << "a stop without a thread changes nothing";
 }
 
+TEST(LinkClient, StopWhileTheConnectIsStillWaitingSucceeds) {
+  Listener director(0);  // room for one connection in the backlog, never accepted
+  Peer first;
+  ASSERT_TRUE(first.Connect(director.port()));
+  linktest::FastClock clock;
+  LinkClient client(clock);
+  linktest::RecordingModel model;
+  client.SetServer(plat::kLoopback, director.port());
+  ASSERT_TRUE(client.StartLinkClient());
+  plat::SleepMs(300);  // the client's connect waits for a backlog slot that never frees
+  EXPECT_TRUE(client.StopLinkClient(model));
+  EXPECT_FALSE(client.Running());
+  EXPECT_EQ(model.Take(), Calls{kNoTrack});
+}
+
 TEST(LinkClient, StopWhileConnectedSendsGoodbyeAndDiscardsWhatIsQueued) {
   ClientRig rig;
   ASSERT_TRUE(rig.client.StartLinkClient());
