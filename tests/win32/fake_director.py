@@ -128,6 +128,8 @@ class Session:
                 p = camera_payload(i, *self.cameras[i])
                 x, y = struct.unpack_from("<ii", p, 3)
                 if left < x < right and bottom < y < top:
+                    self.log.write("# picked %d\n" % i)
+                    self.log.flush()
                     self.send(record(5, struct.pack("<H", i)))
                     if kind == 2:
                         self.send(record(6, struct.pack("<H", i)))
