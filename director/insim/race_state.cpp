@@ -1,0 +1,243 @@
+#include "director/insim/race_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "director/engine/car_progress.h"
+#include "director/engine/track_path.h"
+#include "link/link_core.h"
+#include "platform/profile.h"
+#include "platform/thread.h"
+
+namespace director {
+
+namespace {
+
+using glink::GetI32;
+using glink::GetU16;
+using glink::GetU32;
+
+constexpr int kMciCarsOffset = 4;
+constexpr int kV3MciTotalOffset = 8;
+constexpr int kV3MciFirstOffset = 9;
+constexpr int kV3MciCarsOffset = 12;
+constexpr int kNplNameOffset = 8;
+constexpr int kNplCarOffset = 40;
+constexpr int kV3NplNameOffset = 28;
+constexpr int kV3NplPlidOffset = 95;
+constexpr int kV3NplIndexOffset = 96;
+constexpr int kV3LapPlidOffset = 89;
+constexpr int kResConfirmOffset = 74;
+constexpr int kResNumberOffset = 80;
+constexpr std::uint8_t kResultRejected = CONF_PENALTY_DT | CONF_PENALTY_SG | CONF_DID_NOT_PIT;
+constexpr char kAliasSection[] = "AliasNames";
+
+// A fixed-width text field of the packet, zero-terminated.
+void CopyField(char* out, const std::uint8_t* field, int width) {
+  std::memcpy(out, field, static_cast<std::size_t>(width));
+  out[width] = '\0';
+}
+
+}  // namespace
+
+bool RaceOrder::Append(std::uint8_t plid) {
+  if (count >= kMaxRaceOrder) return false;
+  ids[count++] = plid;
+  return true;
+}
+
+const char* AliasTable::Find(const char* name) const {
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    if (std::strcmp(it->nickname, name) == 0) return it->realName;
+  }
+  return nullptr;
+}
+
+void ColourStrip(char* text) {
+  char* p = std::strchr(text, '^');
+  while (p != nullptr) {
+    const std::size_t remove = p[1] == '\0' ? 1 : 2;
+    std::memmove(p, p + remove, std::strlen(p + remove) + 1);
+    p = std::strchr(p, '^');
+  }
+}
+
+void DisplayName(const PlayerRecord& record, bool withStops, char* out, std::size_t size) {
+  if (size == 0) return;
+  char name[kPlayerNameSize + 1];
+  std::memcpy(name, record.name, sizeof(name));
+  ColourStrip(name);
+  if (withStops) {
+    std::snprintf(out, size, "%s (%d)", name, static_cast<int>(record.stopCount));
+  } else {
+    std::snprintf(out, size, "%s", name);
+  }
+}
+
+void RaceTracker::TakeCar(const TrackPath& track, const CompCar& car) {
+  PlayerRecord& record = race_.players[car.plid];
+  updateCarProgress(record, car, track);
+  if (record.listed == 0 && race_.raceOrder.Append(car.plid)) record.listed = 1;
+}
+
+bool RaceTracker::CarPositionsV4(const TrackPath* track, const std::uint8_t* mci) {
+  if (track == nullptr) return false;
+  int n = mci[3];
+  if (n > kMaxCarsPerPacket) n = kMaxCarsPerPacket;
+  bool last = false;
+  for (int i = 0; i < n; ++i) {
+    const CompCar car = ReadCompCar(mci + kMciCarsOffset + i * kCompCarSize);
+    if ((car.info & CCI_LAST) != 0) last = true;
+    if (car.node != 0 || car.lap != 0) TakeCar(*track, car);
+  }
+  return last || n < kMaxCarsPerPacket;
+}
+
+bool RaceTracker::CarPositionsV3(const TrackPath* track, const std::uint8_t* mci) {
+  if (track == nullptr) return false;
+  const int total = mci[kV3MciTotalOffset];
+  const int first = mci[kV3MciFirstOffset];
+  int n = static_cast<std::uint8_t>(total - first);
+  if (n > kMaxCarsPerPacket) n = kMaxCarsPerPacket;
+  for (int i = 0; i < n; ++i) {
+    const std::uint8_t* p = mci + kV3MciCarsOffset + i * kV3CarSize;
+    if (GetU16(p) != 0 || p[2] != 0) TakeCar(*track, ConvertV3Car(p));
+  }
+  return total - first <= kMaxCarsPerPacket;
+}
+
+void RaceTracker::CameraPosition(const std::uint8_t* cpp) {
+  const std::int32_t x = GetI32(cpp + 4);
+  const std::int32_t y = GetI32(cpp + 8);
+  if (x != race_.viewPosition.x || y != race_.viewPosition.y) gui_.ViewPos(x, y);
+  race_.viewPosition = {x, y, GetI32(cpp + 12)};
+}
+
+void RaceTracker::PostLabel(std::uint8_t plid, bool withStops) {
+  if (!gui_.On()) return;
+  char label[kPlayerNameSize + 16];
+  DisplayName(race_.players[plid], withStops, label, sizeof(label));
+  gui_.PlayerLabel(plid, label);
+}
+
+void RaceTracker::NewPlayerV4(const std::uint8_t* npl) {
+  const std::uint8_t plid = npl[3];
+  char name[kPlayerNameSize + 1];
+  CopyField(name, npl + kNplNameOffset, kPlayerNameSize);
+  if (const char* real = race_.aliases.Find(name)) {
+    std::snprintf(name, sizeof(name), "%s", real);
+  }
+  char car[kCarNameSize + 1];
+  CopyField(car, npl + kNplCarOffset, kCarNameSize);
+
+  PlayerRecord& record = race_.players[plid];
+  if (std::strcmp(record.name, name) == 0 && std::strcmp(record.carName, car) == 0) return;
+  std::memcpy(record.name, name, sizeof(record.name));
+  std::memcpy(record.carName, car, sizeof(record.carName));
+  record.playerFlags = GetU16(npl + 6);
+  PostLabel(plid, record.stopCount != 0);
+}
+
+void RaceTracker::NewPlayerV3(InsimLink& link, const std::uint8_t* npl) {
+  const std::uint8_t plid = npl[kV3NplPlidOffset];
+  char name[kPlayerNameSize + 1];
+  CopyField(name, npl + kV3NplNameOffset, kPlayerNameSize);
+  PlayerRecord& record = race_.players[plid];
+  if (std::strcmp(record.name, name) != 0) {
+    std::memcpy(record.name, name, sizeof(record.name));
+    PostLabel(plid, false);
+  }
+  SendRequest(link, kV3NPL, static_cast<std::uint32_t>(npl[kV3NplIndexOffset]) + 1);
+}
+
+void RaceTracker::LapV4(const std::uint8_t* lap) {
+  const std::uint8_t plid = lap[3];
+  const std::uint32_t lapTime = GetU32(lap + 4);
+  const std::uint32_t elapsed = GetU32(lap + 8);
+  UpdateStops(plid, lap[18]);
+  UpdateRaceTime(elapsed);
+  PlayerRecord& record = race_.players[plid];
+  record.lapsDone = GetU16(lap + 12);
+  record.totalTime = elapsed;
+  if (lapTime < record.bestLap) record.bestLap = lapTime;
+  race_.standingsChanged = 1;
+}
+
+void RaceTracker::LapV3(const std::uint8_t* lap) {
+  std::memcpy(race_.players[lap[kV3LapPlidOffset]].v3Lap, lap, kV3LapSize);
+}
+
+void RaceTracker::Split(const std::uint8_t* spx) {
+  UpdateStops(spx[3], spx[14]);
+  UpdateRaceTime(GetU32(spx + 8));
+}
+
+void RaceTracker::Pit(const std::uint8_t* pit) { UpdateStops(pit[3], pit[10]); }
+
+void RaceTracker::Result(const std::uint8_t* res) {
+  const std::uint8_t number = res[kResNumberOffset];
+  if (number >= kMaxResults || (res[kResConfirmOffset] & kResultRejected) != 0) return;
+  std::memcpy(race_.results.entries[number], res, kResSize);
+  race_.resultCount = static_cast<std::uint8_t>(number + 1);
+}
+
+void RaceTracker::BeginRace() {
+  race_.resultCount = 0;
+  race_.raceStarted = 1;
+  ClearRaceFields();
+}
+
+void RaceTracker::FinishRaceStart(InsimLink& link) {
+  race_.raceTime.time = 0;
+  gui_.PlayerLabelClear();
+  gui_.RaceClock(0);
+  if (link.version == 3) {
+    SendRequest(link, kV3NPL, 0);
+  } else {
+    SendTiny(link, 1, TINY_NPL);
+  }
+}
+
+void RaceTracker::ClearRaceFields() {
+  for (PlayerRecord& record : race_.players.records) {
+    record.name[0] = '\0';
+    record.stopCount = 0;
+    record.lapFigure = 1;
+    record.lapsDone = 0;
+    record.bestLap = kNoBestLap;
+    record.totalTime = 0;
+  }
+}
+
+void RaceTracker::UpdateStops(std::uint8_t plid, std::uint8_t stops) {
+  PlayerRecord& record = race_.players[plid];
+  if (record.stopCount == stops) return;
+  record.stopCount = stops;
+  if (race_.stopsChangeCount < 255) ++race_.stopsChangeCount;
+  if (record.name[0] != '\0') PostLabel(plid, true);
+}
+
+void RaceTracker::UpdateRaceTime(std::uint32_t ms) {
+  if (!state_.NormalSpeed()) return;
+  race_.raceTime = {ms, clock_.Now()};
+  gui_.RaceClock(ms);
+}
+
+void RaceTracker::LoadAliasTable(const std::string& programDirectory) {
+  ClearAliasTable();
+  const std::string file = programDirectory + kAliasFileName;
+  const int count = static_cast<int>(plat::ProfileGetInt(kAliasSection, "Number", 0, file.c_str()));
+  for (int i = 1; i <= count && i <= kMaxAliases; ++i) {
+    char key[32];
+    AliasEntry entry;
+    std::snprintf(key, sizeof(key), "nickname%d", i);
+    plat::ProfileGetString(kAliasSection, key, "", entry.nickname, kAliasTextSize, file.c_str());
+    std::snprintf(key, sizeof(key), "realname%d", i);
+    plat::ProfileGetString(kAliasSection, key, "", entry.realName, kAliasTextSize, file.c_str());
+    if (entry.nickname[0] != '\0' && entry.realName[0] != '\0') {
+      race_.aliases.entries.push_back(entry);
+    }
+  }
+}
+
+}  // namespace director

@@ -1,0 +1,30 @@
+#include "director/insim/state_report.h"
+
+#include <bit>
+#include <cstring>
+
+#include "link/link_core.h"
+
+namespace director {
+
+StateReport ReadStateReport(const std::uint8_t* sta) {
+  StateReport s;
+  std::memcpy(s.raw, sta, sizeof(s.raw));
+  s.replaySpeed = std::bit_cast<float>(glink::GetU32(sta + 4));
+  s.flags = glink::GetU16(sta + 8);
+  s.inGameCam = sta[10];
+  s.viewPlid = sta[11];
+  s.numPlayers = sta[12];
+  s.numConnections = sta[13];
+  s.numFinished = sta[14];
+  s.raceInProgress = sta[15];
+  s.qualifyingMinutes = sta[16];
+  s.raceLaps = sta[17];
+  std::memcpy(s.track, sta + 20, kTrackNameSize);
+  s.track[kTrackNameSize] = '\0';
+  s.weather = sta[26];
+  s.wind = sta[27];
+  return s;
+}
+
+}  // namespace director
