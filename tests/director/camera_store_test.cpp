@@ -1,0 +1,445 @@
+#include "director/engine/camera_store.h"
+
+#include <gtest/gtest.h>
+
+#include "director/engine/track_path.h"
+#include "director/insim/gui_post.h"
+#include "link/link_messages.h"
+#include "platform/files.h"
+#include "race_test_support.h"
+#include "tests/platform/temp_dir.h"
+
+namespace director {
+namespace {
+
+using test::B;
+using test::Bytes;
+using test::Cat;
+using test::Drain;
+using test::LE16;
+using test::LE32;
+using test::Record;
+
+// A 600-node circle; node i lies at angle i * 0.6 degrees, 500 m from the origin.
+class CameraStoreTest : public ::testing::Test {
+ protected:
+  CameraStoreTest() { settings.guiAccess = 1; }
+
+  // A point just outside node n, so that nearestNode gives n.
+  test::NodeCentre At(int n) const {
+    const PathNode& node = track->node(static_cast<std::uint32_t>(n));
+    return {node.centreX + node.centreX / 50, node.centreY + node.centreY / 50};
+  }
+  void AddAt(int n, std::int32_t z = 0) {
+    const test::NodeCentre p = At(n);
+    ASSERT_TRUE(store().Add(p.x, p.y, z));
+  }
+  CameraStore& store() { return track->cameras; }
+  std::vector<int> Nodes() {
+    std::vector<int> out;
+    for (int i = 0; i < store().count; ++i) out.push_back(store().cameras[i].nearestNode);
+    return out;
+  }
+  static Bytes Index(std::uint8_t type, std::uint16_t index) { return Record(type, LE16(index)); }
+  static Bytes Camera(std::uint8_t type, std::uint16_t index, const CameraPosition& c) {
+    return Record(type,
+                  Cat({B({0}), LE16(index), LE32(static_cast<std::uint32_t>(c.x)),
+                       LE32(static_cast<std::uint32_t>(c.y)), LE32(static_cast<std::uint32_t>(c.z)),
+                       LE16(c.rangeStart), LE16(c.rangeEnd), LE16(c.nearestNode)}));
+  }
+
+  Settings settings;
+  glink::MessageQueue toGui;
+  GuiPost gui{toGui, settings};
+  std::unique_ptr<TrackPath> track = test::MakeTrack(test::CircleCentres(600), 0, &gui);
+};
+
+TEST(CameraPositionTest, HeadingsUseThreePointOneFourOneForPi) {
+  CameraPosition c;
+  c.x = 1000;
+  c.y = -1000;
+  EXPECT_EQ(c.headingTo(2000, -1000), 16384);  // along +X
+  EXPECT_EQ(c.headingTo(1000, 0), 32771);      // along +Y: a little past half a turn
+  EXPECT_EQ(c.headingTo(0, -1000), 49158);     // along -X
+  EXPECT_EQ(c.headingTo(1000, -2000), 65533);  // along -Y: -3.09 truncated towards zero
+  EXPECT_EQ(c.headingTo(2000, 0), 24577);
+  c.x = INT32_MIN;  // far apart points do not overflow
+  EXPECT_EQ(c.headingTo(INT32_MAX, -1000), 16384);
+}
+
+TEST(CameraPositionTest, RangesCoverTheirNodesAndWrapOverTheLine) {
+  CameraPosition c;
+  c.rangeStart = 10;
+  c.rangeEnd = 20;
+  EXPECT_FALSE(c.coversNode(9));
+  EXPECT_TRUE(c.coversNode(10));
+  EXPECT_TRUE(c.coversNode(20));
+  EXPECT_FALSE(c.coversNode(21));
+  c.rangeStart = 590;
+  c.rangeEnd = 10;
+  EXPECT_FALSE(c.coversNode(589));
+  EXPECT_TRUE(c.coversNode(590));
+  EXPECT_TRUE(c.coversNode(599));
+  EXPECT_TRUE(c.coversNode(0));
+  EXPECT_TRUE(c.coversNode(10));
+  EXPECT_FALSE(c.coversNode(11));
+  c.rangeStart = c.rangeEnd = 0;  // start = end: every node
+  for (int n : {0, 1, 299, 599, 65535}) EXPECT_TRUE(c.coversNode(static_cast<std::uint16_t>(n)));
+  c.rangeStart = c.rangeEnd = 42;
+  EXPECT_TRUE(c.coversNode(7));
+}
+
+TEST_F(CameraStoreTest, FileLinesAreReadSortedAndBounded) {
+  std::string text;
+  for (int i = 0; i < 120; ++i) {
+    const test::NodeCentre p = At((i * 7) % 600);
+    char line[80];
+    std::snprintf(line, sizeof(line), " %08X, %08X, %08X,%4d,%4d\n", static_cast<unsigned>(p.x),
+                  static_cast<unsigned>(p.y), 5u, i, i + 1);
+    text += line;
+  }
+  store().ParseCameraFile(text);
+  EXPECT_EQ(store().count, 100);
+  for (int i = 1; i < store().count; ++i) {
+    EXPECT_LE(store().cameras[i - 1].nearestNode, store().cameras[i].nearestNode);
+  }
+  EXPECT_EQ(store().current, 0);
+  EXPECT_EQ(store().unsavedChanges, 0);
+
+  // Both line endings, no padding, blank lines, nodes beyond the path or negative become 0,
+  // and the first unreadable line ends the file.
+  store().ParseCameraFile(
+      "0000012C,FFFFFF00,10,700,-5\r\n"
+      "\r\n"
+      "   \n"
+      " 1, 2, 3,  599,  600\n"
+      "0x10,0X20,30,4,5 trailing words\n"
+      "1,2,3,4\n"
+      "9,9,9,9,9\n");
+  ASSERT_EQ(store().count, 3);
+  const CameraPosition* first = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    if (store().cameras[i].x == 0x12C) first = &store().cameras[i];
+  }
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->y, -256);
+  EXPECT_EQ(first->z, 16);
+  EXPECT_EQ(first->rangeStart, 0);
+  EXPECT_EQ(first->rangeEnd, 0);
+  EXPECT_EQ(first->nearestNode, track->nearestNode(0x12C, -256));
+  bool found599 = false;
+  for (int i = 0; i < 3; ++i) {
+    if (store().cameras[i].x == 1) {
+      found599 = true;
+      EXPECT_EQ(store().cameras[i].rangeStart, 599);
+      EXPECT_EQ(store().cameras[i].rangeEnd, 0);
+    }
+  }
+  EXPECT_TRUE(found599);
+
+  // Bytes that are not a camera file at all: nothing, and nothing breaks.
+  store().ParseCameraFile(std::string("\0\xff,,\n-,-,-,-,-\n", 14));
+  EXPECT_EQ(store().count, 0);
+  store().ParseCameraFile("FFFFFFFFF,0,0,0,0\n");  // more than 32 bits
+  EXPECT_EQ(store().count, 0);
+  store().ParseCameraFile("0,0,0,99999999999,0\n");
+  EXPECT_EQ(store().count, 0);
+}
+
+TEST_F(CameraStoreTest, EqualNodesKeepTheirFileOrder) {
+  const test::NodeCentre p = At(50);
+  char text[200];
+  std::snprintf(text, sizeof(text), "%X,%X,1,0,0\n%X,%X,2,0,0\n%X,%X,3,0,0\n",
+                static_cast<unsigned>(At(80).x), static_cast<unsigned>(At(80).y),
+                static_cast<unsigned>(p.x), static_cast<unsigned>(p.y),
+                static_cast<unsigned>(p.x + 1), static_cast<unsigned>(p.y));
+  store().ParseCameraFile(text);
+  ASSERT_EQ(store().count, 3);
+  EXPECT_EQ(store().cameras[0].z, 2);
+  EXPECT_EQ(store().cameras[1].z, 3);
+  EXPECT_EQ(store().cameras[2].z, 1);
+}
+
+TEST_F(CameraStoreTest, WrittenFilesReadBackTheSame) {
+  plat::TempDir dir;
+  ASSERT_TRUE(dir.ok());
+  AddAt(590, -65536);
+  AddAt(10, 0x7FFFFFFF);
+  AddAt(300, 12);
+  const std::string text = store().FormatCameraFile();
+  // Three lines, each " %08X, %08X, %08X,%4d,%4d" and CR LF.
+  ASSERT_EQ(text.size(), 3u * 41);
+  EXPECT_EQ(text.substr(39, 2), "\r\n");
+  EXPECT_EQ(text.substr(2 * 41 + 19, 10), ", FFFF0000");  // negative height, two's complement
+  const std::string path = dir / "cam" + plat::kPathSep + "BL1.cam";
+  ASSERT_TRUE(store().WriteCameraFile(path));  // makes the missing "cam" directory
+  EXPECT_EQ(store().unsavedChanges, 0);
+  EXPECT_EQ(plat::GetFile(path), text);
+
+  auto again = test::MakeTrack(test::CircleCentres(600));
+  again->cameras.ReadCameraFile(path);
+  ASSERT_EQ(again->cameras.count, 3);
+  for (int i = 0; i < 3; ++i) {
+    const CameraPosition& a = store().cameras[i];
+    const CameraPosition& b = again->cameras.cameras[i];
+    EXPECT_EQ(a.x, b.x);
+    EXPECT_EQ(a.y, b.y);
+    EXPECT_EQ(a.z, b.z);
+    EXPECT_EQ(a.rangeStart, b.rangeStart);
+    EXPECT_EQ(a.rangeEnd, b.rangeEnd);
+    EXPECT_EQ(a.nearestNode, b.nearestNode);
+  }
+  EXPECT_EQ(again->cameras.cameras[0].z, 0x7FFFFFFF);
+  EXPECT_EQ(again->cameras.cameras[2].z, -65536);
+}
+
+TEST_F(CameraStoreTest, WriterFormatIsExact) {
+  store().count = 2;
+  store().cameras[0].x = -1;
+  store().cameras[0].y = 0x10000;
+  store().cameras[0].z = 0xABCDEF;
+  store().cameras[0].rangeStart = 25;
+  store().cameras[0].rangeEnd = 575;
+  store().cameras[1].x = 0;
+  store().cameras[1].y = INT32_MIN;
+  store().cameras[1].z = 7;
+  store().cameras[1].rangeStart = 1499;
+  store().cameras[1].rangeEnd = 0;
+  EXPECT_EQ(store().FormatCameraFile(),
+            " FFFFFFFF, 00010000, 00ABCDEF,  25, 575\r\n"
+            " 00000000, 80000000, 00000007,1499,   0\r\n");
+}
+
+TEST_F(CameraStoreTest, SavingOnlyWhatChangedAndKeepingChangesAFailedSaveWouldLose) {
+  plat::TempDir dir;
+  ASSERT_TRUE(dir.ok());
+  const std::string path = dir / "BL1.cam";
+  EXPECT_TRUE(store().WriteCameraFile(path));  // nothing changed: no file
+  EXPECT_FALSE(plat::FileExists(path));
+
+  AddAt(100);
+  // The directory cannot be made (a file stands in its place): the changes stay marked.
+  ASSERT_TRUE(plat::PutFile(dir / "blocked", "x"));
+  const std::string blocked = dir / "blocked" + plat::kPathSep + "BL1.cam";
+  EXPECT_FALSE(store().WriteCameraFile(blocked));
+  EXPECT_EQ(store().unsavedChanges, 1);
+  EXPECT_TRUE(store().WriteCameraFile(path));
+  EXPECT_EQ(store().unsavedChanges, 0);
+  EXPECT_EQ(plat::GetFile(path), store().FormatCameraFile());
+
+  // An old file is replaced whole.
+  ASSERT_TRUE(plat::PutFile(path, std::string(500, 'x')));
+  CameraPositionRecord packet;
+  store().Delete(0, &packet);
+  EXPECT_TRUE(store().WriteCameraFile(path));
+  EXPECT_EQ(plat::GetFile(path), "");
+}
+
+TEST_F(CameraStoreTest, AddPlacesInNodeOrderWithAWrappingRange) {
+  AddAt(300);
+  AddAt(10);  // near the start: range start wraps over the line
+  EXPECT_EQ(Nodes(), (std::vector<int>{10, 300}));
+  EXPECT_EQ(store().current, 0);
+  const CameraPosition& early = store().cameras[0];
+  EXPECT_EQ(early.rangeStart, 10 + 575);
+  EXPECT_EQ(early.rangeEnd, 35);
+  EXPECT_EQ(early.active, 0);
+  AddAt(590);
+  EXPECT_EQ(store().current, 2);
+  EXPECT_EQ(store().cameras[2].rangeStart, 565);
+  EXPECT_EQ(store().cameras[2].rangeEnd, 15);  // 615 wraps to 15
+  EXPECT_EQ(store().cameras[1].rangeStart, 275);
+  EXPECT_EQ(store().cameras[1].rangeEnd, 325);
+  EXPECT_EQ(store().unsavedChanges, 1);
+
+  const auto posted = Drain(toGui);
+  ASSERT_EQ(posted.size(), 3u);
+  EXPECT_EQ(posted[1], Camera(glink::GLM_CAMERA_ADDED, 0, store().cameras[0]));  // final index
+  EXPECT_EQ(posted[2], Camera(glink::GLM_CAMERA_ADDED, 2, store().cameras[2]));
+  EXPECT_EQ(posted[2].size(), 24u);
+
+  // With GUI access off the store changes without a word to the GUI.
+  settings.guiAccess = 0;
+  AddAt(200);
+  EXPECT_EQ(toGui.pending(), 0);
+}
+
+TEST_F(CameraStoreTest, AddRefusesAFullStore) {
+  for (int i = 0; i < kMaxCameras; ++i) AddAt(i * 6);
+  Drain(toGui);
+  const test::NodeCentre p = At(3);
+  EXPECT_FALSE(store().Add(p.x, p.y, 0));
+  EXPECT_EQ(store().count, kMaxCameras);
+  EXPECT_EQ(toGui.pending(), 0);
+}
+
+TEST_F(CameraStoreTest, NextAndPreviousWrapAndShowTheCamera) {
+  CameraPositionRecord packet;
+  EXPECT_FALSE(store().Next(&packet));
+  EXPECT_FALSE(store().Previous(&packet));
+  AddAt(100, 777);
+  AddAt(400);
+  AddAt(250);
+  store().current = 2;
+  Drain(toGui);
+
+  ASSERT_TRUE(store().Next(&packet));
+  EXPECT_EQ(store().current, 0);
+  ASSERT_TRUE(store().Previous(&packet));
+  EXPECT_EQ(store().current, 2);
+  ASSERT_TRUE(store().Previous(&packet));
+  EXPECT_EQ(store().current, 1);
+  ASSERT_TRUE(store().Previous(&packet));
+  EXPECT_EQ(store().current, 0);
+  EXPECT_EQ(Drain(toGui),
+            (std::vector<Bytes>{
+                Index(glink::GLM_CURRENT_CAMERA, 0), Index(glink::GLM_CURRENT_CAMERA, 2),
+                Index(glink::GLM_CURRENT_CAMERA, 1), Index(glink::GLM_CURRENT_CAMERA, 0)}));
+
+  // The packet puts the free camera on camera 0, looking at the start of its range (node 75).
+  const CameraPosition& cam = store().cameras[0];
+  std::uint8_t bytes[kCameraRecordSize];
+  const std::uint8_t header[4] = {'C', 'P', 'P', 0};
+  WriteCameraRecord(packet, header, bytes);
+  const PathNode& target = track->node(75);
+  const std::uint16_t heading = cam.headingTo(target.centreX, target.centreY);
+  EXPECT_EQ(Bytes(bytes, bytes + 32),
+            Cat({B({'C', 'P', 'P', 0}), LE32(static_cast<std::uint32_t>(cam.x)),
+                 LE32(static_cast<std::uint32_t>(cam.y)), LE32(777), LE16(heading), LE16(0),
+                 LE16(0), B({0, 2}), LE32(0x41F00000), LE16(0), LE16(8)}));
+  // Seen from just outside node 100 (60 degrees round the circle), node 75 lies towards +X and
+  // -Y, about 42 degrees below the X axis: 16384 - 42 x 182.
+  EXPECT_GT(heading, 8500);
+  EXPECT_LT(heading, 9000);
+}
+
+TEST_F(CameraStoreTest, MoveChangesOnlyWhatMovedAndResorts) {
+  AddAt(100, 5);
+  AddAt(200, 5);
+  AddAt(300, 5);
+  store().current = 0;
+  Drain(toGui);
+  const CameraPosition before = store().cameras[0];
+  store().unsavedChanges = 0;
+  EXPECT_FALSE(store().MoveCurrent(before.x, before.y, before.z));
+  EXPECT_EQ(store().unsavedChanges, 0);
+  EXPECT_EQ(toGui.pending(), 0);
+
+  const test::NodeCentre p = At(250);
+  EXPECT_TRUE(store().MoveCurrent(p.x, p.y, 9));
+  EXPECT_EQ(Nodes(), (std::vector<int>{200, 250, 300}));
+  EXPECT_EQ(store().current, 1);
+  EXPECT_EQ(store().cameras[1].rangeStart, before.rangeStart);  // the range is kept
+  EXPECT_EQ(store().cameras[1].z, 9);
+  EXPECT_EQ(store().unsavedChanges, 1);
+  // The message carries the index the camera had before it was re-sorted.
+  EXPECT_EQ(Drain(toGui),
+            std::vector<Bytes>{Camera(glink::GLM_CAMERA_CHANGED, 0, store().cameras[1])});
+
+  const test::NodeCentre back = At(20);
+  EXPECT_TRUE(store().MoveCurrent(back.x, back.y, 9));
+  EXPECT_EQ(Nodes(), (std::vector<int>{20, 200, 300}));
+  EXPECT_EQ(store().current, 0);
+}
+
+TEST_F(CameraStoreTest, DeleteSelectsTheNextCameraAlongTheLap) {
+  CameraPositionRecord packet;
+  AddAt(10);
+  AddAt(100);
+  AddAt(300);
+  Drain(toGui);
+  EXPECT_TRUE(store().Delete(1, &packet));
+  EXPECT_EQ(Nodes(), (std::vector<int>{10, 300}));
+  EXPECT_EQ(store().current, 1);
+  EXPECT_EQ(packet.x, store().cameras[1].x);
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{Index(glink::GLM_CAMERA_DELETED, 1),
+                                              Index(glink::GLM_CURRENT_CAMERA, 1)}));
+  EXPECT_TRUE(store().Delete(1, &packet));  // the last along the lap: back to camera 0
+  EXPECT_EQ(store().current, 0);
+  Drain(toGui);
+
+  store().unsavedChanges = 0;
+  EXPECT_FALSE(store().Delete(5, &packet));  // no such camera: nothing happens
+  EXPECT_EQ(store().count, 1);
+  EXPECT_EQ(store().unsavedChanges, 0);
+  EXPECT_EQ(toGui.pending(), 0);
+
+  packet = CameraPositionRecord();
+  EXPECT_FALSE(store().Delete(0, &packet));  // the only camera: no packet
+  EXPECT_EQ(store().count, 0);
+  EXPECT_EQ(store().unsavedChanges, 1);
+  EXPECT_EQ(packet.fov, 0.0f);
+  EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Index(glink::GLM_CAMERA_DELETED, 0)});
+}
+
+TEST_F(CameraStoreTest, DeleteNearLooksWithin6500OnEveryAxis) {
+  CameraPositionRecord packet;
+  AddAt(100, 1000);
+  AddAt(200, 1000);
+  const CameraPosition c = store().cameras[1];
+  EXPECT_FALSE(store().DeleteNear(c.x + 6500, c.y, c.z, &packet));
+  EXPECT_FALSE(store().DeleteNear(c.x, c.y - 6500, c.z, &packet));
+  EXPECT_FALSE(store().DeleteNear(c.x, c.y, c.z + 6500, &packet));
+  EXPECT_EQ(store().count, 2);
+  EXPECT_TRUE(store().DeleteNear(c.x + 6499, c.y - 6499, c.z + 6499, &packet));
+  EXPECT_EQ(Nodes(), std::vector<int>{100});
+  EXPECT_EQ(store().current, 0);
+  EXPECT_EQ(packet.fov, kCameraPacketFov);
+}
+
+TEST_F(CameraStoreTest, RectanglePicksStrictlyInsideAndPostsTwice) {
+  CameraPositionRecord packet;
+  AddAt(100);
+  AddAt(200);
+  Drain(toGui);
+  const CameraPosition c = store().cameras[1];
+  // Edges through the camera's X or Y do not select it.
+  EXPECT_FALSE(store().SelectInRectangle(c.x, c.y + 10, c.x + 10, c.y - 10, &packet));
+  EXPECT_FALSE(store().SelectInRectangle(c.x - 10, c.y, c.x + 10, c.y - 10, &packet));
+  EXPECT_EQ(toGui.pending(), 0);
+  store().current = 0;
+  EXPECT_TRUE(store().SelectInRectangle(c.x - 1, c.y + 1, c.x + 1, c.y - 1, &packet));
+  EXPECT_EQ(store().current, 1);
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{Index(glink::GLM_CURRENT_CAMERA, 1),
+                                              Index(glink::GLM_CURRENT_CAMERA, 1)}));
+}
+
+TEST_F(CameraStoreTest, EditSetsHeightAndRangeAndAlwaysShowsTheCamera) {
+  CameraPositionRecord packet;
+  AddAt(100);
+  AddAt(200);
+  store().unsavedChanges = 0;
+  const CameraPosition c = store().cameras[0];
+  Drain(toGui);
+  ASSERT_TRUE(store().Edit(0, c.z, c.rangeStart, c.rangeEnd, &packet));  // unchanged values
+  EXPECT_EQ(store().unsavedChanges, 0);
+  EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Index(glink::GLM_CURRENT_CAMERA, 0)});
+
+  ASSERT_TRUE(store().Edit(1, 4000, 190, 5, &packet));
+  EXPECT_EQ(store().current, 1);
+  EXPECT_EQ(store().unsavedChanges, 1);
+  EXPECT_EQ(store().cameras[1].z, 4000);
+  EXPECT_EQ(store().cameras[1].rangeStart, 190);
+  EXPECT_EQ(store().cameras[1].rangeEnd, 5);
+  EXPECT_EQ(packet.z, 4000);
+  EXPECT_EQ(store().cameras[1].nearestNode, 200);  // the order stays valid
+
+  // A node beyond the path is taken as 0, as the file reader does, so the camera packet never
+  // looks at a node that is not there.
+  ASSERT_TRUE(store().Edit(1, 4000, 60000, 600, &packet));
+  EXPECT_EQ(store().cameras[1].rangeStart, 0);
+  EXPECT_EQ(store().cameras[1].rangeEnd, 0);
+  EXPECT_FALSE(store().Edit(2, 0, 0, 0, &packet));
+}
+
+TEST_F(CameraStoreTest, AnnounceSendsOneCamera) {
+  AddAt(100);
+  Drain(toGui);
+  store().Announce(0);
+  store().Announce(1);  // no such camera
+  EXPECT_EQ(Drain(toGui),
+            std::vector<Bytes>{Camera(glink::GLM_CAMERA_ADDED, 0, store().cameras[0])});
+}
+
+}  // namespace
+}  // namespace director
