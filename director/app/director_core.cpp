@@ -1,0 +1,130 @@
+#include "director/app/director_core.h"
+
+#include <cstring>
+
+#include "director/insim/packets.h"
+#include "platform/sim_discovery.h"
+
+namespace director {
+
+namespace {
+
+constexpr std::uint8_t kResetViewInstaller = 255;
+
+}  // namespace
+
+DirectorCore::DirectorCore(const Settings& settings, plat::Clock& clock, glink::MessageQueue& toGui,
+                           glink::MessageQueue& toDirector, const std::string& programDirectory)
+    : settings(settings),
+      clock(clock),
+      toGui(toGui),
+      toDirector(toDirector),
+      programDirectory(programDirectory),
+      gui(toGui, settings),
+      tracker(race, state, gui, clock),
+      simulatorFinder(&plat::FindRunningSimulator) {}
+
+void DirectorCore::OnThreadStart() {
+  BuildScoreCurves();
+  director.manual.count = 0;
+}
+
+void DirectorCore::OnThreadEnd() {
+  if (!track) return;
+  // Cameras changed in edit mode are kept; the thread ends without the edit mode's messages.
+  if (control.editMode != 0) {
+    control.editMode = 0;
+    SaveCameras();
+  }
+  track.reset();
+}
+
+void DirectorCore::OnAttemptBegin() {
+  control.directorActive = 0;
+  race.raceStarted = 0;
+  race.resultCount = 0;
+}
+
+void DirectorCore::OnGreeted(InsimLink& /*link*/) {
+  DiscoverSimulator(programDirectory, &simulator, simulatorFinder);
+  InstallCustomView(kResetViewInstaller, 0);
+  tracker.LoadAliasTable(programDirectory);
+}
+
+void DirectorCore::OnAttemptEnd() { tracker.ClearAliasTable(); }
+
+void DirectorCore::OnAttemptEndedActive() { RestoreViews(); }
+
+void DirectorCore::OnState(InsimLink& link, const std::uint8_t* sta) {
+  state = ReadStateReport(sta);
+  const bool inGame = state.InGameOrReplay();
+
+  if (control.editMode != 0) {
+    OverlayUpdate(link, false);
+    if (!state.FreeView() || !inGame) LeaveEditMode(link);
+  } else {
+    if (!track || std::strcmp(track->name, state.track) != 0) {
+      // Cameras can only have changed in edit mode, which saved them when it ended.
+      track.reset();
+      track = LoadTrackPath(state.track, simulator.simulatorDirectory, programDirectory, &gui);
+    }
+    if (inGame && !track) SendText(link, kNoPathText, true);
+  }
+
+  if (gui.On()) {
+    if (inGame && track) {
+      gui.Track(state.track, track->nodeCount, track->finishNode);
+    } else {
+      gui.NoTrack();
+      director.manual.count = 0;
+    }
+  }
+
+  if (!state.NormalSpeed() || !inGame) {
+    race.raceTime.time = 0;
+    gui.RaceClock(0);
+  }
+
+  if (!inGame) {
+    if (control.directorActive != 0) Deactivate(link);
+    if (control.autoActivation != kAutoActivationOff) control.autoActivation = kAutoActivationArmed;
+    ResetOverlayForNewRace();
+    race.raceStarted = 0;
+    tracker.ClearRaceFields();
+  }
+}
+
+void DirectorCore::OnRaceStart(InsimLink& link) {
+  director.followedCar = -1;
+  tracker.BeginRace();
+  OverlayUpdate(link, false);
+  tracker.FinishRaceStart(link);
+}
+
+void DirectorCore::ResetLapFigures() {
+  for (PlayerRecord& record : race.players.records) {
+    record.lapFigure = 1;
+    record.stopCount = 0;
+  }
+}
+
+bool DirectorCore::SaveCameras() {
+  if (!track) return true;
+  return track->cameras.WriteCameraFile(CameraFile(programDirectory, track->name));
+}
+
+void DirectorCore::OverlayUpdate(InsimLink& /*link*/, bool /*active*/) {}
+
+void DirectorCore::Deactivate(InsimLink& /*link*/) {}
+
+void DirectorCore::LeaveEditMode(InsimLink& /*link*/) {}
+
+void DirectorCore::ResetOverlayForNewRace() {}
+
+void DirectorCore::InstallCustomView(std::uint8_t /*kind*/, std::uint8_t /*plid*/) {}
+
+void DirectorCore::RestoreViews() {}
+
+void DirectorCore::BuildScoreCurves() {}
+
+}  // namespace director

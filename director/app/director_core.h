@@ -1,0 +1,124 @@
+// The director's handler of the InSim session: it owns everything the InSim thread knows and
+// carries out every packet and question of the session by calling the modules.
+//
+// It holds the race state with its handlers, the simulator directory and the two settings of
+// "Morvane.cfg", the last state report, the current track path with its cameras, the director's
+// state, the activation and edit-mode flags and the overlay state. The state report handler keeps
+// the report, loads the track's path and cameras when the track changes (outside edit mode), tells
+// the simulator "could not load pth file" while it is in a game or replay without a usable path,
+// tells the GUI client about the track and the stopped race clock, and resets the race when the
+// simulator returns to its front end. Only the InSim thread calls it.
+//
+// A few behaviours are carried out by the director cycle, the activation and edit mode, and the
+// overlay; they are reached through the methods marked below, so every caller here already calls
+// them where they belong.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "director/app/settings.h"
+#include "director/control/control_state.h"
+#include "director/engine/director_state.h"
+#include "director/engine/track_path.h"
+#include "director/insim/discovery.h"
+#include "director/insim/gui_post.h"
+#include "director/insim/race_state.h"
+#include "director/insim/session_handlers.h"
+#include "director/insim/state_report.h"
+#include "director/overlay/overlay_state.h"
+#include "link/link_core.h"
+#include "platform/thread.h"
+
+namespace director {
+
+inline constexpr char kNoPathText[] = "could not load pth file";
+
+class DirectorCore : public SessionHandlers {
+ public:
+  DirectorCore(const Settings& settings, plat::Clock& clock, glink::MessageQueue& toGui,
+               glink::MessageQueue& toDirector, const std::string& programDirectory);
+  DirectorCore(const DirectorCore&) = delete;
+  DirectorCore& operator=(const DirectorCore&) = delete;
+
+  // --- The session's calls ---
+  void OnThreadStart() override;
+  void OnThreadEnd() override;
+  void OnAttemptBegin() override;
+  void OnGreeted(InsimLink& link) override;
+  void OnAttemptEnd() override;
+  void OnAttemptEndedActive() override;
+
+  void OnState(InsimLink& link, const std::uint8_t* sta) override;
+  void OnCameraPosition(const std::uint8_t* cpp) override { tracker.CameraPosition(cpp); }
+  void OnRaceStart(InsimLink& link) override;
+  void OnNewPlayerV4(const std::uint8_t* npl) override { tracker.NewPlayerV4(npl); }
+  void OnNewPlayerV3(InsimLink& link, const std::uint8_t* npl) override {
+    tracker.NewPlayerV3(link, npl);
+  }
+  void OnLapV4(const std::uint8_t* lap) override { tracker.LapV4(lap); }
+  void OnLapV3(const std::uint8_t* lap) override { tracker.LapV3(lap); }
+  void OnSplit(const std::uint8_t* spx) override { tracker.Split(spx); }
+  void OnPit(const std::uint8_t* pit) override { tracker.Pit(pit); }
+  void OnResult(const std::uint8_t* res) override { tracker.Result(res); }
+  bool OnCarPositionsV4(const std::uint8_t* mci) override {
+    return tracker.CarPositionsV4(track.get(), mci);
+  }
+  bool OnCarPositionsV3(const std::uint8_t* mci) override {
+    return tracker.CarPositionsV3(track.get(), mci);
+  }
+
+  bool DirectorActive() override { return control.directorActive != 0; }
+  bool EditMode() override { return control.editMode != 0; }
+  int CameraCount() override { return track ? track->cameras.count : 0; }
+  std::uint16_t StoredStateFlags() override { return state.flags; }
+  bool RaceWithLaps() override { return state.RaceWithLaps(); }
+  // Outside a race with laps every car counts its laps from 1 again and has no stops.
+  void ResetLapFigures() override;
+  void ClearLiveCamera() override { director.liveCamera = -1; }
+  int RaceOrderCount() override { return race.raceOrder.count; }
+
+  // --- Behaviours of the director cycle, activation and edit mode, and the overlay ---
+  // Overlay: one pass, or with active false remove every button and reset (added with the overlay).
+  void OverlayUpdate(InsimLink& link, bool active) override;
+  // Activation: switch the director off with its messages (added with activation and edit mode).
+  void Deactivate(InsimLink& link);
+  // Edit mode: leave it, saving the track's cameras (added with activation and edit mode).
+  void LeaveEditMode(InsimLink& link);
+  // Overlay: forget the per-race displays when the simulator is back at its front end (added with
+  // the overlay).
+  void ResetOverlayForNewRace();
+  // Custom views: install a view kind for a car, 255 resets the installer (added with the
+  // director's on-board views).
+  void InstallCustomView(std::uint8_t kind, std::uint8_t plid);
+  // Custom views: put the user's own view files back (added with the director's on-board views).
+  void RestoreViews();
+  // Director: build its score curves (added with the director cycle).
+  void BuildScoreCurves();
+
+  // Writes the current track's camera file when it has unsaved changes; true when nothing was
+  // left unsaved (also without a track).
+  bool SaveCameras();
+  CameraStore* Cameras() { return track ? &track->cameras : nullptr; }
+
+  const Settings& settings;
+  plat::Clock& clock;
+  glink::MessageQueue& toGui;
+  glink::MessageQueue& toDirector;
+  const std::string& programDirectory;
+
+  GuiPost gui;
+  RaceState race;
+  StateReport state;
+  SimulatorConfig simulator;
+  std::unique_ptr<TrackPath> track;  // null: no track path loaded
+  DirectorState director;
+  ControlState control;
+  OverlayState overlay;
+  RaceTracker tracker;
+  // How the running simulator is found when "Path2LFS" is not set (tests replace it).
+  SimulatorFinder simulatorFinder;
+};
+
+}  // namespace director
