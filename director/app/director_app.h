@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "director/app/director_core.h"
 #include "director/app/host.h"
 #include "director/app/settings.h"
 #include "director/insim/session.h"
@@ -95,10 +96,9 @@ class DirectorApp {
   plat::SystemClock clock;
   glink::MessageQueue toGui;
   glink::MessageQueue toDirector;
-  // The race state, engine, edit mode and overlay plug in here; until then the session runs
-  // with handlers that do nothing.
-  SessionHandlers handlers;
-  InsimThread insim{settings, clock, toGui, handlers};
+  // Everything the InSim thread knows and does with the simulator's packets.
+  DirectorCore core{settings, clock, toGui, toDirector, programDirectory};
+  InsimThread insim{settings, clock, toGui, core};
   std::mutex insimLock;
   InsimWorker insimWorker{insim, insimLock};
   // With GUI access on, Start starts this server, which runs the InSim thread per client.
