@@ -3,8 +3,10 @@
 // behind them live in connect_logic and edit_camera_logic.
 #pragma once
 
-#include <winsock2.h>
+// clang-format off
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
+// clang-format on
 
 #include "gui/model/client_model.h"
 #include "link/link_client.h"

@@ -3,8 +3,10 @@
 // background, and COLOR_WINDOW as the background.
 #pragma once
 
-#include <winsock2.h>
+// clang-format off
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
+// clang-format on
 
 #include "gui/mapview/canvas.h"
 

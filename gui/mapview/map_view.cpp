@@ -11,7 +11,7 @@ namespace gui {
 namespace {
 
 constexpr int kCarRadius = 3;
-constexpr int kPickHalf = 5;   // half the side of the picking box, pixels
+constexpr int kPickHalf = 5;    // half the side of the picking box, pixels
 constexpr int kTextMargin = 2;  // car list and race clock keep this far from the edges
 constexpr int kClockLength = 8;
 constexpr double kFitMargin = 1.1;
@@ -121,8 +121,8 @@ void fitView(const ClientModel& model, MapTrack& track, int width, int height) {
       return;
     }
   }
-  double sx = static_cast<double>(static_cast<std::int64_t>(track.right) - track.left) *
-              kFitMargin / width;
+  double sx =
+      static_cast<double>(static_cast<std::int64_t>(track.right) - track.left) * kFitMargin / width;
   double sy = static_cast<double>(static_cast<std::int64_t>(track.top) - track.bottom) *
               kFitMargin / height;
   std::int64_t ix = static_cast<std::int64_t>(sx);
@@ -142,7 +142,8 @@ void fitView(const ClientModel& model, MapTrack& track, int width, int height) {
 void FormatRaceClock(std::uint32_t t, char out[9]) {
   char text[32];
   std::snprintf(text, sizeof text, "%02u:%02u:%02u", static_cast<unsigned>(t / 3600000),
-                static_cast<unsigned>((t / 1000 % 3600) / 60), static_cast<unsigned>(t / 1000 % 60));
+                static_cast<unsigned>((t / 1000 % 3600) / 60),
+                static_cast<unsigned>(t / 1000 % 60));
   std::memcpy(out, text, kClockLength);
   out[kClockLength] = '\0';
 }
@@ -286,9 +287,9 @@ void MapView::onMapButtonDown(int x, int y) {
   MapTrack* track = model_.track.get();
   if (track == nullptr) return;
   if (model_.editMode) {
-    glink::PostPickCamera(model_.toDirector(), glink::GLM_PICK_CAMERA,
-                          toWorldRect(*track, x - kPickHalf, y - kPickHalf, x + kPickHalf,
-                                      y + kPickHalf));
+    glink::PostPickCamera(
+        model_.toDirector(), glink::GLM_PICK_CAMERA,
+        toWorldRect(*track, x - kPickHalf, y - kPickHalf, x + kPickHalf, y + kPickHalf));
     return;
   }
   band_.startX = band_.currentX = x;
@@ -341,9 +342,9 @@ void MapView::onMapButtonUp() {
 void MapView::onMapDoubleClick(int x, int y) {
   MapTrack* track = model_.track.get();
   if (track == nullptr || !model_.editMode) return;
-  glink::PostPickCamera(model_.toDirector(), glink::GLM_PICK_CAMERA_EDIT,
-                        toWorldRect(*track, x - kPickHalf, y - kPickHalf, x + kPickHalf,
-                                    y + kPickHalf));
+  glink::PostPickCamera(
+      model_.toDirector(), glink::GLM_PICK_CAMERA_EDIT,
+      toWorldRect(*track, x - kPickHalf, y - kPickHalf, x + kPickHalf, y + kPickHalf));
 }
 
 }  // namespace gui

@@ -88,8 +88,8 @@ PathNode ReadPathNode(const std::uint8_t* bytes) {
 }
 
 NodeEdges ComputeNodeEdges(const PathNode& node) {
-  double a = std::atan2(static_cast<double>(node.dirY), static_cast<double>(node.dirX)) -
-             kQuarterTurn;
+  double a =
+      std::atan2(static_cast<double>(node.dirY), static_cast<double>(node.dirX)) - kQuarterTurn;
   double c = std::cos(a);
   double s = std::sin(a);
   NodeEdges e;

@@ -38,9 +38,9 @@ inline constexpr std::uint16_t kZoomFit = 0;
 
 // A track path node as the director forwards it (40 bytes, little-endian).
 struct PathNode {
-  std::int32_t x = 0, y = 0, z = 0;                    // centre, world units
-  float dirX = 0, dirY = 0, dirZ = 0;                  // direction of travel
-  float outerLeft = 0, outerRight = 0;                 // limits in metres, negative to the left
+  std::int32_t x = 0, y = 0, z = 0;     // centre, world units
+  float dirX = 0, dirY = 0, dirZ = 0;   // direction of travel
+  float outerLeft = 0, outerRight = 0;  // limits in metres, negative to the left
   float roadLeft = 0, roadRight = 0;
 };
 PathNode ReadPathNode(const std::uint8_t* bytes);
@@ -59,7 +59,7 @@ NodeEdges ComputeNodeEdges(const PathNode& node);
 struct MapCamera {
   std::int32_t x = 0, y = 0, height = 0;  // world units
   std::uint16_t startNode = 0;
-  std::uint16_t endNode = 0;  // below startNode: the range wraps past the last node
+  std::uint16_t endNode = 0;       // below startNode: the range wraps past the last node
   std::uint16_t positionNode = 0;  // the sort key
 };
 

@@ -51,7 +51,8 @@ class WindowUi final : public CommandUi {
 
 class App final : public ShellHost, public MapActions {
  public:
-  App() : link(clock), model(clock, link.toDirector()), shell(model, ui, *this), view(model, *this) {}
+  App()
+      : link(clock), model(clock, link.toDirector()), shell(model, ui, *this), view(model, *this) {}
 
   // ShellHost
   bool linkRunning() override { return link.Running(); }

@@ -4,8 +4,10 @@
 // (Shell, MapView, ClientModel); this file only connects it to the window system.
 #pragma once
 
-#include <winsock2.h>
+// clang-format off
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
+// clang-format on
 
 namespace gui {
 

@@ -43,8 +43,8 @@ void ShowNoTrackStates(CommandUi& ui) {
     ui.checkButton(id, false);
     ui.checkMenuItem(id, false);
   }
-  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM,
-                 IDM_REAR_CAM}) {
+  for (int id :
+       {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM}) {
     ui.enableButton(id, false);
     ui.enableMenuItem(id, false);
   }

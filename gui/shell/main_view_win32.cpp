@@ -1,6 +1,8 @@
 // Entry of the GUI client morvaneview.exe.
-#include <winsock2.h>
+// clang-format off
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
+// clang-format on
 
 #include "gui/shell/app_window_win32.h"
 

@@ -147,9 +147,7 @@ void Shell::zoomOut() {
   }
 }
 
-void Shell::showTrackStates() {
-  ShowTrackStates(ui_, model_.editMode, model_.cars.count > 0);
-}
+void Shell::showTrackStates() { ShowTrackStates(ui_, model_.editMode, model_.cars.count > 0); }
 
 void Shell::showNoTrackStates() { ShowNoTrackStates(ui_); }
 

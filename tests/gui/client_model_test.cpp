@@ -306,7 +306,7 @@ TEST_F(ModelTest, CarsMoveOnByHalfTheirLastStep) {
     std::int32_t x, y;
   };
   // Steps at t + 100 and t + 1200 and then every 1100 ms: 500, 250, 125 units.
-  const Step steps[] = {{99, 1000, -1000},  {100, 1500, -1500}, {1199, 1500, -1500},
+  const Step steps[] = {{99, 1000, -1000},   {100, 1500, -1500},  {1199, 1500, -1500},
                         {1200, 1750, -1750}, {2299, 1750, -1750}, {2300, 1875, -1875},
                         {3400, 1937, -1937}};
   for (const Step& s : steps) {

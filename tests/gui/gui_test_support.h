@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "gui/mapview/canvas.h"
-#include "gui/shell/command_states.h"
 #include "gui/model/client_model.h"
 #include "gui/resources/resource_ids.h"
+#include "gui/shell/command_states.h"
 #include "link/link_core.h"
 
 namespace gui::testing {
@@ -58,8 +58,7 @@ inline glink::TrackMsg TrackNamed(const char* name, std::uint32_t nodes, std::ui
 }
 
 inline glink::CameraMsg Camera(std::uint16_t index, std::uint16_t positionNode, std::int32_t x = 0,
-                               std::int32_t y = 0, std::uint16_t start = 0,
-                               std::uint16_t end = 0) {
+                               std::int32_t y = 0, std::uint16_t start = 0, std::uint16_t end = 0) {
   glink::CameraMsg c;
   c.index = index;
   c.x = x;

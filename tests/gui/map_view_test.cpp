@@ -148,8 +148,8 @@ TEST_F(MapTest, EditModeClicksSendThePickingBox) {
   view.onMapButtonUp();
   view.onMapDoubleClick(100, 100);
   const Bytes box = Cat({Le32(990), Le32(-253), Le32(1100), Le32(-363)});
-  EXPECT_EQ(Drain(out), (std::vector<Bytes>{Cat({{0x13, 0x00, 0x01}, box}),
-                                            Cat({{0x13, 0x00, 0x02}, box})}));
+  EXPECT_EQ(Drain(out),
+            (std::vector<Bytes>{Cat({{0x13, 0x00, 0x01}, box}), Cat({{0x13, 0x00, 0x02}, box})}));
   EXPECT_FALSE(view.band().active());
   EXPECT_EQ(actions.manual, 0);
 
@@ -227,8 +227,8 @@ TEST_F(MapTest, AHalfLoadedTrackDrawsOnlyArrivedNodes) {
 TEST_F(MapTest, CarsListAndFinishLineInDrawingOrder) {
   NewTrack(3, 1);
   for (std::uint32_t i = 0; i < 3; ++i) {
-    model.applyTrackNode(NodeMsg("BL1", i, {static_cast<std::int32_t>(100 + i * 10), -100, 0, 1,
-                                            -3, 3, 0, 0}));
+    model.applyTrackNode(
+        NodeMsg("BL1", i, {static_cast<std::int32_t>(100 + i * 10), -100, 0, 1, -3, 3, 0, 0}));
   }
   Identity();
   glink::PlayerLabelMsg label;
@@ -271,8 +271,8 @@ TEST_F(MapTest, CarsListAndFinishLineInDrawingOrder) {
 TEST_F(MapTest, EditModeDrawsCamerasAndTheViewPosition) {
   NewTrack(3, 2);
   for (std::uint32_t i = 0; i < 3; ++i) {
-    model.applyTrackNode(NodeMsg("BL1", i, {static_cast<std::int32_t>(100 + i * 10), -100, 0, 1,
-                                            -3, 3, 0, 0}));
+    model.applyTrackNode(
+        NodeMsg("BL1", i, {static_cast<std::int32_t>(100 + i * 10), -100, 0, 1, -3, 3, 0, 0}));
   }
   Identity();
   model.applyEditMode(true);
@@ -363,7 +363,8 @@ TEST_F(MapTest, RubberBandPicksTheCarsInside) {
   EXPECT_EQ(band.kind, DrawOp::kPolyline);
   EXPECT_TRUE(band.dotted);
   EXPECT_EQ(band.colour, kBandGrey);
-  EXPECT_EQ(band.points, (std::vector<Point>{{90, 90}, {150, 90}, {150, 140}, {90, 140}, {90, 90}}));
+  EXPECT_EQ(band.points,
+            (std::vector<Point>{{90, 90}, {150, 90}, {150, 140}, {90, 140}, {90, 90}}));
   view.onMapButtonUp();
   EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x06, 0x00, 0x0F, 0x02, 1, 2}}));
   EXPECT_EQ(actions.manual, 1);

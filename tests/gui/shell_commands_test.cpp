@@ -66,12 +66,12 @@ TEST_F(ShellTest, ZoomInAndOutWalkTheChainsAndMoveTheCheck) {
     int checked;
   };
   const Step steps[] = {
-      {IDM_ZOOM_OUT, 0, IDM_ZOOM_FIT},      {IDM_ZOOM_IN, 1000, IDM_ZOOM_1000},
-      {IDM_ZOOM_IN, 500, IDM_ZOOM_500},     {IDM_ZOOM_IN, 250, IDM_ZOOM_250},
-      {IDM_ZOOM_IN, 250, IDM_ZOOM_250},     {IDM_ZOOM_OUT, 500, IDM_ZOOM_500},
-      {IDM_ZOOM_OUT, 1000, IDM_ZOOM_1000},  {IDM_ZOOM_OUT, 0, IDM_ZOOM_FIT},
-      {IDM_ZOOM_500, 500, IDM_ZOOM_500},    {IDM_ZOOM_FIT, 0, IDM_ZOOM_FIT},
-      {IDM_ZOOM_250, 250, IDM_ZOOM_250},    {IDM_ZOOM_1000, 1000, IDM_ZOOM_1000},
+      {IDM_ZOOM_OUT, 0, IDM_ZOOM_FIT},     {IDM_ZOOM_IN, 1000, IDM_ZOOM_1000},
+      {IDM_ZOOM_IN, 500, IDM_ZOOM_500},    {IDM_ZOOM_IN, 250, IDM_ZOOM_250},
+      {IDM_ZOOM_IN, 250, IDM_ZOOM_250},    {IDM_ZOOM_OUT, 500, IDM_ZOOM_500},
+      {IDM_ZOOM_OUT, 1000, IDM_ZOOM_1000}, {IDM_ZOOM_OUT, 0, IDM_ZOOM_FIT},
+      {IDM_ZOOM_500, 500, IDM_ZOOM_500},   {IDM_ZOOM_FIT, 0, IDM_ZOOM_FIT},
+      {IDM_ZOOM_250, 250, IDM_ZOOM_250},   {IDM_ZOOM_1000, 1000, IDM_ZOOM_1000},
   };
   for (const Step& s : steps) {
     model.takeRedraw();
@@ -161,12 +161,12 @@ TEST_F(ShellTest, NoTrackStatesReleaseAndGrayEverythingTrackBound) {
     EXPECT_FALSE(ui.buttonChecked[id]) << id;
     EXPECT_FALSE(ui.menuChecked[id]) << id;
   }
-  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM,
-                 IDM_REAR_CAM, IDM_ZOOM_IN, IDM_ZOOM_OUT, IDM_ZOOM_FIT}) {
+  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM,
+                 IDM_ZOOM_IN, IDM_ZOOM_OUT, IDM_ZOOM_FIT}) {
     EXPECT_FALSE(ui.buttonEnabled[id]) << id;
   }
-  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM,
-                 IDM_REAR_CAM, IDM_ZOOM_250, IDM_ZOOM_500, IDM_ZOOM_1000, IDM_ZOOM_FIT}) {
+  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM,
+                 IDM_ZOOM_250, IDM_ZOOM_500, IDM_ZOOM_1000, IDM_ZOOM_FIT}) {
     EXPECT_FALSE(ui.menuEnabled[id]) << id;
   }
   EXPECT_TRUE(ui.menuEnabled[IDM_CONNECT]);

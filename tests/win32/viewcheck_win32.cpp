@@ -14,10 +14,11 @@
 //   viewcheck text TITLE ID              the text of control ID of the dialog with this title
 //   viewcheck click TITLE X Y [double]   a left click at client pixel (X, Y)
 // Exit status 0 on success, 1 when the window or control is not there.
-#include <winsock2.h>
+// clang-format off
+#include <winsock2.h>  // before windows.h
 #include <windows.h>
-
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
