@@ -27,7 +27,11 @@ bool IsConnectionEnded(const LinkRecord& record) {
 
 LinkClient::LinkClient(plat::Clock& clock) : clock_(clock) {}
 
-LinkClient::~LinkClient() { worker_.Stop(kLinkStopWaitMs); }
+LinkClient::~LinkClient() {
+  worker_.RequestStop();
+  AbortConnect();
+  worker_.Stop(kLinkStopWaitMs);
+}
 
 void LinkClient::SetServer(std::uint32_t ip, std::uint16_t port) {
   serverIp_ = ip;
@@ -43,10 +47,7 @@ bool LinkClient::StartLinkClient() {
 bool LinkClient::StopLinkClient(ClientModelHandlers& model) {
   if (!worker_.Running()) return true;
   worker_.RequestStop();
-  {
-    std::lock_guard<std::mutex> hold(connectLock_);
-    if (connecting_ != plat::kNoSocket) plat::ShutdownBoth(connecting_);
-  }
+  AbortConnect();
   if (!worker_.Stop(kLinkStopWaitMs)) return false;
   LinkRecord discarded;
   while (toGui_.take(discarded)) {
@@ -54,6 +55,17 @@ bool LinkClient::StopLinkClient(ClientModelHandlers& model) {
   linkVersion_ = 0;
   model.applyTrack(TrackMsg{});
   return true;
+}
+
+void LinkClient::AbortConnect() {
+  // A blocking connect gives up when its socket is shut down on some systems and only when it is
+  // closed on others: do both, and leave the socket to no one else.
+  std::lock_guard<std::mutex> hold(connectLock_);
+  if (connecting_ == plat::kNoSocket) return;
+  plat::ShutdownBoth(connecting_);
+  plat::Close(connecting_);
+  connecting_ = plat::kNoSocket;
+  connectAborted_ = true;
 }
 
 void LinkClient::Body(void* self) { static_cast<LinkClient*>(self)->Run(); }
@@ -84,6 +96,10 @@ void LinkClient::RunConnection() {
   const bool connected = plat::Connect(socket, serverIp_, serverPort_);
   {
     std::lock_guard<std::mutex> hold(connectLock_);
+    if (connectAborted_) {
+      connectAborted_ = false;  // the stop has closed the socket already
+      return;
+    }
     connecting_ = plat::kNoSocket;
   }
   if (!connected) {

@@ -98,6 +98,7 @@ class LinkClient {
   void Run();
   void RunConnection();
   void PostConnectionEnded();
+  void AbortConnect();
   void Mismatch(ClientModelHandlers& model);
 
   plat::Clock& clock_;
@@ -107,6 +108,7 @@ class LinkClient {
   // connect far longer than a stop may take.
   std::mutex connectLock_;
   plat::Socket connecting_ = plat::kNoSocket;
+  bool connectAborted_ = false;  // the stop has closed the connecting socket
   std::uint32_t serverIp_ = plat::kLoopback;
   std::uint16_t serverPort_ = kDefaultGuiPort;
   std::uint16_t linkVersion_ = 0;  // window thread only

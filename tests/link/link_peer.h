@@ -24,6 +24,15 @@ namespace linktest {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Windows Sockets for the whole test program (a no-op elsewhere).
+class NetEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { plat::NetStartup(); }
+  void TearDown() override { plat::NetCleanup(); }
+};
+inline const ::testing::Environment* const kNet =
+    ::testing::AddGlobalTestEnvironment(new NetEnvironment);
+
 inline Bytes Magic() { return {0x4D, 0x72, 0x56, 0x00}; }
 inline Bytes Goodbye() { return {0x4D, 0x72, 0x56, 0x00, 0x00, 0x00}; }
 
