@@ -1,0 +1,323 @@
+#include "director/app/director_core.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "director/app/director_app.h"
+#include "director/insim/session.h"
+#include "fake_simulator.h"
+#include "link/link_messages.h"
+#include "platform/files.h"
+#include "race_test_support.h"
+#include "tests/platform/temp_dir.h"
+
+namespace director {
+namespace {
+
+using test::B;
+using test::Bytes;
+using test::Capture;
+using test::Car;
+using test::Cat;
+using test::CircleCentres;
+using test::Drain;
+using test::LE32;
+using test::Padded;
+using test::PathFile;
+using test::Record;
+using test::Sta;
+
+const Bytes kNoTrack = B({9, 0, glink::GLM_TRACK, 0, 0, 0, 0, 0, 0});
+const Bytes kClockZero = Record(glink::GLM_RACE_CLOCK, LE32(0));
+const Bytes kNoPathMessage =
+    Cat({B({132, ISP_MSL, 0, 0}), Padded("^3Morvane: ^2could not load pth file", 128)});
+
+Bytes TrackRecord(const char* name, std::uint32_t nodes, std::uint32_t finish) {
+  return Record(glink::GLM_TRACK, Cat({Padded(name, 6), LE32(nodes), LE32(finish)}));
+}
+
+// A program directory with "pth" and "cam", and a simulator directory with "data\smx".
+struct Install {
+  Install() {
+    program = dir / "prog" + plat::kPathSep;
+    sim = dir / "sim" + plat::kPathSep;
+    for (const char* d : {"prog", "prog\\pth", "prog\\cam", "sim", "sim\\data", "sim\\data\\smx"}) {
+      plat::MakeDirectory(dir / plat::NativePath(d));
+    }
+  }
+  void Put(const std::string& relative, const std::string& bytes) {
+    ASSERT_TRUE(plat::PutFile(dir / plat::NativePath(relative), bytes));
+  }
+  std::string Get(const std::string& relative) {
+    return plat::GetFile(dir / plat::NativePath(relative));
+  }
+
+  plat::TempDir dir;
+  std::string program, sim;
+};
+
+class DirectorCoreTest : public ::testing::Test {
+ protected:
+  DirectorCoreTest() {
+    settings.guiAccess = 1;
+    link.sink = &capture;
+    link.clock = &clock;
+    link.lastSendTick = &lastSend;
+    files.Put("prog\\pth\\BL1.pth", PathFile(600, 10, CircleCentres(600)));
+    files.Put("prog\\cam\\BL1.cam",
+              " 0000000A, 00000000, 00000000,  10,  20\r\n"
+              " 0000000B, 00000000, 00000000,  30,  40\r\n");
+  }
+  void State(const Bytes& sta) { core.OnState(link, sta.data()); }
+
+  Install files;
+  Settings settings;
+  plat::ManualClock clock{1000};
+  glink::MessageQueue toGui;
+  glink::MessageQueue toDirector;
+  DirectorCore core{settings, clock, toGui, toDirector, files.program};
+  Capture capture;
+  std::uint32_t lastSend = 0;
+  InsimLink link;
+};
+
+TEST_F(DirectorCoreTest, StateReportsLoadTheTrackOnceAndTellTheGui) {
+  State(Sta(ISS_GAME, "BL1"));
+  ASSERT_NE(core.track, nullptr);
+  EXPECT_EQ(core.CameraCount(), 2);
+  EXPECT_EQ(Drain(toGui), std::vector<Bytes>{TrackRecord("BL1", 600, 10)});
+  EXPECT_TRUE(capture.Packets().empty());
+
+  // The same track again: neither the path nor the cameras are read again.
+  const TrackPath* loaded = core.track.get();
+  core.track->cameras.cameras[0].z = 99;
+  files.Put("prog\\cam\\BL1.cam", "");
+  State(Sta(ISS_REPLAY, "BL1"));
+  EXPECT_EQ(core.track.get(), loaded);
+  EXPECT_EQ(core.track->cameras.cameras[0].z, 99);
+  EXPECT_EQ(core.CameraCount(), 2);
+
+  // Another track without a path file: no track, a message on the simulator's screen, and the
+  // GUI is told there is no track and loses its manual selection.
+  core.director.manual.count = 3;
+  State(Sta(ISS_GAME, "FE1"));
+  EXPECT_EQ(core.track, nullptr);
+  EXPECT_EQ(core.CameraCount(), 0);
+  EXPECT_EQ(capture.Packets(), std::vector<Bytes>{kNoPathMessage});
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{TrackRecord("BL1", 600, 10), kNoTrack}));
+  EXPECT_EQ(core.director.manual.count, 0);
+
+  // Tried again on every report; back on BL1 it loads afresh.
+  State(Sta(ISS_GAME, "FE1"));
+  EXPECT_EQ(capture.Packets().size(), 2u);
+  State(Sta(ISS_GAME, "BL1"));
+  ASSERT_NE(core.track, nullptr);
+  EXPECT_EQ(core.CameraCount(), 0);  // the emptied camera file
+}
+
+TEST_F(DirectorCoreTest, OutsideGameAndReplayTheRaceIsReset) {
+  core.tracker.NewPlayerV4(test::Npl(4, "Kim", "XFG").data());
+  core.race.raceStarted = 1;
+  core.race.raceTime.time = 5000;
+  core.control.autoActivation = kAutoActivationDisarmed;
+  Drain(toGui);
+
+  State(Sta(0, "FE1"));  // front end, and no path for FE1: said to nobody
+  EXPECT_TRUE(capture.Packets().empty());
+  EXPECT_STREQ(core.race.players[4].name, "");
+  EXPECT_EQ(core.race.raceStarted, 0);
+  EXPECT_EQ(core.race.raceTime.time, 0u);
+  EXPECT_EQ(core.control.autoActivation, kAutoActivationArmed);  // armed again for the next race
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{kNoTrack, kClockZero}));
+
+  // A loaded track at the front end is still loaded but the GUI hears of no track.
+  core.control.autoActivation = kAutoActivationOff;
+  State(Sta(0, "BL1"));
+  EXPECT_NE(core.track, nullptr);
+  EXPECT_EQ(core.control.autoActivation, kAutoActivationOff);
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{kNoTrack, kClockZero}));
+}
+
+TEST_F(DirectorCoreTest, TheRaceClockStopsWhenPausedOrAtAnotherReplaySpeed) {
+  State(Sta(ISS_GAME, "BL1"));
+  Drain(toGui);
+  core.race.raceTime.time = 4000;
+  State(Sta(ISS_GAME, "BL1", 1.0f));
+  EXPECT_EQ(core.race.raceTime.time, 4000u);
+  EXPECT_EQ(Drain(toGui), std::vector<Bytes>{TrackRecord("BL1", 600, 10)});
+
+  State(Sta(ISS_GAME | ISS_PAUSED, "BL1"));
+  EXPECT_EQ(core.race.raceTime.time, 0u);
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{TrackRecord("BL1", 600, 10), kClockZero}));
+  core.race.raceTime.time = 4000;
+  State(Sta(ISS_REPLAY, "BL1", 0.5f));
+  EXPECT_EQ(core.race.raceTime.time, 0u);
+  EXPECT_EQ(Drain(toGui).back(), kClockZero);
+
+  // A lap report while the replay runs fast is not taken either.
+  core.tracker.LapV4(test::Lap(1, 60000, 70000, 1, 0).data());
+  EXPECT_EQ(core.race.raceTime.time, 0u);
+  EXPECT_TRUE(Drain(toGui).empty());
+
+  // With GUI access off nothing is queued at all.
+  settings.guiAccess = 0;
+  State(Sta(0, "XX1"));
+  EXPECT_EQ(toGui.pending(), 0);
+}
+
+TEST_F(DirectorCoreTest, InEditModeTheTrackIsKept) {
+  State(Sta(ISS_GAME | ISS_SHIFTU, "BL1"));
+  const TrackPath* loaded = core.track.get();
+  core.control.editMode = 1;
+  capture.Clear();
+  State(Sta(ISS_GAME | ISS_SHIFTU, "FE1"));
+  EXPECT_EQ(core.track.get(), loaded);
+  EXPECT_TRUE(capture.Packets().empty());  // no "could not load pth file" either
+}
+
+TEST_F(DirectorCoreTest, RaceStartResetsTheFollowedCarAndAsksForThePlayers) {
+  core.director.followedCar = 12;
+  core.race.resultCount = 4;
+  Drain(toGui);
+  core.OnRaceStart(link);
+  EXPECT_EQ(core.director.followedCar, -1);
+  EXPECT_EQ(core.race.resultCount, 0);
+  EXPECT_EQ(core.race.raceStarted, 1);
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{B({3, 0, glink::GLM_PLAYER_LABEL}), kClockZero}));
+  EXPECT_EQ(capture.Packets(), std::vector<Bytes>{B({4, ISP_TINY, 1, TINY_NPL})});
+}
+
+TEST_F(DirectorCoreTest, ThreadEndSavesCamerasOnlyInEditMode) {
+  State(Sta(ISS_GAME, "BL1"));
+  const test::NodeCentre p = CircleCentres(600)[300];
+  ASSERT_TRUE(core.Cameras()->Add(p.x, p.y, 7));
+  core.OnThreadEnd();  // not in edit mode: the change is dropped with the track
+  EXPECT_EQ(core.track, nullptr);
+  EXPECT_EQ(files.Get("prog\\cam\\BL1.cam"),
+            " 0000000A, 00000000, 00000000,  10,  20\r\n"
+            " 0000000B, 00000000, 00000000,  30,  40\r\n");
+
+  State(Sta(ISS_GAME, "BL1"));
+  ASSERT_TRUE(core.Cameras()->Add(p.x, p.y, 7));
+  core.control.editMode = 1;
+  core.OnThreadEnd();
+  EXPECT_EQ(core.control.editMode, 0);
+  EXPECT_EQ(core.track, nullptr);
+  EXPECT_EQ(files.Get("prog\\cam\\BL1.cam"),
+            " 0000000A, 00000000, 00000000,  10,  20\r\n"
+            " 0000000B, 00000000, 00000000,  30,  40\r\n"
+            " FE0C0000, 00000000, 00000007, 275, 325\r\n");
+  core.OnThreadEnd();  // without a track: nothing to do
+}
+
+TEST_F(DirectorCoreTest, EachAttemptStartsCleanAndReadsTheConfiguration) {
+  files.Put("prog\\Morvane.cfg", "[default]\nPath2LFS=" + files.dir.path() + plat::kPathSep +
+                                     "sim\n[Activate]\nDelay=350\n[Output]\nColorT=2\n");
+  files.Put("prog\\alias.ini", "[AliasNames]\nNumber=1\nnickname1=kim\nrealname1=Kim Lee\n");
+  files.Put("sim\\data\\smx\\AS1.pth", PathFile(900, 5, CircleCentres(900)));
+  core.control.directorActive = 1;
+  core.race.raceStarted = 1;
+  core.race.resultCount = 3;
+  core.director.manual.count = 2;
+  core.OnThreadStart();
+  core.OnAttemptBegin();
+  EXPECT_FALSE(core.DirectorActive());
+  EXPECT_EQ(core.race.raceStarted, 0);
+  EXPECT_EQ(core.race.resultCount, 0);
+  EXPECT_EQ(core.director.manual.count, 0);
+
+  core.OnGreeted(link);
+  EXPECT_EQ(core.simulator.simulatorDirectory, files.sim);
+  EXPECT_EQ(core.simulator.activationDelay, 350u);
+  EXPECT_EQ(core.simulator.overlayColour, 2);
+  core.tracker.NewPlayerV4(test::Npl(2, "kim", "XFG").data());
+  EXPECT_STREQ(core.race.players[2].name, "Kim Lee");
+  State(Sta(ISS_GAME, "AS1"));  // found in the simulator's own directory
+  ASSERT_NE(core.track, nullptr);
+  EXPECT_EQ(core.track->nodeCount, 900u);
+
+  core.OnAttemptEnd();
+  EXPECT_TRUE(core.race.aliases.entries.empty());
+}
+
+TEST_F(DirectorCoreTest, UpdateStepQuestionsAnswerFromTheState) {
+  EXPECT_FALSE(core.OnCarPositionsV4(test::Mci({{5, 1, 3}}).data()));  // no track yet
+  State(Sta(ISS_GAME | 0x40, "BL1", 1.0f, 1, 5));
+  EXPECT_EQ(core.StoredStateFlags(), ISS_GAME | 0x40);
+  EXPECT_TRUE(core.RaceWithLaps());
+  State(Sta(ISS_GAME, "BL1", 1.0f, 1, 0));
+  EXPECT_FALSE(core.RaceWithLaps());
+  State(Sta(ISS_GAME, "BL1", 1.0f, 2, 5));
+  EXPECT_FALSE(core.RaceWithLaps());
+
+  EXPECT_TRUE(core.OnCarPositionsV4(test::Mci({{5, 1, 3}, {9, 1, 4}}).data()));
+  EXPECT_EQ(core.RaceOrderCount(), 2);
+  EXPECT_TRUE(core.OnCarPositionsV3(test::V3Mci(1, 0, {{7, 2, 8}}).data()));
+  EXPECT_EQ(core.RaceOrderCount(), 3);
+
+  core.race.players[3].lapFigure = 4;
+  core.race.players[3].stopCount = 2;
+  core.race.players[3].lapsDone = 3;
+  core.ResetLapFigures();
+  EXPECT_EQ(core.race.players[3].lapFigure, 1);
+  EXPECT_EQ(core.race.players[3].stopCount, 0);
+  EXPECT_EQ(core.race.players[3].lapsDone, 3);
+
+  core.director.liveCamera = 4;
+  core.ClearLiveCamera();
+  EXPECT_EQ(core.director.liveCamera, -1);
+}
+
+// The whole director program against a simulator on loopback: the state report loads the track
+// with its cameras, a missing path is answered on the simulator's screen, a new player and the
+// car positions are taken, and the GUI link queue receives the race-state records.
+TEST(DirectorProgram, LoadsTracksAndFollowsCarsOverInsim) {
+  test::TcpSim sim;
+  Install files;
+  files.Put("prog\\Morvane.cfg",
+            "[default]\r\nPath2LFS=" + files.dir.path() + plat::kPathSep + "sim\r\n");
+  files.Put("sim\\data\\smx\\BL1.pth", PathFile(600, 10, CircleCentres(600)));
+  files.Put("prog\\cam\\BL1.cam", " 0000000A, 00000000, 00000000,  10,  20\r\n");
+
+  auto app = std::make_unique<DirectorApp>("Software\\MorvaneTest\\CoreSession");
+  app->programDirectory = files.program;
+  app->settings.insimPort = sim.Port();
+  app->settings.insimVersion = 4;
+  app->settings.guiAccess = 1;
+  ASSERT_TRUE(app->insim.StartInsimThread());
+  test::V4Handshake(sim);
+
+  const auto sta = [](const char* track) {
+    Bytes p = Sta(ISS_GAME, track);
+    p.resize(28);
+    return p;
+  };
+  sim.Send(sta("XX1"));
+  EXPECT_EQ(sim.ReadPacket(), kNoPathMessage);
+  Bytes npl = test::Npl(3, "^1Alice", "XFG");
+  npl.resize(76);
+  Bytes mci = test::Mci({{120, 1, 3}, {80, 1, 5, CCI_LAST}});
+  mci.resize(4 + 2 * 28);
+  sim.Send(Cat({sta("BL1"), npl, mci}));
+  // The completed set runs the update step: the inactive director asks for the race time, and
+  // with camera positions on the track it sets the free view option.
+  EXPECT_EQ(sim.ReadPacket(), B({4, ISP_TINY, 1, TINY_GTH}));
+  EXPECT_EQ(sim.ReadPacket(), B({8, ISP_SFP, 0, 0, 0x40, 0, 1, 0}));
+
+  ASSERT_TRUE(app->insim.StopInsimThread());
+  EXPECT_EQ(app->core.RaceOrderCount(), 2);
+  EXPECT_EQ(app->core.race.raceOrder.ids[0], 3);
+  EXPECT_EQ(app->core.race.players[5].node, 80);
+  EXPECT_EQ(app->core.track, nullptr);  // released when the thread ended
+
+  const std::vector<Bytes> posted = Drain(app->toGui);
+  ASSERT_EQ(posted.size(), 4u);
+  EXPECT_EQ(posted[0], Record(glink::GLM_VERSION, B({0, 2, 4})));
+  EXPECT_EQ(posted[1], kNoTrack);
+  EXPECT_EQ(posted[2], TrackRecord("BL1", 600, 10));
+  EXPECT_EQ(posted[3], Record(glink::GLM_PLAYER_LABEL, Cat({B({3}), Padded("Alice", 5)})));
+}
+
+}  // namespace
+}  // namespace director
