@@ -1,0 +1,81 @@
+// The simulator's end of the InSim link on 127.0.0.1: version 4 listens for one TCP connection at
+// a time and cuts the stream into packets by their Size byte; version 3 takes UDP datagrams, one
+// packet each, and answers the address the "ISI" came from (or its reply port, when it names one).
+//
+// Poll never blocks: it accepts, reads what is there and hands each complete packet to the
+// listener. A version 4 stream whose Size byte is below 4 cannot be cut any further: the
+// connection is dropped. Which client counts as connected in version 3 is decided by the listener
+// (Accept3): an "ISI" from a new address starts a session, "ISC" ends it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/net.h"
+#include "tools/racesim/sim_packets.h"
+
+namespace racesim {
+
+// Cuts a TCP byte stream into version 4 packets, keeping an incomplete packet across reads.
+class StreamCutter {
+ public:
+  void Feed(const std::uint8_t* data, int count);
+  // The next complete packet, if any. A Size byte below 4 breaks the stream for good.
+  bool Next(Bytes* packet);
+  bool Broken() const { return broken_; }
+  std::size_t Pending() const { return buffer_.size() - start_; }
+
+ private:
+  std::vector<std::uint8_t> buffer_;
+  std::size_t start_ = 0;
+  bool broken_ = false;
+};
+
+class InsimListener {
+ public:
+  virtual ~InsimListener() = default;
+  // Version 4: a TCP client was accepted. Version 3: not called (see OnDatagramFrom).
+  virtual void OnConnected() = 0;
+  virtual void OnPacket(const std::uint8_t* data, int size) = 0;
+  // The connection ended: the peer closed it, a receive failed, or the stream broke.
+  virtual void OnDisconnected(const std::string& why) = 0;
+};
+
+class InsimServer {
+ public:
+  InsimServer() = default;
+  ~InsimServer();
+  InsimServer(const InsimServer&) = delete;
+  InsimServer& operator=(const InsimServer&) = delete;
+
+  // Listens (version 4) or binds (version 3) on 127.0.0.1 at the port. False with a reason.
+  bool Open(int version, std::uint16_t port, std::string* error);
+  int Version() const { return version_; }
+  std::uint16_t Port() const { return port_; }
+
+  void Poll(InsimListener& listener);
+  // Version 4: a client is connected. Version 3: a peer address is known.
+  bool HasPeer() const;
+  // Version 3: the address further packets go to.
+  void SetV3Peer(std::uint32_t ip, std::uint16_t port);
+  std::uint32_t LastDatagramIp() const { return lastIp_; }
+  std::uint16_t LastDatagramPort() const { return lastPort_; }
+  bool Send(const Bytes& packet);
+  // Ends the current connection (version 4) or forgets the peer (version 3).
+  void Drop();
+
+ private:
+  int version_ = 4;
+  std::uint16_t port_ = 0;
+  plat::Socket listen_ = plat::kNoSocket;
+  plat::Socket client_ = plat::kNoSocket;
+  plat::Socket udp_ = plat::kNoSocket;
+  std::uint32_t peerIp_ = 0;
+  std::uint16_t peerPort_ = 0;
+  std::uint32_t lastIp_ = 0;
+  std::uint16_t lastPort_ = 0;
+  StreamCutter cutter_;
+};
+
+}  // namespace racesim

@@ -1,0 +1,372 @@
+#include "tools/racesim/live_log.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "director/insim/insim_constants.h"
+#include "tools/racesim/packet_trace.h"
+#include "tools/racesim/view_files.h"
+
+namespace racesim {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kMaxShotDistance = 600.0;  // metres: further away a car is only a dot
+
+std::string Group(std::uint8_t clickId) {
+  if (clickId == 1) return "progress";
+  if (clickId >= 2 && clickId <= 4) return "driver box";
+  if (clickId >= 5 && clickId <= 20) return "standings";
+  return "button " + std::to_string(clickId);
+}
+
+std::string Trim(const std::string& text) {
+  std::size_t a = 0, b = text.size();
+  while (a < b && text[a] == ' ') ++a;
+  while (b > a && text[b - 1] == ' ') --b;
+  return text.substr(a, b - a);
+}
+
+std::string Percent(std::uint32_t part, std::uint32_t whole) {
+  char buf[16];
+  std::snprintf(buf, sizeof(buf), "%.0f%%", whole == 0 ? 0.0 : 100.0 * part / whole);
+  return buf;
+}
+
+}  // namespace
+
+std::string StripColours(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '^') {
+      ++i;
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+int CarInPicture(const SimCamera& camera, const Race& race) {
+  // The inverse of the director's heading: 16384 + atan2(dy, dx) in units of 32768 per pi.
+  const double view = (camera.heading - 16384.0) * kPi / 32768.0;
+  const double half = std::max(1.0, static_cast<double>(camera.fov)) * 0.5 * kPi / 180.0;
+  const double cx = camera.x / kWorldPerMetre, cy = camera.y / kWorldPerMetre;
+  int best = -1;
+  double bestOff = 0, bestDist = 0;
+  for (int i = 0; i < static_cast<int>(race.Cars().size()); ++i) {
+    const Pose p = race.Where(i);
+    const double dx = p.x - cx, dy = p.y - cy;
+    const double dist = std::hypot(dx, dy);
+    if (dist > kMaxShotDistance) continue;
+    double off = std::atan2(dy, dx) - view;
+    while (off > kPi) off -= 2 * kPi;
+    while (off < -kPi) off += 2 * kPi;
+    off = std::fabs(off);
+    if (dist > 2.0 && off > half * 1.1) continue;
+    if (best < 0 || off < bestOff - 1e-9 || (std::fabs(off - bestOff) <= 1e-9 && dist < bestDist)) {
+      best = i;
+      bestOff = off;
+      bestDist = dist;
+    }
+  }
+  return best;
+}
+
+void LiveLog::Print(const std::string& kind, const std::string& text) {
+  if (quiet_) return;
+  char stamp[32];
+  const std::uint32_t tenths = timeMs_ / 100;
+  std::snprintf(stamp, sizeof(stamp), "[%2u:%02u.%u] %-9s ", tenths / 600, (tenths / 10) % 60,
+                tenths % 10, kind.c_str());
+  out_ << stamp << text << std::endl;
+}
+
+void LiveLog::Note(const std::string& kind, const std::string& text) { Print(kind, text); }
+
+std::string LiveLog::CarName(const Race& race, int car) const {
+  if (car < 0) return "no car in the picture";
+  const Car& c = race.Cars()[static_cast<std::size_t>(car)];
+  return "#" + std::to_string(c.plid) + " " + StripColours(c.driver.name) + " (P" +
+         std::to_string(c.position) + ")";
+}
+
+std::string LiveLog::ShotName(const SimCamera& camera) const {
+  if (camera.mode == CameraMode::kFree) {
+    for (std::size_t k = 0; k < cameras_.size(); ++k) {
+      const CameraSpot& c = cameras_[k];
+      if (std::abs(static_cast<long long>(c.x) - camera.x) < 65536 &&
+          std::abs(static_cast<long long>(c.y) - camera.y) < 65536 &&
+          std::abs(static_cast<long long>(c.z) - camera.z) < 65536) {
+        return "cam " + std::to_string(k + 1);
+      }
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof(buf), "free camera at (%.0f, %.0f)", camera.x / kWorldPerMetre,
+                  camera.y / kWorldPerMetre);
+    return buf;
+  }
+  if (camera.mode == CameraMode::kCar) {
+    if (camera.inGameCam == 4) return "on-board #" + std::to_string(camera.viewPlid);
+    if (camera.inGameCam == 2) return "TV camera on #" + std::to_string(camera.viewPlid);
+    return "view " + std::to_string(camera.inGameCam) + " on #" + std::to_string(camera.viewPlid);
+  }
+  return "simulator's own cameras";
+}
+
+void LiveLog::Observe(const SimCamera& camera, const Race& race, std::uint32_t dtMs,
+                      bool raceRunning) {
+  int car = -1;
+  if (camera.mode == CameraMode::kFree) {
+    car = CarInPicture(camera, race);
+  } else {
+    for (int i = 0; i < static_cast<int>(race.Cars().size()); ++i) {
+      if (race.Cars()[static_cast<std::size_t>(i)].plid == camera.viewPlid) car = i;
+    }
+  }
+  const std::string shot = ShotName(camera);
+  if (shot != shot_) {
+    std::string text = shot + " -> " + CarName(race, car);
+    if (camera.directed) {
+      ++cuts_;
+      if (camera.mode == CameraMode::kCar && camera.inGameCam == 4 && car >= 0) {
+        ++onboard_;
+        const std::string kind = simDir_.empty()
+                                     ? std::string("unknown")
+                                     : InstalledViewKind(simDir_, simVersion_,
+                                                         race.Cars()[static_cast<std::size_t>(car)]
+                                                             .driver.car);
+        ++onboardKinds_[kind];
+        text += ", custom view file: " + kind;
+      } else if (camera.mode == CameraMode::kFree) {
+        char fov[32];
+        std::snprintf(fov, sizeof(fov), ", fov %.0f", static_cast<double>(camera.fov));
+        text += fov;
+      }
+    }
+    Print(camera.directed ? "cut" : "camera", text);
+    shot_ = shot;
+    shownCar_ = car;
+    candidate_ = -1;
+  } else if (car != shownCar_) {
+    if (candidate_ == car) {
+      shownCar_ = car;
+      candidate_ = -1;
+      Print("follow", shot + " now on " + CarName(race, car));
+    } else {
+      candidate_ = car;
+    }
+  } else {
+    candidate_ = -1;
+  }
+  if (raceRunning && camera.directed) {
+    directedMs_ += dtMs;
+    if (shownCar_ >= 0) {
+      screenMs_[race.Cars()[static_cast<std::size_t>(shownCar_)].plid] += dtMs;
+    } else {
+      noCarMs_ += dtMs;
+    }
+  }
+}
+
+void LiveLog::OnButton(std::uint8_t clickId, const std::string& rawText) {
+  ++buttonPackets_;
+  const std::string group = Group(clickId);
+  bool groupShown = false;
+  for (const auto& [id, t] : buttons_) groupShown = groupShown || Group(id) == group;
+  if (!groupShown) {
+    ++overlayDisplays_;
+    ++displaysByGroup_[group];
+  }
+  const std::string text = Trim(StripColours(rawText));
+  const auto old = buttons_.find(clickId);
+  const bool changed = old == buttons_.end() || old->second != text;
+  buttons_[clickId] = text;
+  if (!changed) return;
+  if (group == "progress") {
+    Print("overlay", "progress: " + text);
+  } else if (group == "driver box") {
+    if (clickId == 4) Print("overlay", "driver box: P" + buttons_[2] + " " + text);
+  } else if (group == "standings") {
+    if (clickId >= 13) Print("overlay", "standings: " + buttons_[static_cast<std::uint8_t>(clickId - 8)] + "  " + text);
+  } else {
+    Print("overlay", group + ": " + text);
+  }
+}
+
+void LiveLog::OnDeleteButton(std::uint8_t clickId) {
+  if (buttons_.erase(clickId) == 0) return;
+  const std::string group = Group(clickId);
+  for (const auto& [id, t] : buttons_) {
+    if (Group(id) == group) return;
+  }
+  Print("overlay", group + " removed");
+}
+
+void LiveLog::OnText(const std::string& kind, const std::string& text) {
+  const std::string plain = StripColours(text);
+  messages_.push_back(plain);
+  Print(kind, plain);
+}
+
+void LiveLog::OnRaceEvent(const RaceEvent& e, const Race& race) {
+  const std::string who = CarName(race, e.car);
+  switch (e.kind) {
+    case RaceEventKind::kOvertake:
+      ++overtakes_;
+      if (!e.otherInPits) {
+        Print("race", who + " passes " + CarName(race, e.other));
+      }
+      break;
+    case RaceEventKind::kPitStop:
+      ++pitStops_;
+      Print("race", who + " stops in the pits (stop " + std::to_string(e.stops) + ")");
+      break;
+    case RaceEventKind::kMistake:
+      ++mistakes_;
+      Print("race", who + " runs wide");
+      break;
+    case RaceEventKind::kLap:
+      if (e.position == 1 && !race.Cars()[static_cast<std::size_t>(e.car)].finished) {
+        const int next = e.lapsDone + 1;
+        Print("race", who + (next == race.Laps() ? " starts the last lap"
+                                                  : " leads into lap " + std::to_string(next) +
+                                                        " of " + std::to_string(race.Laps())));
+      }
+      break;
+    case RaceEventKind::kFinish:
+      Print("race", e.position == 1 ? "chequered flag: " + who + " wins" : who + " finishes");
+      break;
+    case RaceEventKind::kSplit:
+      break;
+  }
+}
+
+std::string LiveLog::Summary(const SummaryFacts& facts, const Race* race) {
+  std::string json;
+  std::vector<std::pair<std::uint32_t, std::uint8_t>> shown;
+  for (const auto& [plid, ms] : screenMs_) shown.push_back({ms, plid});
+  std::sort(shown.begin(), shown.end(), [](auto& a, auto& b) {
+    return a.first > b.first || (a.first == b.first && a.second < b.second);
+  });
+  auto nameOf = [race](std::uint8_t plid) {
+    if (race != nullptr) {
+      for (const Car& c : race->Cars()) {
+        if (c.plid == plid) return "#" + std::to_string(plid) + " " + StripColours(c.driver.name);
+      }
+    }
+    return "#" + std::to_string(plid);
+  };
+
+  out_ << "\n=== Summary ===\n";
+  out_ << "connection      " << facts.connection << "\n";
+  if (facts.keepAliveProbes > 0) {
+    out_ << "keep-alive      " << facts.keepAliveAnswered << " of " << facts.keepAliveProbes
+         << " probes answered\n";
+  }
+  if (facts.acksExpected > 0) {
+    out_ << "acknowledgements " << facts.acksReceived << " of " << facts.acksExpected
+         << " packets acknowledged (" << facts.acksMissing << " missing)\n";
+  }
+  out_ << "track           " << facts.track << "\n";
+  if (facts.pathComplaint) out_ << "                the director said \"could not load pth file\"\n";
+  if (race != nullptr && facts.raceRan) {
+    const std::vector<int> classified = race->Classification();
+    out_ << "race            " << race->Cars().size() << " cars, " << race->Laps() << " laps, "
+         << overtakes_ << " overtakes, " << pitStops_ << " pit stops, " << mistakes_
+         << " mistakes\n";
+    if (!classified.empty()) {
+      out_ << "winner          " << CarName(*race, classified.front()) << "\n";
+    }
+  }
+  out_ << "cuts            " << cuts_ << "\n";
+  out_ << "cars shown      " << screenMs_.size();
+  if (race != nullptr) out_ << " of " << race->Cars().size();
+  out_ << "\n";
+  if (directedMs_ > 0) {
+    out_ << "screen time     ";
+    int column = 0;
+    for (const auto& [ms, plid] : shown) {
+      out_ << (column++ % 4 == 0 && column > 1 ? "\n                " : "") << nameOf(plid) << " "
+           << Percent(ms, directedMs_) << "   ";
+    }
+    if (noCarMs_ > 0) out_ << "\n                no car in the picture " << Percent(noCarMs_, directedMs_);
+    out_ << "\n";
+  }
+  out_ << "on-board shots  " << onboard_;
+  if (!onboardKinds_.empty()) {
+    out_ << " (";
+    bool first = true;
+    for (const auto& [kind, n] : onboardKinds_) {
+      out_ << (first ? "" : ", ") << kind << " " << n;
+      first = false;
+    }
+    out_ << ")";
+  }
+  out_ << "\n";
+  out_ << "overlay         " << overlayDisplays_ << " displays";
+  if (!displaysByGroup_.empty()) {
+    out_ << " (";
+    bool first = true;
+    for (const auto& [group, n] : displaysByGroup_) {
+      out_ << (first ? "" : ", ") << group << " " << n;
+      first = false;
+    }
+    out_ << ")";
+  }
+  out_ << ", " << buttonPackets_ << " button packets\n";
+  out_ << "messages        " << messages_.size() << "\n";
+
+  std::vector<std::string> missing;
+  if (cuts_ == 0) missing.push_back("camera direction (no camera packet from the director)");
+  if (onboard_ == 0) missing.push_back("on-board shots");
+  if (buttonPackets_ == 0) missing.push_back("the overlay (no buttons)");
+  bool activated = false;
+  for (const std::string& m : messages_) activated = activated || m.find(": active") != std::string::npos;
+  if (!activated) missing.push_back("activation (the director never said \"active\")");
+  if (!missing.empty()) {
+    out_ << "not seen        ";
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+      out_ << (i == 0 ? "" : "\n                ") << missing[i];
+    }
+    out_ << "\n";
+  }
+  out_.flush();
+
+  json += ",\"cuts\":" + std::to_string(cuts_);
+  json += ",\"cars_shown\":" + std::to_string(screenMs_.size());
+  json += ",\"directed_ms\":" + std::to_string(directedMs_);
+  json += ",\"screen_ms\":{";
+  bool first = true;
+  for (const auto& [plid, ms] : screenMs_) {
+    json += (first ? "\"" : ",\"") + std::to_string(plid) + "\":" + std::to_string(ms);
+    first = false;
+  }
+  json += "}";
+  json += ",\"onboard\":" + std::to_string(onboard_);
+  json += ",\"overlay_displays\":" + std::to_string(overlayDisplays_);
+  json += ",\"button_packets\":" + std::to_string(buttonPackets_);
+  json += ",\"messages\":" + std::to_string(messages_.size());
+  json += ",\"overtakes\":" + std::to_string(overtakes_);
+  json += ",\"pit_stops\":" + std::to_string(pitStops_);
+  json += ",\"keepalive_probes\":" + std::to_string(facts.keepAliveProbes);
+  json += ",\"keepalive_answered\":" + std::to_string(facts.keepAliveAnswered);
+  json += ",\"acks_expected\":" + std::to_string(facts.acksExpected);
+  json += ",\"acks_received\":" + std::to_string(facts.acksReceived);
+  json += ",\"acks_missing\":" + std::to_string(facts.acksMissing);
+  json += ",\"path_complaint\":" + std::string(facts.pathComplaint ? "true" : "false");
+  if (race != nullptr) {
+    json += ",\"results\":[";
+    const std::vector<int> classified = race->Classification();
+    for (std::size_t i = 0; i < classified.size(); ++i) {
+      json += (i == 0 ? "" : ",") +
+              std::to_string(race->Cars()[static_cast<std::size_t>(classified[i])].plid);
+    }
+    json += "]";
+  }
+  return json;
+}
+
+}  // namespace racesim

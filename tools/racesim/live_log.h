@@ -1,0 +1,107 @@
+// The readable log of the direction and its summary.
+//
+// The simulator hands over what happens: each set of car positions with the camera as it stands
+// (Observe), the director's buttons and texts, race events and its own notes. From the camera
+// the log works out the shot: a TV camera position (named "cam N" when it is one of the camera
+// file's positions), an on-board view, or the simulator's own camera; and the car in the picture,
+// which for a free camera is the car nearest to the middle of its field of view. A change of shot
+// is a cut; a new car in the same shot (seen twice in a row) is a change of the followed car.
+// Screen time is counted per car in race time while the director drives the camera.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tools/racesim/race.h"
+#include "tools/racesim/track.h"
+
+namespace racesim {
+
+enum class CameraMode { kSimulator, kFree, kCar };
+
+// The simulator's camera.
+struct SimCamera {
+  CameraMode mode = CameraMode::kSimulator;  // kSimulator: its own TV cameras on viewPlid
+  std::uint8_t inGameCam = 2;
+  std::uint8_t viewPlid = 0;
+  std::int32_t x = 0, y = 0, z = 0;  // world units (free camera)
+  std::uint16_t heading = 0, pitch = 0, roll = 0;
+  float fov = 30.0f;
+  bool directed = false;  // the last change came from the director
+};
+
+// The car nearest to the middle of a free camera's picture: index into the race's cars, or -1.
+int CarInPicture(const SimCamera& camera, const Race& race);
+// A text without the simulator's colour codes (^ and the character after it).
+std::string StripColours(const std::string& text);
+
+struct SummaryFacts {
+  std::string connection;  // how the director was connected
+  std::string track;       // what was written
+  int keepAliveProbes = 0, keepAliveAnswered = 0;
+  int acksExpected = 0, acksReceived = 0, acksMissing = 0;
+  bool pathComplaint = false;  // "could not load pth file" seen
+  bool raceRan = false;
+  std::string simDir, simVersion;
+  std::vector<std::string> cars;  // car codes with user view files written
+};
+
+class LiveLog {
+ public:
+  LiveLog(std::ostream& out, bool quiet) : out_(out), quiet_(quiet) {}
+
+  void SetCameras(const std::vector<CameraSpot>& cameras) { cameras_ = cameras; }
+  void SetSimDirectory(const std::string& simDir, const std::string& simVersion) {
+    simDir_ = simDir;
+    simVersion_ = simVersion;
+  }
+  // The clock shown at the start of each line (scenario ms).
+  void SetTime(std::uint32_t ms) { timeMs_ = ms; }
+
+  void Note(const std::string& kind, const std::string& text);
+  // One set of positions: dtMs of race time since the last one.
+  void Observe(const SimCamera& camera, const Race& race, std::uint32_t dtMs, bool raceRunning);
+  void OnButton(std::uint8_t clickId, const std::string& text);
+  void OnDeleteButton(std::uint8_t clickId);
+  void OnText(const std::string& kind, const std::string& text);
+  void OnRaceEvent(const RaceEvent& e, const Race& race);
+
+  int Cuts() const { return cuts_; }
+  int OnboardShots() const { return onboard_; }
+  int OverlayDisplays() const { return overlayDisplays_; }
+  int ButtonPackets() const { return buttonPackets_; }
+  const std::map<std::uint8_t, std::uint32_t>& ScreenTime() const { return screenMs_; }
+  std::uint32_t DirectedMs() const { return directedMs_; }
+  const std::vector<std::string>& Messages() const { return messages_; }
+
+  // Prints the summary; also returns its figures as JSON members for the trace.
+  std::string Summary(const SummaryFacts& facts, const Race* race);
+
+ private:
+  std::string ShotName(const SimCamera& camera) const;
+  std::string CarName(const Race& race, int car) const;
+  void Print(const std::string& kind, const std::string& text);
+
+  std::ostream& out_;
+  bool quiet_;
+  std::uint32_t timeMs_ = 0;
+  std::vector<CameraSpot> cameras_;
+  std::string simDir_, simVersion_;
+  std::string shot_;
+  int shownCar_ = -1, candidate_ = -1;
+  int cuts_ = 0, onboard_ = 0;
+  std::map<std::string, int> onboardKinds_;
+  std::map<std::uint8_t, std::uint32_t> screenMs_;
+  std::uint32_t directedMs_ = 0, noCarMs_ = 0;
+  std::map<std::uint8_t, std::string> buttons_;
+  std::map<std::string, int> displaysByGroup_;
+  int overlayDisplays_ = 0, buttonPackets_ = 0;
+  std::vector<std::string> messages_;
+  int overtakes_ = 0, pitStops_ = 0, mistakes_ = 0;
+};
+
+}  // namespace racesim

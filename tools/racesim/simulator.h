@@ -1,0 +1,146 @@
+// The stand-in simulator: owns the track, the race, the InSim link, the trace and the live log,
+// and plays the simulator's part towards the director.
+//
+// Time: the scenario clock starts when a director first introduces itself and then runs --speed
+// times as fast as the wall clock. The front end lasts --lobby, then the game starts: the
+// players join, the race starts (IS_RST) with the cars on the grid for --grid, the lights go out
+// and the race clock runs. Car positions go out every interval the director asked for (IS_ISI
+// Interval with ISF_MCI, or "NLI"), measured on the scenario clock, each set after the race has
+// been moved up to that moment; laps, splits, pit stops and results go out as they happen. After
+// the last car has finished and --after has passed, the simulator returns to its front end.
+// Keep-alive probes (version 4) and the director's idle time are measured on the wall clock.
+//
+// The director's packets are recorded in the trace and applied: camera packets move the
+// simulator's camera, state flag packets switch the 2D display and the SHIFT+U option, texts and
+// buttons are shown (in the live log), "/ctrlf" binds a function key and "/echo" echoes.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/racesim/insim_server.h"
+#include "tools/racesim/live_log.h"
+#include "tools/racesim/options.h"
+#include "tools/racesim/packet_trace.h"
+#include "tools/racesim/race.h"
+#include "tools/racesim/track.h"
+
+namespace racesim {
+
+enum class Phase { kWaiting, kLobby, kGrid, kRace, kAfter, kFrontEnd, kDone };
+
+class Simulator final : public InsimListener {
+ public:
+  Simulator(const SimOptions& options, std::ostream& out);
+
+  // Generates the track, writes the files, opens the link and the trace. False with a reason.
+  bool Prepare(std::string* error);
+  // One pass: the link, the clocks, the race and the schedule. Never blocks.
+  void Tick();
+  // A command from standard input or the schedule.
+  void Command(const std::string& line);
+  bool Done() const { return phase_ == Phase::kDone; }
+  // Leaves the link in order and prints the summary (also to the trace).
+  void Finish();
+
+  std::uint16_t Port() const { return server_.Port(); }
+  const Track& GetTrack() const { return *track_; }
+  Phase CurrentPhase() const { return phase_; }
+
+  // InsimListener
+  void OnConnected() override;
+  void OnPacket(const std::uint8_t* data, int size) override;
+  void OnDisconnected(const std::string& why) override;
+
+ private:
+  bool WriteFiles(std::string* error);
+  void AdvanceScenario(double scenarioMs);
+  double PhaseDeadline() const;
+  void EnterPhase(Phase phase);
+  void NewRace();
+  void SendPositions();
+  void HandleRaceEvents();
+  void SendResults();
+  void Send(const Bytes& packet) { server_.Send(packet); }
+  void SendState(std::uint8_t reqI);
+  void StateChanged();
+  StateReport CurrentState() const;
+  std::uint16_t NextAck(const char* what);
+  void HandleV4(const std::uint8_t* p, int size);
+  void HandleV3(const std::uint8_t* p, int size);
+  void HandleInit(const std::string& admin, std::uint16_t interval, bool positions,
+                  const std::string& name);
+  void HandleTiny(std::uint8_t reqI, std::uint8_t subT);
+  void HandleCamera(const director::CameraPositionRecord& camera);
+  void HandleViewChange(std::uint8_t view, std::uint8_t plid, bool byDirector);
+  void HandleStateFlag(std::uint16_t flag, bool on);
+  void HandleButton(const std::uint8_t* p, int size);
+  void Typed(const std::string& text, bool fromDirector);
+  void Echo(const std::string& text, std::uint8_t userType);
+  director::CameraPositionRecord CameraReport() const;
+  void SendPlayers(std::uint8_t reqI);
+  void SendRaceStart(std::uint8_t reqI);
+  void EndSession(const std::string& why, bool drop);
+  std::uint32_t WallMs() const;
+  std::uint32_t RaceMs() const;
+  void Log(const std::string& kind, const std::string& text);
+  void TraceEvent(const std::string& name, const std::string& fields = "");
+  PlayerInfo Player(int car) const;
+  bool CarsOnTrack() const;
+
+  SimOptions options_;
+  std::ostream& out_;
+  std::unique_ptr<Track> track_;
+  std::unique_ptr<Race> race_;
+  std::vector<CameraSpot> cameras_;
+  InsimServer server_;
+  TraceWriter trace_;
+  LiveLog log_;
+  SummaryFacts facts_;
+
+  std::uint32_t startWall_ = 0, lastWall_ = 0;
+  bool started_ = false;
+  double scenarioMs_ = 0;
+  double phaseStartMs_ = 0;
+  double raceClockMs_ = 0;  // race time fed so far, ms (fractions kept)
+  std::uint32_t raceFedMs_ = 0;
+  double nextPositionsMs_ = 0;
+  std::uint32_t lastObservedRaceMs_ = 0;
+  std::size_t nextScheduled_ = 0;
+  Phase phase_ = Phase::kWaiting;
+  int raceIndex_ = 0;
+  bool raceRan_ = false;
+
+  // The link.
+  bool connected_ = false;     // a TCP client (version 4)
+  bool introduced_ = false;    // the director's init packet was accepted
+  bool versionAnswered_ = false;
+  bool ready_ = false;         // introduced and its version question answered: packets may flow
+  std::uint32_t introducedWall_ = 0;
+  std::uint32_t v3SourceIp_ = 0;
+  std::uint16_t v3SourcePort_ = 0;
+  std::uint16_t interval_ = 0; // ms between position sets; 0: none
+  int connections_ = 0;
+  std::uint32_t lastFromDirectorWall_ = 0;
+  std::uint32_t nextProbeWall_ = 0;
+  bool probeOutstanding_ = false;
+  std::uint32_t probeSentWall_ = 0;
+  std::map<std::uint16_t, std::pair<std::string, std::uint32_t>> acksPending_;
+  std::uint16_t nextAck_ = 1;
+
+  // The simulator.
+  std::uint16_t baseFlags_ = director::ISS_SHOW_2D;  // 2D display, SHIFT+U option, speed-up
+  bool paused_ = false;
+  float replaySpeed_ = 1.0f;
+  SimCamera camera_;
+  StateReport lastState_;
+  bool stateSent_ = false;
+  std::map<int, std::string> bindings_;  // Ctrl+F1..F12
+  std::vector<std::uint8_t> resultNum_;  // per car: result number sent + 1, 0 none
+};
+
+}  // namespace racesim
