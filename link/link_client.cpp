@@ -141,7 +141,8 @@ void LinkClient::PostConnectionEnded() {
 }
 
 void LinkClient::Mismatch(ClientModelHandlers& model) {
-  if (StopLinkClient(model)) model.linkVersionMismatch(kMsgVersionMismatch, kCaptionVersionMismatch);
+  if (!StopLinkClient(model)) return;  // the next tick tries again
+  model.linkVersionMismatch(kMsgVersionMismatch, kCaptionVersionMismatch);
 }
 
 void LinkClient::DispatchLinkMessages(ClientModelHandlers& model) {

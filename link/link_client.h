@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <mutex>
 
-#include "link/link_core.h"
 #include "link/frame_receiver.h"
+#include "link/link_core.h"
 #include "link/link_messages.h"
 #include "platform/net.h"
 #include "platform/thread.h"

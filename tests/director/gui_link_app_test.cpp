@@ -23,8 +23,7 @@ using Calls = std::vector<std::string>;
 std::string KeyFor(const char* name) { return std::string("Software\\MorvaneGuiLinkTest") + name; }
 
 std::string BusyPortText(std::uint16_t port) {
-  return "GUI port " + std::to_string(port) +
-         " could not be opened: is another program using it?";
+  return "GUI port " + std::to_string(port) + " could not be opened: is another program using it?";
 }
 
 // A port that another program holds for the whole test.
@@ -95,12 +94,10 @@ TEST(GuiLinkInTheDirector, TheSessionRunsOnlyWhileAGuiClientIsConnected) {
     }));
     EXPECT_EQ(model.Take(), Calls{});
 
-    // The client's request waits in the queue that the session's request handler reads.
+    // The client's request waits in the queue that the session's request handler reads (this
+    // thread only counts it: the server is the one to drop it once the session has ended).
     glink::PostEditMode(client.toDirector(), glink::GLM_SET_EDIT_MODE, true);
-    ASSERT_TRUE(linktest::WaitFor([&] { return app->toDirector.pending() == 1; }));
-    const std::uint8_t* request = app->toDirector.peek();
-    ASSERT_NE(request, nullptr);
-    EXPECT_EQ(linktest::Bytes(request, request + 4), linktest::Bytes({0x04, 0x00, 0x11, 0x01}));
+    EXPECT_TRUE(linktest::WaitFor([&] { return app->toDirector.pending() == 1; }));
 
     // The client leaves: the session closes its simulator link, and the request is dropped with it.
     EXPECT_TRUE(client.StopLinkClient(model));
