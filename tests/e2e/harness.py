@@ -79,7 +79,8 @@ class Process:
         return self.popen.wait(timeout)
 
     def output(self):
-        self.log.flush()
+        if not self.log.closed:
+            self.log.flush()
         with open(self.log_path, "rb") as f:
             return f.read().decode(errors="replace")
 
@@ -117,9 +118,10 @@ class Stage:
             f.write("\n".join(lines) + "\n")
 
     # Processes -----------------------------------------------------------------------------
-    def start_racesim(self, *args, trace=True):
+    def start_racesim(self, *args, trace=True, wait=True):
         """Starts racesim with the stage's port, directories and a trace of its own; the trace
-        methods read the newest racesim's trace."""
+        methods read the newest racesim's trace. Returns once it listens (unless wait is
+        false), so a director started next finds it at its first attempt."""
         if not RACESIM:
             raise RuntimeError("RACESIM_BIN is not set")
         n = sum(1 for p in self.processes if p.name.startswith("racesim"))
@@ -136,6 +138,8 @@ class Stage:
         self.racesim = Process("racesim%d" % n, cmd, dict(os.environ), self.root,
                                os.path.join(self.root, "racesim%d.log" % n), stdin=True)
         self.processes.append(self.racesim)
+        if trace and wait:
+            self.wait_event("listening")
         return self.racesim
 
     def start_morvane(self, *args):
