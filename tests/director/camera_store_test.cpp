@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "director/engine/track_path.h"
 #include "director/insim/gui_post.h"
 #include "link/link_messages.h"
@@ -258,6 +260,11 @@ TEST_F(CameraStoreTest, AddPlacesInNodeOrderWithAWrappingRange) {
   EXPECT_EQ(posted[2], Camera(glink::GLM_CAMERA_ADDED, 2, store().cameras[2]));
   EXPECT_EQ(posted[2].size(), 24u);
 
+  store().Announce(2);
+  store().Announce(3);  // no such camera
+  EXPECT_EQ(Drain(toGui),
+            std::vector<Bytes>{Camera(glink::GLM_CAMERA_ADDED, 2, store().cameras[2])});
+
   // With GUI access off the store changes without a word to the GUI.
   settings.guiAccess = 0;
   AddAt(200);
@@ -432,13 +439,22 @@ TEST_F(CameraStoreTest, EditSetsHeightAndRangeAndAlwaysShowsTheCamera) {
   EXPECT_FALSE(store().Edit(2, 0, 0, 0, &packet));
 }
 
-TEST_F(CameraStoreTest, AnnounceSendsOneCamera) {
-  AddAt(100);
-  Drain(toGui);
-  store().Announce(0);
-  store().Announce(1);  // no such camera
-  EXPECT_EQ(Drain(toGui),
-            std::vector<Bytes>{Camera(glink::GLM_CAMERA_ADDED, 0, store().cameras[0])});
+TEST_F(CameraStoreTest, ArbitraryBytesKeepTheStoreValid) {
+  std::mt19937 random(7);
+  const std::string alphabet = "0123456789abcdefABCDEFxX+- ,\r\n\t";
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 300, ' ');
+    for (char& c : text) {
+      c = round % 2 ? alphabet[random() % alphabet.size()] : static_cast<char>(random());
+    }
+    store().ParseCameraFile(text);
+    ASSERT_LE(store().count, kMaxCameras);
+    for (int i = 0; i < store().count; ++i) {
+      ASSERT_LT(store().cameras[i].rangeStart, 600);
+      ASSERT_LT(store().cameras[i].rangeEnd, 600);
+      if (i > 0) ASSERT_LE(store().cameras[i - 1].nearestNode, store().cameras[i].nearestNode);
+    }
+  }
 }
 
 }  // namespace

@@ -241,32 +241,18 @@ TEST_F(DirectorCoreTest, EachAttemptStartsCleanAndReadsTheConfiguration) {
   EXPECT_TRUE(core.race.aliases.entries.empty());
 }
 
-TEST_F(DirectorCoreTest, UpdateStepQuestionsAnswerFromTheState) {
-  EXPECT_FALSE(core.OnCarPositionsV4(test::Mci({{5, 1, 3}}).data()));  // no track yet
-  State(Sta(ISS_GAME | 0x40, "BL1", 1.0f, 1, 5));
-  EXPECT_EQ(core.StoredStateFlags(), ISS_GAME | 0x40);
+TEST_F(DirectorCoreTest, LapFiguresResetOutsideARaceWithLaps) {
+  State(Sta(ISS_GAME, "BL1", 1.0f, 1, 5));
   EXPECT_TRUE(core.RaceWithLaps());
-  State(Sta(ISS_GAME, "BL1", 1.0f, 1, 0));
-  EXPECT_FALSE(core.RaceWithLaps());
   State(Sta(ISS_GAME, "BL1", 1.0f, 2, 5));
   EXPECT_FALSE(core.RaceWithLaps());
-
-  EXPECT_TRUE(core.OnCarPositionsV4(test::Mci({{5, 1, 3}, {9, 1, 4}}).data()));
-  EXPECT_EQ(core.RaceOrderCount(), 2);
   EXPECT_TRUE(core.OnCarPositionsV3(test::V3Mci(1, 0, {{7, 2, 8}}).data()));
-  EXPECT_EQ(core.RaceOrderCount(), 3);
-
-  core.race.players[3].lapFigure = 4;
-  core.race.players[3].stopCount = 2;
-  core.race.players[3].lapsDone = 3;
+  core.race.players[8].stopCount = 2;
+  core.race.players[8].lapsDone = 3;
   core.ResetLapFigures();
-  EXPECT_EQ(core.race.players[3].lapFigure, 1);
-  EXPECT_EQ(core.race.players[3].stopCount, 0);
-  EXPECT_EQ(core.race.players[3].lapsDone, 3);
-
-  core.director.liveCamera = 4;
-  core.ClearLiveCamera();
-  EXPECT_EQ(core.director.liveCamera, -1);
+  EXPECT_EQ(core.race.players[8].lapFigure, 1);
+  EXPECT_EQ(core.race.players[8].stopCount, 0);
+  EXPECT_EQ(core.race.players[8].lapsDone, 3);
 }
 
 // The whole director program against a simulator on loopback: the state report loads the track

@@ -4,7 +4,9 @@
 
 #include <climits>
 #include <filesystem>
+#include <random>
 
+#include "link/link_core.h"
 #include "platform/files.h"
 #include "race_test_support.h"
 #include "tests/platform/temp_dir.h"
@@ -21,6 +23,11 @@ std::unique_ptr<TrackPath> Parse(const std::string& file, PathFileResult* result
   *result =
       ParsePathFile(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(), path.get());
   return path;
+}
+
+std::uint32_t GetCount(const std::string& file) {
+  const std::uint32_t n = glink::GetU32(reinterpret_cast<const std::uint8_t*>(file.data()) + 8);
+  return n > 1500 ? 1500 : n;
 }
 
 TEST(TrackPathFile, ReadsNodesWholeAndCutsAt1500) {
@@ -70,6 +77,22 @@ TEST(TrackPathFile, WrongVersionsAndShortFilesAreNotUsed) {
   path = Parse(whole + "tail", &result);
   EXPECT_EQ(result, PathFileResult::kLoaded);
   EXPECT_EQ(path->nodeCount, 10u);
+}
+
+TEST(TrackPathFile, DamagedFilesNeverYieldPartialNodes) {
+  const std::string whole = PathFile(40, 3, CircleCentres(40));
+  std::mt19937 random(11);
+  for (int round = 0; round < 2000; ++round) {
+    std::string file = whole.substr(0, random() % (whole.size() + 1));
+    for (int k = random() % 4; k > 0 && !file.empty(); --k) {
+      file[random() % file.size()] = static_cast<char>(random());
+    }
+    PathFileResult result;
+    auto path = Parse(file, &result);
+    const std::uint32_t count = result == PathFileResult::kLoaded ? GetCount(file) : 0;
+    ASSERT_EQ(path->nodeCount, count);
+    if (result == PathFileResult::kLoaded) ASSERT_GE(file.size(), 16u + 40u * count);
+  }
 }
 
 TEST(TrackPathGeometry, NearestNodeTakesTheLowerIndexOnTies) {
