@@ -452,7 +452,9 @@ TEST_F(CameraStoreTest, ArbitraryBytesKeepTheStoreValid) {
     for (int i = 0; i < store().count; ++i) {
       ASSERT_LT(store().cameras[i].rangeStart, 600);
       ASSERT_LT(store().cameras[i].rangeEnd, 600);
-      if (i > 0) ASSERT_LE(store().cameras[i - 1].nearestNode, store().cameras[i].nearestNode);
+      if (i > 0) {
+        ASSERT_LE(store().cameras[i - 1].nearestNode, store().cameras[i].nearestNode);
+      }
     }
   }
 }

@@ -91,7 +91,9 @@ TEST(TrackPathFile, DamagedFilesNeverYieldPartialNodes) {
     auto path = Parse(file, &result);
     const std::uint32_t count = result == PathFileResult::kLoaded ? GetCount(file) : 0;
     ASSERT_EQ(path->nodeCount, count);
-    if (result == PathFileResult::kLoaded) ASSERT_GE(file.size(), 16u + 40u * count);
+    if (result == PathFileResult::kLoaded) {
+      ASSERT_GE(file.size(), 16u + 40u * count);
+    }
   }
 }
 
