@@ -118,7 +118,8 @@ TEST(Trace, TextsButtonsAndRequests) {
       "IS_BFN,\"reqi\":0,\"subt\":0,\"ucid\":0,\"click_id\":7,\"inst\":0",
   };
   ASSERT_EQ(capture.packets.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Json(4, capture.packets[i]), expected[i]);
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(Json(4, capture.packets[i]), expected[i]);
 
   Capture v3capture;
   director::InsimLink v3 = LinkOf(v3capture, 3);
@@ -127,7 +128,8 @@ TEST(Trace, TextsButtonsAndRequests) {
   director::SendAck(v3, 0xBEEF);
   director::SendText(v3, "hi", true);
   director::SendViewCamera(v3, 2, 5, 0);
-  EXPECT_EQ(Json(3, v3capture.packets[0]), "ISI,\"port\":0,\"flags\":35,\"node_secs\":0,\"admin\":\"pw\"");
+  EXPECT_EQ(Json(3, v3capture.packets[0]),
+            "ISI,\"port\":0,\"flags\":35,\"node_secs\":0,\"admin\":\"pw\"");
   EXPECT_EQ(Json(3, v3capture.packets[1]), "NLI,\"value\":200");
   EXPECT_EQ(Json(3, v3capture.packets[2]), "ACK,\"value\":48879");
   EXPECT_EQ(Json(3, v3capture.packets[3]), "MTC,\"msg\":\"^3Morvane: ^2hi\"");
@@ -135,8 +137,9 @@ TEST(Trace, TextsButtonsAndRequests) {
 }
 
 TEST(Trace, UnknownPacketsKeepTheirBytesAndStringsAreEscaped) {
-  EXPECT_EQ(Json(4, Bytes{8, 99, 0, 1, 0xAB, 0, 0, 0}), "IS_99,\"reqi\":0,\"bytes\":\"0863000\x31"
-                                                          "ab000000\"");
+  EXPECT_EQ(Json(4, Bytes{8, 99, 0, 1, 0xAB, 0, 0, 0}),
+            "IS_99,\"reqi\":0,\"bytes\":\"0863000\x31"
+            "ab000000\"");
   EXPECT_EQ(Json(3, Bytes{'X', 'Y', 'Z', 0, 1, 2, 3, 4}), "XYZ,\"bytes\":\"58595a0001020304\"");
   EXPECT_EQ(JsonString("a\"b\\c\nd\xE9"), "\"a\\\"b\\\\c\\u000ad\\u00e9\"");
   EXPECT_EQ(TinyName(19), "TINY_RST");

@@ -60,7 +60,8 @@ TEST(PositionPackets, Version4SetsOfEightWithTheLastRecordMarked) {
   int marked = 0;
   for (int p = 0; p < 2; ++p) {
     for (int k = 0; k < packets[static_cast<std::size_t>(p)][3]; ++k) {
-      const CompCar c = director::ReadCompCar(packets[static_cast<std::size_t>(p)].data() + 4 + 28 * k);
+      const CompCar c =
+          director::ReadCompCar(packets[static_cast<std::size_t>(p)].data() + 4 + 28 * k);
       ExpectSameCar(c, cars[static_cast<std::size_t>(p * 8 + k)]);
       EXPECT_EQ(c.position, p * 8 + k + 1);
       if (c.info & director::CCI_LAST) {
@@ -116,7 +117,7 @@ TEST(StatePacket, ByteImageOfBothVersions) {
   s.track = "RS1";
   const Bytes v4 = BuildSta(1, s);
   const Bytes expected = {28, 5, 1, 0, 0x00, 0x00, 0x80, 0x3F, 0xC9, 0x00, 2, 7, 12, 1,
-                          3,  1, 0, 5, 0,    0,    'R',  'S',  '1',  0,    0, 0, 0, 0};
+                          3,  1, 0, 5, 0,    0,    'R',  'S',  '1',  0,    0, 0, 0,  0};
   EXPECT_EQ(v4, expected);
   Bytes v3 = BuildV3Sta(s);
   EXPECT_EQ(std::vector<std::uint8_t>(v3.begin() + 4, v3.end()),
@@ -188,9 +189,12 @@ TEST(RacePackets, Version3SizesAndAckWordsMatchTheDirectorsTable) {
     Bytes packet;
     std::uint16_t ack;
   } cases[] = {
-      {BuildV3Npl(player, 3, 0x1234), 0x1234}, {BuildV3Rst(5, 12, "RS1", 0x0102), 0x0102},
-      {BuildV3Lap(4, 1, 2, 3, 0, 0xBEEF), 0xBEEF}, {BuildV3Split(4, 1, 100, 7), 7},
-      {BuildV3Split(4, 2, 100, 8), 8},         {BuildV3Pit(4, 1, 9), 9},
+      {BuildV3Npl(player, 3, 0x1234), 0x1234},
+      {BuildV3Rst(5, 12, "RS1", 0x0102), 0x0102},
+      {BuildV3Lap(4, 1, 2, 3, 0, 0xBEEF), 0xBEEF},
+      {BuildV3Split(4, 1, 100, 7), 7},
+      {BuildV3Split(4, 2, 100, 8), 8},
+      {BuildV3Pit(4, 1, 9), 9},
       {BuildV3Res(result, 0xFFFF), 0xFFFF},
   };
   for (const auto& c : cases) {

@@ -1,12 +1,13 @@
 // The race model: deterministic by seed, laps counted at the finish node, battles, pit stops and
 // a finish for every car; the live log's choice of the car in a free camera's picture.
+#include "tools/racesim/race.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "director/engine/camera_store.h"
 #include "tools/racesim/live_log.h"
-#include "tools/racesim/race.h"
 
 namespace racesim {
 namespace {

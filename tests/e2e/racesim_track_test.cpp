@@ -148,7 +148,8 @@ TEST(Cameras, RangesCoverEveryNodeExactlyOnceAndStandBesideTheRoad) {
       EXPECT_GE(c.z / 65536.0 - p.z, 3.9);
       EXPECT_LE(c.z / 65536.0 - p.z, 9.1);
     }
-    for (int n = 0; n < 600; ++n) EXPECT_EQ(covered[static_cast<std::size_t>(n)], 1) << count << " node " << n;
+    for (int n = 0; n < 600; ++n)
+      EXPECT_EQ(covered[static_cast<std::size_t>(n)], 1) << count << " node " << n;
   }
 }
 

@@ -121,8 +121,7 @@ void InsimServer::Poll(InsimListener& listener) {
     const int n = ready < 0 ? -1 : plat::Recv(client_, buf, sizeof(buf));
     if (n <= 0) {
       Drop();
-      listener.OnDisconnected(n == 0 ? "the director closed the connection"
-                                     : "receive failed");
+      listener.OnDisconnected(n == 0 ? "the director closed the connection" : "receive failed");
       return;
     }
     cutter_.Feed(buf, n);

@@ -133,11 +133,11 @@ void LiveLog::Observe(const SimCamera& camera, const Race& race, std::uint32_t d
       ++cuts_;
       if (camera.mode == CameraMode::kCar && camera.inGameCam == 4 && car >= 0) {
         ++onboard_;
-        const std::string kind = simDir_.empty()
-                                     ? std::string("unknown")
-                                     : InstalledViewKind(simDir_, simVersion_,
-                                                         race.Cars()[static_cast<std::size_t>(car)]
-                                                             .driver.car);
+        const std::string kind =
+            simDir_.empty()
+                ? std::string("unknown")
+                : InstalledViewKind(simDir_, simVersion_,
+                                    race.Cars()[static_cast<std::size_t>(car)].driver.car);
         ++onboardKinds_[kind];
         text += ", custom view file: " + kind;
       } else if (camera.mode == CameraMode::kFree) {
@@ -190,7 +190,9 @@ void LiveLog::OnButton(std::uint8_t clickId, const std::string& rawText) {
   } else if (group == "driver box") {
     if (clickId == 4) Print("overlay", "driver box: P" + buttons_[2] + " " + text);
   } else if (group == "standings") {
-    if (clickId >= 13) Print("overlay", "standings: " + buttons_[static_cast<std::uint8_t>(clickId - 8)] + "  " + text);
+    if (clickId >= 13)
+      Print("overlay",
+            "standings: " + buttons_[static_cast<std::uint8_t>(clickId - 8)] + "  " + text);
   } else {
     Print("overlay", group + ": " + text);
   }
@@ -232,8 +234,8 @@ void LiveLog::OnRaceEvent(const RaceEvent& e, const Race& race) {
       if (e.position == 1 && !race.Cars()[static_cast<std::size_t>(e.car)].finished) {
         const int next = e.lapsDone + 1;
         Print("race", who + (next == race.Laps() ? " starts the last lap"
-                                                  : " leads into lap " + std::to_string(next) +
-                                                        " of " + std::to_string(race.Laps())));
+                                                 : " leads into lap " + std::to_string(next) +
+                                                       " of " + std::to_string(race.Laps())));
       }
       break;
     case RaceEventKind::kFinish:
@@ -271,7 +273,8 @@ std::string LiveLog::Summary(const SummaryFacts& facts, const Race* race) {
          << " packets acknowledged (" << facts.acksMissing << " missing)\n";
   }
   out_ << "track           " << facts.track << "\n";
-  if (facts.pathComplaint) out_ << "                the director said \"could not load pth file\"\n";
+  if (facts.pathComplaint)
+    out_ << "                the director said \"could not load pth file\"\n";
   if (race != nullptr && facts.raceRan) {
     const std::vector<int> classified = race->Classification();
     out_ << "race            " << race->Cars().size() << " cars, " << race->Laps() << " laps, "
@@ -292,7 +295,8 @@ std::string LiveLog::Summary(const SummaryFacts& facts, const Race* race) {
       out_ << (column++ % 4 == 0 && column > 1 ? "\n                " : "") << nameOf(plid) << " "
            << Percent(ms, directedMs_) << "   ";
     }
-    if (noCarMs_ > 0) out_ << "\n                no car in the picture " << Percent(noCarMs_, directedMs_);
+    if (noCarMs_ > 0)
+      out_ << "\n                no car in the picture " << Percent(noCarMs_, directedMs_);
     out_ << "\n";
   }
   out_ << "on-board shots  " << onboard_;
@@ -324,7 +328,8 @@ std::string LiveLog::Summary(const SummaryFacts& facts, const Race* race) {
   if (onboard_ == 0) missing.push_back("on-board shots");
   if (buttonPackets_ == 0) missing.push_back("the overlay (no buttons)");
   bool activated = false;
-  for (const std::string& m : messages_) activated = activated || m.find(": active") != std::string::npos;
+  for (const std::string& m : messages_)
+    activated = activated || m.find(": active") != std::string::npos;
   if (!activated) missing.push_back("activation (the director never said \"active\")");
   if (!missing.empty()) {
     out_ << "not seen        ";

@@ -28,11 +28,11 @@ bool ToDouble(const std::string& text, double lo, double hi, double* out) {
 }
 
 const std::string kValued[] = {
-    "--port",  "--insim-version", "--password", "--sim-version", "--keepalive", "--track",
-    "--nodes", "--node-spacing",  "--finish-node", "--sim-dir",  "--program-dir", "--cams",
-    "--cars",  "--laps",          "--pit-stops",  "--seed",      "--races",       "--lobby",
-    "--grid",  "--after",         "--linger",     "--speed",     "--at",          "--trace",
-    "--max-seconds"};
+    "--port",        "--insim-version", "--password",     "--sim-version", "--keepalive",
+    "--track",       "--nodes",         "--node-spacing", "--finish-node", "--sim-dir",
+    "--program-dir", "--cams",          "--cars",         "--laps",        "--pit-stops",
+    "--seed",        "--races",         "--lobby",        "--grid",        "--after",
+    "--linger",      "--speed",         "--at",           "--trace",       "--max-seconds"};
 
 }  // namespace
 
@@ -46,7 +46,8 @@ void PrintUsage(std::ostream& out) {
          "  --insim-version 3|4   3: UDP, 4: TCP (default 4)\n"
          "  --password TEXT       admin password the director must give (default: none asked)\n"
          "  --sim-version TEXT    version the simulator reports (default 0.7F)\n"
-         "  --keepalive S         seconds between keep-alive probes, version 4 (default 30; 0 off)\n"
+         "  --keepalive S         seconds between keep-alive probes, version 4 (default 30; 0 "
+         "off)\n"
          "Track and files:\n"
          "  --track NAME          track name, 1-6 letters or digits (default RS1)\n"
          "  --nodes N             path nodes, 16-1500 (default 600)\n"
@@ -137,8 +138,8 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions* o, std::
       o->readStdin = false;
     } else if (opt == "--quiet") {
       o->quiet = true;
-    } else if (opt.rfind("--", 0) != 0 || std::find(std::begin(kValued), std::end(kValued), opt) ==
-                                               std::end(kValued)) {
+    } else if (opt.rfind("--", 0) != 0 ||
+               std::find(std::begin(kValued), std::end(kValued), opt) == std::end(kValued)) {
       *error = "unknown option " + opt;
       return ParseResult::kError;
     } else if (!value(&v)) {
@@ -194,7 +195,10 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions* o, std::
     } else if (opt == "--lobby" || opt == "--grid" || opt == "--after" || opt == "--linger") {
       if (!ToDouble(v, 0, 3600, &d)) return bad(v);
       const auto ms = static_cast<std::uint32_t>(d * 1000);
-      (opt == "--lobby" ? o->lobbyMs : opt == "--grid" ? o->gridMs : opt == "--after" ? o->afterMs : o->lingerMs) = ms;
+      (opt == "--lobby"   ? o->lobbyMs
+       : opt == "--grid"  ? o->gridMs
+       : opt == "--after" ? o->afterMs
+                          : o->lingerMs) = ms;
     } else if (opt == "--speed") {
       if (!ToDouble(v, 0.1, 50, &d)) return bad(v + " (0.1 to 50)");
       o->speed = d;
@@ -212,8 +216,9 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions* o, std::
       o->maxSeconds = d;
     }
   }
-  std::stable_sort(o->schedule.begin(), o->schedule.end(),
-                   [](const ScheduledCommand& a, const ScheduledCommand& b) { return a.atMs < b.atMs; });
+  std::stable_sort(
+      o->schedule.begin(), o->schedule.end(),
+      [](const ScheduledCommand& a, const ScheduledCommand& b) { return a.atMs < b.atMs; });
   if (o->cams > 0 && o->programDir.empty()) o->cams = 0;
   if (!Track::CheckOptions(o->track, error) || !Race::CheckOptions(o->race, error)) {
     return ParseResult::kError;

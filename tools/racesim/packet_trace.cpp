@@ -40,8 +40,8 @@ std::string Hex(const std::uint8_t* p, int size) {
 // The 28 bytes from offset 4 of a camera packet, common to both versions.
 std::string CameraFields(const std::uint8_t* p) {
   std::string f;
-  f += Member("pos", "[" + Num(GetI32(p + 4)) + "," + Num(GetI32(p + 8)) + "," +
-                         Num(GetI32(p + 12)) + "]");
+  f += Member(
+      "pos", "[" + Num(GetI32(p + 4)) + "," + Num(GetI32(p + 8)) + "," + Num(GetI32(p + 12)) + "]");
   f += Member("heading", GetU16(p + 16));
   f += Member("pitch", GetU16(p + 18));
   f += Member("roll", GetU16(p + 20));
@@ -167,15 +167,24 @@ DecodedPacket DecodeV3(const std::uint8_t* p, int size) {
 
 std::string TinyName(std::uint8_t subT) {
   switch (subT) {
-    case director::TINY_NONE: return "TINY_NONE";
-    case director::TINY_VER: return "TINY_VER";
-    case director::TINY_CLOSE: return "TINY_CLOSE";
-    case director::TINY_SCP: return "TINY_SCP";
-    case director::TINY_SST: return "TINY_SST";
-    case director::TINY_GTH: return "TINY_GTH";
-    case director::TINY_NPL: return "TINY_NPL";
-    case director::TINY_RST: return "TINY_RST";
-    default: return "TINY_" + std::to_string(subT);
+    case director::TINY_NONE:
+      return "TINY_NONE";
+    case director::TINY_VER:
+      return "TINY_VER";
+    case director::TINY_CLOSE:
+      return "TINY_CLOSE";
+    case director::TINY_SCP:
+      return "TINY_SCP";
+    case director::TINY_SST:
+      return "TINY_SST";
+    case director::TINY_GTH:
+      return "TINY_GTH";
+    case director::TINY_NPL:
+      return "TINY_NPL";
+    case director::TINY_RST:
+      return "TINY_RST";
+    default:
+      return "TINY_" + std::to_string(subT);
   }
 }
 

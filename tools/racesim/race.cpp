@@ -8,34 +8,32 @@ namespace racesim {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kTopSpeed = 62.0;      // m/s
-constexpr double kLateralGrip = 13.0;   // m/s^2 through a bend
-constexpr double kBraking = 11.0;       // m/s^2 planned into the profile
-constexpr double kHardBraking = 16.0;   // m/s^2 when a car has to slow at once
-constexpr double kPitSpeed = 20.0;      // m/s pit lane limit
-constexpr double kPitEntry = 150.0;     // metres before the line where the pit lane begins
-constexpr double kPitBox = 40.0;        // metres after the line
-constexpr double kPitExit = 220.0;      // metres after the line
-constexpr double kPitLane = -16.0;      // metres left of the racing line
+constexpr double kTopSpeed = 62.0;     // m/s
+constexpr double kLateralGrip = 13.0;  // m/s^2 through a bend
+constexpr double kBraking = 11.0;      // m/s^2 planned into the profile
+constexpr double kHardBraking = 16.0;  // m/s^2 when a car has to slow at once
+constexpr double kPitSpeed = 20.0;     // m/s pit lane limit
+constexpr double kPitEntry = 150.0;    // metres before the line where the pit lane begins
+constexpr double kPitBox = 40.0;       // metres after the line
+constexpr double kPitExit = 220.0;     // metres after the line
+constexpr double kPitLane = -16.0;     // metres left of the racing line
 constexpr double kGridGap = 8.0;
 constexpr double kGridFront = 12.0;
 constexpr double kFollowGap = 9.0;
 constexpr double kDraftRange = 40.0;
 constexpr double kPassSide = 3.5;
-constexpr double kLateralRate = 3.0;    // m/s sideways
+constexpr double kLateralRate = 3.0;  // m/s sideways
 constexpr double kStraight = 1.0 / 250.0;
 
 const char* const kNames[kMaxCars] = {
-    "^7Anna Berg",      "^1Speedy",       "^3Carlos Diaz",   "^7Mika Laine",
-    "^4Jonas Weber",    "^7Sofia Marin",  "^2Tom Hale",      "^7Lea Novak",
-    "^5Ravi Menon",     "^7Eva Lund",     "^6Omar Haddad",   "^7Ines Duarte",
-    "^1Kai Brandt",     "^7Nina Petrova", "^3Luca Romano",   "^7Yuki Sato",
-    "^4Pete Walsh",     "^7Mara Stein",   "^2Ole Hansen",    "^7Zoe Carter",
-    "^7Ivan Sokol",     "^5Alba Ruiz",    "^7Finn Doyle",    "^6Hana Kim",
-    "^7Bruno Costa",    "^1Ella Moss",    "^7Aron Fekete",   "^3Tara Quinn",
-    "^7Nils Ek",        "^4Vera Blom",    "^7Dan Frost",     "^2Rosa Vidal",
-    "^7Gus Lindgren",   "^5Maya Adler",   "^7Leo Marsh",     "^6Ada Nowak",
-    "^7Sam Okafor",     "^1Iris Falk",    "^7Hugo Brun",     "^3Lina Sova",
+    "^7Anna Berg",   "^1Speedy",      "^3Carlos Diaz",  "^7Mika Laine",   "^4Jonas Weber",
+    "^7Sofia Marin", "^2Tom Hale",    "^7Lea Novak",    "^5Ravi Menon",   "^7Eva Lund",
+    "^6Omar Haddad", "^7Ines Duarte", "^1Kai Brandt",   "^7Nina Petrova", "^3Luca Romano",
+    "^7Yuki Sato",   "^4Pete Walsh",  "^7Mara Stein",   "^2Ole Hansen",   "^7Zoe Carter",
+    "^7Ivan Sokol",  "^5Alba Ruiz",   "^7Finn Doyle",   "^6Hana Kim",     "^7Bruno Costa",
+    "^1Ella Moss",   "^7Aron Fekete", "^3Tara Quinn",   "^7Nils Ek",      "^4Vera Blom",
+    "^7Dan Frost",   "^2Rosa Vidal",  "^7Gus Lindgren", "^5Maya Adler",   "^7Leo Marsh",
+    "^6Ada Nowak",   "^7Sam Okafor",  "^1Iris Falk",    "^7Hugo Brun",    "^3Lina Sova",
 };
 const char* const kCars[] = {"XRG", "FXO", "RB4", "XFG"};
 
@@ -79,7 +77,8 @@ Race::Race(const Track& track, const RaceOptions& options)
     double k = 0;
     for (int d = -2; d <= 2; ++d) k += std::fabs(track.Node(i + d).curvature);
     k /= 5;
-    if (k > 1e-6) profile_[static_cast<std::size_t>(i)] = std::min(kTopSpeed, std::sqrt(kLateralGrip / k));
+    if (k > 1e-6)
+      profile_[static_cast<std::size_t>(i)] = std::min(kTopSpeed, std::sqrt(kLateralGrip / k));
   }
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = n - 1; i >= 0; --i) {
@@ -261,7 +260,8 @@ void Race::StepOnce() {
     trackPos[i] = track_.WrapDistance(track_.FinishDistance() + cars_[i].dist);
   }
   std::vector<double> targets(cars_.size());
-  for (std::size_t i = 0; i < cars_.size(); ++i) targets[i] = TargetSpeed(static_cast<int>(i), trackPos);
+  for (std::size_t i = 0; i < cars_.size(); ++i)
+    targets[i] = TargetSpeed(static_cast<int>(i), trackPos);
 
   for (std::size_t i = 0; i < cars_.size(); ++i) {
     Car& c = cars_[i];
@@ -385,8 +385,8 @@ void Race::UpdateOrder(bool emitOvertakes) {
   if (emitOvertakes && !order_.empty()) {
     for (std::size_t i = 0; i < cars_.size(); ++i) {
       for (std::size_t j = 0; j < cars_.size(); ++j) {
-        if (before[i] > before[j] && cars_[i].position < cars_[j].position &&
-            !cars_[i].finished && !cars_[j].finished) {
+        if (before[i] > before[j] && cars_[i].position < cars_[j].position && !cars_[i].finished &&
+            !cars_[j].finished) {
           RaceEvent e;
           e.kind = RaceEventKind::kOvertake;
           e.car = static_cast<int>(i);

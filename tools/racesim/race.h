@@ -51,8 +51,8 @@ struct Car {
   int pitLap = -1;           // the stop comes right after completing this lap; -1 none
   std::uint32_t pitStopMs = 0;
 
-  double dist = 0;  // metres since the finish line, counted from the start
-  double speed = 0;  // m/s
+  double dist = 0;                        // metres since the finish line, counted from the start
+  double speed = 0;                       // m/s
   double lateral = 0, lateralTarget = 0;  // metres right of the racing line
   int lapsDone = 0;
   std::uint32_t lapStartMs = 0;
@@ -79,7 +79,7 @@ struct RaceEvent {
   RaceEventKind kind = RaceEventKind::kLap;
   int car = 0;  // index into Cars()
   std::uint32_t timeMs = 0;
-  std::uint32_t lapMs = 0;    // kLap: the lap time; kSplit: time since the lap began
+  std::uint32_t lapMs = 0;  // kLap: the lap time; kSplit: time since the lap began
   std::uint32_t elapsedMs = 0;
   int lapsDone = 0;
   int split = 0;  // kSplit: 1 or 2
@@ -117,7 +117,9 @@ class Race {
   // Where the car is now, metres.
   Pose Where(int car) const;
   int NodeOf(int car) const;
-  bool InPitLane(int car) const { return cars_[static_cast<std::size_t>(car)].pit != PitPhase::kNone; }
+  bool InPitLane(int car) const {
+    return cars_[static_cast<std::size_t>(car)].pit != PitPhase::kNone;
+  }
 
  private:
   void StepOnce();

@@ -36,8 +36,9 @@ void PutString(std::uint8_t* field, int size, const std::string& text) {
 // A fixed field that needs no terminator (track names, car codes).
 void PutChars(std::uint8_t* field, int size, const std::string& text) {
   std::memset(field, 0, static_cast<std::size_t>(size));
-  std::memcpy(field, text.data(), text.size() < static_cast<std::size_t>(size) ? text.size()
-                                                                               : static_cast<std::size_t>(size));
+  std::memcpy(
+      field, text.data(),
+      text.size() < static_cast<std::size_t>(size) ? text.size() : static_cast<std::size_t>(size));
 }
 
 void WriteState(std::uint8_t* p, const StateReport& s) {
@@ -130,9 +131,9 @@ Bytes BuildNpl(std::uint8_t reqI, const PlayerInfo& player, std::uint8_t numP) {
   return p;
 }
 
-Bytes BuildRst(std::uint8_t reqI, std::uint8_t raceLaps, std::uint8_t numP, const std::string& track,
-               std::uint16_t numNodes, std::uint16_t finish, std::uint16_t split1,
-               std::uint16_t split2) {
+Bytes BuildRst(std::uint8_t reqI, std::uint8_t raceLaps, std::uint8_t numP,
+               const std::string& track, std::uint16_t numNodes, std::uint16_t finish,
+               std::uint16_t split1, std::uint16_t split2) {
   Bytes p = V4(kRstSize, director::ISP_RST, reqI, 0);
   p[4] = raceLaps;
   p[6] = numP;
@@ -193,9 +194,10 @@ std::vector<Bytes> BuildMci(const std::vector<director::CompCar>& cars) {
   std::vector<Bytes> packets;
   const int total = static_cast<int>(cars.size());
   for (int first = 0; first < total; first += director::kMaxCarsPerPacket) {
-    const int n = total - first < director::kMaxCarsPerPacket ? total - first
-                                                              : director::kMaxCarsPerPacket;
-    Bytes p = V4(4 + director::kCompCarSize * n, director::ISP_MCI, 0, static_cast<std::uint8_t>(n));
+    const int n =
+        total - first < director::kMaxCarsPerPacket ? total - first : director::kMaxCarsPerPacket;
+    Bytes p =
+        V4(4 + director::kCompCarSize * n, director::ISP_MCI, 0, static_cast<std::uint8_t>(n));
     for (int k = 0; k < n; ++k) {
       director::CompCar c = cars[static_cast<std::size_t>(first + k)];
       c.info = static_cast<std::uint8_t>(c.info & ~director::CCI_LAST);
@@ -321,7 +323,8 @@ std::vector<Bytes> BuildV3Mci(const std::vector<director::CompCar>& cars) {
     p[8] = static_cast<std::uint8_t>(total);
     p[9] = static_cast<std::uint8_t>(first);
     for (int k = 0; k < director::kMaxCarsPerPacket && first + k < total; ++k) {
-      WriteV3Car(cars[static_cast<std::size_t>(first + k)], p.data() + 12 + director::kV3CarSize * k);
+      WriteV3Car(cars[static_cast<std::size_t>(first + k)],
+                 p.data() + 12 + director::kV3CarSize * k);
     }
     packets.push_back(p);
   }

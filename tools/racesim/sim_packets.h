@@ -80,9 +80,9 @@ Bytes BuildSta(std::uint8_t reqI, const StateReport& state);
 Bytes BuildCpp(std::uint8_t reqI, const director::CameraPositionRecord& camera);
 Bytes BuildMso(std::uint8_t userType, std::uint8_t textStart, const std::string& text);
 Bytes BuildNpl(std::uint8_t reqI, const PlayerInfo& player, std::uint8_t numP);
-Bytes BuildRst(std::uint8_t reqI, std::uint8_t raceLaps, std::uint8_t numP, const std::string& track,
-               std::uint16_t numNodes, std::uint16_t finish, std::uint16_t split1,
-               std::uint16_t split2);
+Bytes BuildRst(std::uint8_t reqI, std::uint8_t raceLaps, std::uint8_t numP,
+               const std::string& track, std::uint16_t numNodes, std::uint16_t finish,
+               std::uint16_t split1, std::uint16_t split2);
 Bytes BuildLap(std::uint8_t plid, std::uint32_t lapMs, std::uint32_t elapsedMs,
                std::uint16_t lapsDone, std::uint8_t stops);
 Bytes BuildSpx(std::uint8_t plid, std::uint32_t splitMs, std::uint32_t elapsedMs,
@@ -112,8 +112,7 @@ Bytes BuildV3Rst(std::uint8_t raceLaps, std::uint8_t numP, const std::string& tr
 Bytes BuildV3Lap(std::uint8_t plid, std::uint32_t lapMs, std::uint32_t elapsedMs,
                  std::uint16_t lapsDone, std::uint8_t stops, std::uint16_t ack);
 // "SP1" or "SP2" for split 1 or 2.
-Bytes BuildV3Split(std::uint8_t plid, std::uint8_t split, std::uint32_t splitMs,
-                   std::uint16_t ack);
+Bytes BuildV3Split(std::uint8_t plid, std::uint8_t split, std::uint32_t splitMs, std::uint16_t ack);
 Bytes BuildV3Pit(std::uint8_t plid, std::uint8_t stops, std::uint16_t ack);
 Bytes BuildV3Res(const ResultInfo& result, std::uint16_t ack);
 // Eight 24-byte records per packet with the total car count and the index of the first.

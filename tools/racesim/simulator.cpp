@@ -57,7 +57,8 @@ std::string WithSeparator(std::string dir) {
 std::string Trimmed(const std::string& s) {
   std::size_t a = 0, b = s.size();
   while (a < b && (s[a] == ' ' || s[a] == '\t' || s[a] == '\r' || s[a] == '\n')) ++a;
-  while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t' || s[b - 1] == '\r' || s[b - 1] == '\n')) --b;
+  while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t' || s[b - 1] == '\r' || s[b - 1] == '\n'))
+    --b;
   return s.substr(a, b - a);
 }
 
@@ -122,8 +123,8 @@ bool Simulator::WriteFiles(std::string* error) {
       const std::string path = dir + plat::kPathSep + t.Name() + ".pth";
       const std::vector<std::uint8_t> bytes = t.PathFileBytes();
       if (!MakeDirectories(dir) ||
-          !plat::WriteFileAtomic(path, std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                                                        bytes.size()))) {
+          !plat::WriteFileAtomic(
+              path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
         *error = "cannot write the track path file " + path;
         return false;
       }
@@ -280,11 +281,16 @@ void Simulator::Tick() {
 
 double Simulator::PhaseDeadline() const {
   switch (phase_) {
-    case Phase::kLobby: return phaseStartMs_ + options_.lobbyMs;
-    case Phase::kGrid: return phaseStartMs_ + options_.gridMs;
-    case Phase::kAfter: return phaseStartMs_ + options_.afterMs;
-    case Phase::kFrontEnd: return phaseStartMs_ + options_.lingerMs;
-    default: return -1;
+    case Phase::kLobby:
+      return phaseStartMs_ + options_.lobbyMs;
+    case Phase::kGrid:
+      return phaseStartMs_ + options_.gridMs;
+    case Phase::kAfter:
+      return phaseStartMs_ + options_.afterMs;
+    case Phase::kFrontEnd:
+      return phaseStartMs_ + options_.lingerMs;
+    default:
+      return -1;
   }
 }
 
@@ -295,7 +301,8 @@ void Simulator::AdvanceScenario(double target) {
     double stop = target;
     if (positions) stop = std::min(stop, nextPositionsMs_);
     const bool scheduled = nextScheduled_ < options_.schedule.size();
-    if (scheduled) stop = std::min(stop, static_cast<double>(options_.schedule[nextScheduled_].atMs));
+    if (scheduled)
+      stop = std::min(stop, static_cast<double>(options_.schedule[nextScheduled_].atMs));
     const double deadline = PhaseDeadline();
     if (deadline >= 0) stop = std::min(stop, deadline);
     if (stop > scenarioMs_) {
@@ -318,9 +325,15 @@ void Simulator::AdvanceScenario(double target) {
     }
     if (deadline >= 0 && scenarioMs_ >= deadline) {
       switch (phase_) {
-        case Phase::kLobby: EnterPhase(Phase::kGrid); break;
-        case Phase::kGrid: EnterPhase(Phase::kRace); break;
-        case Phase::kAfter: EnterPhase(Phase::kFrontEnd); break;
+        case Phase::kLobby:
+          EnterPhase(Phase::kGrid);
+          break;
+        case Phase::kGrid:
+          EnterPhase(Phase::kRace);
+          break;
+        case Phase::kAfter:
+          EnterPhase(Phase::kFrontEnd);
+          break;
         case Phase::kFrontEnd:
           if (++raceIndex_ < options_.races) {
             NewRace();
@@ -329,7 +342,8 @@ void Simulator::AdvanceScenario(double target) {
             EnterPhase(Phase::kDone);
           }
           break;
-        default: break;
+        default:
+          break;
       }
       continue;
     }
@@ -353,8 +367,8 @@ void Simulator::EnterPhase(Phase phase) {
       StateChanged();
       break;
     case Phase::kGrid: {
-      Log("sim", std::string(options_.replay ? "replay" : "game") + " starts: " +
-                     std::to_string(race_->Cars().size()) + " cars, " +
+      Log("sim", std::string(options_.replay ? "replay" : "game") +
+                     " starts: " + std::to_string(race_->Cars().size()) + " cars, " +
                      std::to_string(race_->Laps()) + " laps");
       if (camera_.mode == CameraMode::kSimulator || camera_.viewPlid == 0) {
         camera_.viewPlid = race_->Cars()[static_cast<std::size_t>(race_->Order().front())].plid;
@@ -421,8 +435,10 @@ void Simulator::HandleRaceEvents() {
     switch (e.kind) {
       case RaceEventKind::kSplit:
         if (ready_) {
-          Send(v3 ? BuildV3Split(c.plid, static_cast<std::uint8_t>(e.split), e.lapMs, NextAck("SPn"))
-                  : BuildSpx(c.plid, e.lapMs, e.elapsedMs, static_cast<std::uint8_t>(e.split), stops));
+          Send(
+              v3 ? BuildV3Split(c.plid, static_cast<std::uint8_t>(e.split), e.lapMs, NextAck("SPn"))
+                 : BuildSpx(c.plid, e.lapMs, e.elapsedMs, static_cast<std::uint8_t>(e.split),
+                            stops));
         }
         break;
       case RaceEventKind::kLap:
@@ -437,8 +453,8 @@ void Simulator::HandleRaceEvents() {
           Send(v3 ? BuildV3Pit(c.plid, stops, NextAck("PIT"))
                   : BuildPit(c.plid, static_cast<std::uint16_t>(e.lapsDone), stops));
         }
-        TraceEvent("pit", ",\"plid\":" + std::to_string(c.plid) + ",\"stops\":" +
-                              std::to_string(e.stops));
+        TraceEvent("pit",
+                   ",\"plid\":" + std::to_string(c.plid) + ",\"stops\":" + std::to_string(e.stops));
         break;
       case RaceEventKind::kFinish:
         SendResults();
@@ -448,9 +464,10 @@ void Simulator::HandleRaceEvents() {
         StateChanged();
         break;
       case RaceEventKind::kOvertake:
-        TraceEvent("overtake", ",\"plid\":" + std::to_string(c.plid) + ",\"passed\":" +
-                                   std::to_string(race_->Cars()[static_cast<std::size_t>(e.other)].plid) +
-                                   ",\"position\":" + std::to_string(e.position));
+        TraceEvent("overtake",
+                   ",\"plid\":" + std::to_string(c.plid) + ",\"passed\":" +
+                       std::to_string(race_->Cars()[static_cast<std::size_t>(e.other)].plid) +
+                       ",\"position\":" + std::to_string(e.position));
         break;
       case RaceEventKind::kMistake:
         break;
@@ -541,7 +558,8 @@ void Simulator::HandleInit(const std::string& admin, std::uint16_t interval, boo
   nextProbeWall_ = introducedWall_ + options_.keepAliveMs;
   probeOutstanding_ = false;
   stateSent_ = false;
-  interval_ = positions ? static_cast<std::uint16_t>(std::max<std::uint32_t>(interval, kMinIntervalMs)) : 0;
+  interval_ =
+      positions ? static_cast<std::uint16_t>(std::max<std::uint32_t>(interval, kMinIntervalMs)) : 0;
   ++connections_;
   const std::string how = options_.version == 3 ? "InSim 3 over UDP" : "InSim 4 over TCP";
   std::string text = "\"" + name + "\" connected, " + how;
@@ -679,7 +697,10 @@ void Simulator::HandleV3(const std::uint8_t* p, int size) {
     Send(BuildV3Ver(options_.simVersion.c_str(), "S2"));
     versionAnswered_ = true;
   } else if (id == director::kV3NLI) {
-    interval_ = value == 0 ? 0 : static_cast<std::uint16_t>(std::clamp<std::uint32_t>(value, kMinIntervalMs, 60000));
+    interval_ =
+        value == 0
+            ? 0
+            : static_cast<std::uint16_t>(std::clamp<std::uint32_t>(value, kMinIntervalMs, 60000));
     Log("link", value == 0 ? std::string("no positions asked for")
                            : "positions every " + std::to_string(interval_) + " ms");
   } else if (id == director::kV3SST) {

@@ -116,14 +116,14 @@ class Simulator final : public InsimListener {
   bool raceRan_ = false;
 
   // The link.
-  bool connected_ = false;     // a TCP client (version 4)
-  bool introduced_ = false;    // the director's init packet was accepted
+  bool connected_ = false;   // a TCP client (version 4)
+  bool introduced_ = false;  // the director's init packet was accepted
   bool versionAnswered_ = false;
-  bool ready_ = false;         // introduced and its version question answered: packets may flow
+  bool ready_ = false;  // introduced and its version question answered: packets may flow
   std::uint32_t introducedWall_ = 0;
   std::uint32_t v3SourceIp_ = 0;
   std::uint16_t v3SourcePort_ = 0;
-  std::uint16_t interval_ = 0; // ms between position sets; 0: none
+  std::uint16_t interval_ = 0;  // ms between position sets; 0: none
   int connections_ = 0;
   std::uint32_t lastFromDirectorWall_ = 0;
   std::uint32_t nextProbeWall_ = 0;

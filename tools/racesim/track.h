@@ -28,9 +28,9 @@ struct TrackOptions {
 };
 
 struct PathPoint {
-  double x = 0, y = 0, z = 0;       // centre, metres
-  double dx = 0, dy = 0, dz = 0;    // unit direction of travel
-  double curvature = 0;             // 1 / radius, metres; positive turning left
+  double x = 0, y = 0, z = 0;     // centre, metres
+  double dx = 0, dy = 0, dz = 0;  // unit direction of travel
+  double curvature = 0;           // 1 / radius, metres; positive turning left
 };
 
 // A place on the track at some distance along it.

@@ -59,9 +59,10 @@ bool WriteViewSets(const std::string& programDir, const std::string& simVersion,
     *error = "cannot write " + views + plat::kPathSep + "cvw.ini";
     return false;
   }
-  static const char* const kSuffixes[][2] = {
-      {"_incar.cvw", "in-car"}, {"_incarL.cvw", "in-car left"}, {"_front.cvw", "front"},
-      {"_rear.cvw", "rear"}};
+  static const char* const kSuffixes[][2] = {{"_incar.cvw", "in-car"},
+                                             {"_incarL.cvw", "in-car left"},
+                                             {"_front.cvw", "front"},
+                                             {"_rear.cvw", "rear"}};
   for (const std::string& car : cars) {
     for (const auto& suffix : kSuffixes) {
       const std::string path = set + plat::kPathSep + car + suffix[0];
