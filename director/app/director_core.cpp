@@ -108,6 +108,14 @@ void DirectorCore::ResetLapFigures() {
   }
 }
 
+bool DirectorCore::AddCameraAtView(InsimLink& link) {
+  if (!track) return false;
+  const SimCameraPosition& view = race.viewPosition;
+  if (track->cameras.Add(view.x, view.y, view.z)) return true;
+  SendText(link, kCameraStoreFullText, true);
+  return false;
+}
+
 bool DirectorCore::SaveCameras() {
   if (!track) return true;
   return track->cameras.WriteCameraFile(CameraFile(programDirectory, track->name));

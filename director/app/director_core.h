@@ -97,6 +97,10 @@ class DirectorCore : public SessionHandlers {
   // Director: build its score curves (added with the director cycle).
   void BuildScoreCurves();
 
+  // Edit mode's add: a camera at the simulator's camera position. On a full store nothing is
+  // added and the user reads kCameraStoreFullText on the simulator's screen. False when nothing
+  // was added (also without a track).
+  bool AddCameraAtView(InsimLink& link);
   // Writes the current track's camera file when it has unsaved changes; true when nothing was
   // left unsaved (also without a track).
   bool SaveCameras();

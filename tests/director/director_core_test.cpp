@@ -241,6 +241,20 @@ TEST_F(DirectorCoreTest, EachAttemptStartsCleanAndReadsTheConfiguration) {
   EXPECT_TRUE(core.race.aliases.entries.empty());
 }
 
+TEST_F(DirectorCoreTest, AddingAtTheViewRefusesAFullStoreWithAMessage) {
+  EXPECT_FALSE(core.AddCameraAtView(link));  // no track
+  State(Sta(ISS_GAME, "BL1"));
+  core.race.viewPosition = {CircleCentres(600)[200].x, CircleCentres(600)[200].y, 3};
+  while (core.CameraCount() < kMaxCameras) ASSERT_TRUE(core.AddCameraAtView(link));
+  EXPECT_TRUE(capture.Packets().empty());
+  EXPECT_FALSE(core.AddCameraAtView(link));
+  EXPECT_EQ(core.CameraCount(), kMaxCameras);
+  EXPECT_EQ(capture.Packets(),
+            std::vector<Bytes>{
+                Cat({B({132, ISP_MSL, 0, 0}),
+                     Padded("^3Morvane: ^2no room for more than 100 cam positions", 128)})});
+}
+
 TEST_F(DirectorCoreTest, LapFiguresResetOutsideARaceWithLaps) {
   State(Sta(ISS_GAME, "BL1", 1.0f, 1, 5));
   EXPECT_TRUE(core.RaceWithLaps());
