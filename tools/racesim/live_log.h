@@ -6,7 +6,8 @@
 // file's positions), an on-board view, or the simulator's own camera; and the car in the picture,
 // which for a free camera is the car nearest to the middle of its field of view. A change of shot
 // is a cut; a new car in the same shot (seen twice in a row) is a change of the followed car.
-// Screen time is counted per car in race time while the director drives the camera.
+// Screen time is counted per car in scenario time (what a viewer sees) while the director drives
+// the camera, from the grid to the finish.
 #pragma once
 
 #include <cstdint>
@@ -63,7 +64,7 @@ class LiveLog {
   void SetTime(std::uint32_t ms) { timeMs_ = ms; }
 
   void Note(const std::string& kind, const std::string& text);
-  // One set of positions: dtMs of race time since the last one.
+  // One set of positions: dtMs of scenario time since the last one.
   void Observe(const SimCamera& camera, const Race& race, std::uint32_t dtMs, bool raceRunning);
   void OnButton(std::uint8_t clickId, const std::string& text);
   void OnDeleteButton(std::uint8_t clickId);

@@ -167,7 +167,6 @@ void Simulator::NewRace() {
   race_ = std::make_unique<Race>(*track_, ro);
   raceClockMs_ = 0;
   raceFedMs_ = 0;
-  lastObservedRaceMs_ = 0;
   resultNum_.assign(race_->Cars().size(), 0);
 }
 
@@ -421,9 +420,11 @@ void Simulator::SendPositions() {
   const std::vector<Bytes> packets =
       options_.version == 3 ? BuildV3Mci(records) : BuildMci(records);
   for (const Bytes& p : packets) Send(p);
-  log_.Observe(camera_, race, raceFedMs_ - lastObservedRaceMs_,
-               phase_ == Phase::kRace && !race.AllFinished());
-  lastObservedRaceMs_ = raceFedMs_;
+  // Screen time is what a viewer sees: scenario time between sets, on the grid and in the race.
+  const double shown = std::min(scenarioMs_ - lastObservedMs_, 2.0 * interval_);
+  lastObservedMs_ = scenarioMs_;
+  log_.Observe(camera_, race, static_cast<std::uint32_t>(std::max(shown, 0.0)),
+               (phase_ == Phase::kGrid || phase_ == Phase::kRace) && !race.AllFinished());
 }
 
 void Simulator::HandleRaceEvents() {
@@ -797,15 +798,9 @@ void Simulator::HandleButton(const std::uint8_t* p, int size) {
   log_.OnButton(p[4], text);
 }
 
-void Simulator::Echo(const std::string& text, std::uint8_t userType) {
+void Simulator::Echo(const std::string& text, std::uint8_t userType, std::uint8_t textStart) {
   if (!ready_) return;
-  if (options_.version == 3) {
-    Send(BuildV3Mso(text));
-  } else {
-    const std::size_t colon = userType == kMsoUser ? text.find(": ") : std::string::npos;
-    Send(BuildMso(userType, static_cast<std::uint8_t>(colon == std::string::npos ? 0 : colon + 2),
-                  text));
-  }
+  Send(options_.version == 3 ? BuildV3Mso(text) : BuildMso(userType, textStart, text));
   log_.OnText("echo", text);
 }
 
@@ -815,7 +810,8 @@ void Simulator::Typed(const std::string& raw, bool fromDirector) {
   if (text[0] != '/') {
     // A chat line from the local user: "name : text", as every chat line reaches InSim.
     if (fromDirector) log_.OnText("says", text);
-    Echo(std::string(kHostName) + " ^7: ^8" + text, kMsoUser);
+    const std::string prefix = std::string(kHostName) + " ^7: ^8";
+    Echo(prefix + text, kMsoUser, static_cast<std::uint8_t>(prefix.size()));
     return;
   }
   std::istringstream in(text);
@@ -846,7 +842,7 @@ void Simulator::Typed(const std::string& raw, bool fromDirector) {
       TraceEvent("bound", ",\"key\":" + std::to_string(key) + ",\"text\":" + JsonString(bound));
     }
   } else if (command == "/echo") {
-    Echo(rest, kMsoSystem);
+    Echo(rest, kMsoSystem, 0);
   } else {
     Log("sim", "unknown command \"" + text + "\"");
   }

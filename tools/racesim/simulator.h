@@ -80,7 +80,7 @@ class Simulator final : public InsimListener {
   void HandleStateFlag(std::uint16_t flag, bool on);
   void HandleButton(const std::uint8_t* p, int size);
   void Typed(const std::string& text, bool fromDirector);
-  void Echo(const std::string& text, std::uint8_t userType);
+  void Echo(const std::string& text, std::uint8_t userType, std::uint8_t textStart);
   director::CameraPositionRecord CameraReport() const;
   void SendPlayers(std::uint8_t reqI);
   void SendRaceStart(std::uint8_t reqI);
@@ -109,7 +109,7 @@ class Simulator final : public InsimListener {
   double raceClockMs_ = 0;  // race time fed so far, ms (fractions kept)
   std::uint32_t raceFedMs_ = 0;
   double nextPositionsMs_ = 0;
-  std::uint32_t lastObservedRaceMs_ = 0;
+  double lastObservedMs_ = 0;  // scenario time of the last set the log saw
   std::size_t nextScheduled_ = 0;
   Phase phase_ = Phase::kWaiting;
   int raceIndex_ = 0;
