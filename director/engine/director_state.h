@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "director/engine/score_curve.h"
 #include "director/insim/race_state.h"
 
 namespace director {
@@ -28,6 +29,7 @@ struct DirectorState {
   std::uint8_t onboardInterval = 1;
   std::uint8_t levelCycles = 0;
   ManualSelection manual;
+  ScoreCurves curves;  // built when the InSim thread starts
 };
 
 }  // namespace director

@@ -1,0 +1,135 @@
+#include "director/engine/custom_views.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace director {
+
+const char* const kStandardViewFiles[kStandardViewCount] = {
+    "UF1.cvw", "XFG.cvw", "XRG.cvw", "RB4.cvw", "FXO.cvw", "XRT.cvw", "LX4.cvw",
+    "LX6.cvw", "RAC.cvw", "FZ5.cvw", "UFR.cvw", "XFR.cvw", "MRT.cvw", "FOX.cvw",
+    "FO8.cvw", "BF1.cvw", "FBM.cvw", "FXR.cvw", "XRR.cvw", "FZR.cvw"};
+
+namespace {
+
+constexpr char kFirstViewsVersion[] = "0.5V";
+constexpr std::size_t kMaxFolder = 260;
+constexpr char kSwapSideSuffix[] = "L.cvw";
+
+const char* Suffix(std::uint8_t kind, bool swapSide) {
+  if (kind == kViewInCar) return swapSide ? "_incarL.cvw" : "_incar.cvw";
+  if (kind == kViewFront) return "_front.cvw";
+  return "_rear.cvw";
+}
+
+// The simulator's car codes are letters and digits; anything that could leave the views
+// directories never names a file.
+bool UsableCarCode(const char* car) {
+  if (car[0] == '\0') return false;
+  for (const char* p = car; *p != '\0'; ++p) {
+    const char c = *p;
+    const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!ok) return false;
+  }
+  return true;
+}
+
+std::string WithoutTrailingSeparator(std::string path) {
+  if (!path.empty() && path.back() == plat::kPathSep) path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+void CustomViews::SetSimVersion(const char* version) {
+  std::snprintf(simVersion_, sizeof simVersion_, "%s", version != nullptr ? version : "");
+}
+
+bool CustomViews::OldSimulator() const {
+  return std::strcmp(simVersion_, kFirstViewsVersion) < 0;
+}
+
+const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid) {
+  if (kind == kViewReset) {
+    remembered_ = false;
+    return nullptr;
+  }
+  const PlayerRecord& player = players_[plid];
+  const std::uint8_t swapSide = static_cast<std::uint8_t>(player.playerFlags & 1);
+  if (remembered_ && kind == kind_ && swapSide == swapSide_ &&
+      std::strcmp(player.carName, car_) == 0) {
+    return result_;
+  }
+  remembered_ = true;
+  kind_ = kind;
+  swapSide_ = swapSide;
+  std::snprintf(car_, sizeof car_, "%s", player.carName);
+
+  const std::string ini = programDirectory_ + plat::NativePath("views\\cvw.ini");
+  char folder[kMaxFolder + 1] = {};
+  plat::ProfileGetString("SourceFolder", simVersion_, "", folder, sizeof folder, ini.c_str());
+  if (folder[0] == '\0') {
+    std::printf("LFSversion = %s", simVersion_);
+    char stripped[sizeof simVersion_];
+    std::memcpy(stripped, simVersion_, sizeof stripped);
+    std::size_t n = std::strlen(stripped);
+    while (n > 0 && stripped[n - 1] >= '0' && stripped[n - 1] <= '9') stripped[--n] = '\0';
+    std::printf("==> %s\n", stripped);
+    std::fflush(stdout);
+    plat::ProfileGetString("SourceFolder", stripped, "", folder, sizeof folder, ini.c_str());
+    if (folder[0] == '\0') return Remember(kNoViewFolderText);
+  }
+  if (!UsableCarCode(car_)) return Remember(kViewFileNotFoundText);
+  if (simulatorDirectory_.empty()) return Remember(kViewPathNotFoundText);
+
+  std::string source = programDirectory_ + plat::NativePath("views\\") + plat::NativePath(folder) +
+                       plat::kPathSep + car_ + Suffix(kind, swapSide != 0);
+  const std::string target = simulatorDirectory_ +
+                             plat::NativePath(OldSimulator() ? "data\\misc\\" : "data\\views\\") +
+                             car_ + ".cvw";
+  std::printf("\n *** %s ==> %s\n", source.c_str(), target.c_str());
+  std::fflush(stdout);
+
+  switch (plat::CopyFileOverwrite(source, target)) {
+    case plat::CopyResult::kOk:
+      return Remember(nullptr);
+    case plat::CopyResult::kFileNotFound:
+      if (kind == kViewInCar && swapSide != 0) {
+        // No view for the swapped side: the ordinary in-car view is the next best picture.
+        source.replace(source.size() - std::strlen(kSwapSideSuffix), std::string::npos, ".cvw");
+        if (plat::CopyFileOverwrite(source, target) == plat::CopyResult::kOk) {
+          return Remember(nullptr);
+        }
+      }
+      return Remember(kViewFileNotFoundText);
+    case plat::CopyResult::kPathNotFound:
+      return Remember(kViewPathNotFoundText);
+    default:
+      return Remember(kViewCopyFailedText);
+  }
+}
+
+void CustomViews::backupViews() {
+  if (simulatorDirectory_.empty()) return;
+  const std::string backup = simulatorDirectory_ + plat::NativePath("data\\views.mrv.bak\\");
+  plat::MakeDirectory(WithoutTrailingSeparator(backup));
+  if (OldSimulator()) return;
+  const std::string views = simulatorDirectory_ + plat::NativePath("data\\views\\");
+  for (const char* name : kStandardViewFiles) {
+    plat::CopyFileOverwrite(views + name, backup + name);
+  }
+}
+
+void CustomViews::restoreViews() {
+  if (simulatorDirectory_.empty() || OldSimulator()) return;
+  const std::string backup = simulatorDirectory_ + plat::NativePath("data\\views.mrv.bak\\");
+  const std::string views = simulatorDirectory_ + plat::NativePath("data\\views\\");
+  for (const char* name : kStandardViewFiles) {
+    plat::CopyFileOverwrite(backup + name, views + name);
+  }
+}
+
+}  // namespace director

@@ -1,0 +1,89 @@
+// The director's decision, once per complete set of car positions.
+//
+// runDirectorCycle cleans raceOrder of cars that missed the last set and sorts it by race
+// distance, leader first; rates every pair of neighbours for how close and how steady their
+// fight is (smoothed at 5 % per cycle, halved for everyone but the leader, a tenth more for the
+// followed car); picks the best car and the best covering camera (cameraScore, with a strong
+// preference for the camera already live on the followed car); and builds the camera packet:
+// a TV camera aimed at the car (time 1500 while the camera stays, 0 on a cut) or the on-board
+// view of the car (in-game camera 4). After six cuts on the same car it shows the car on board
+// (chooseOnboardView installs the custom view that fits the gaps ahead and behind) until the
+// cuts pass ten, or the car runs level with another for more than six cycles; each long run on
+// one car makes the on-board view rarer. The GUI client's manual selection overrides the choice
+// of car: one car, a group (aimed at its centre from the camera reaching furthest past it) or an
+// on-board view. Changes of the followed car during a race are announced on the overlay.
+//
+// Everything is in fixed tables; a cycle allocates nothing. InSim thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "director/engine/custom_views.h"
+#include "director/engine/director_state.h"
+#include "director/engine/score_curve.h"
+#include "director/engine/track_path.h"
+#include "director/insim/packets.h"
+#include "director/insim/race_state.h"
+#include "director/insim/state_report.h"
+#include "platform/thread.h"
+
+namespace director {
+
+inline constexpr std::uint16_t kGlideTimeMs = 1500;
+inline constexpr std::uint8_t kTvCamera = 2;
+inline constexpr std::uint8_t kCustomViewCamera = 4;
+inline constexpr std::uint16_t kFreeViewFlags = 8;  // SHIFT+U free view
+inline constexpr int kOnboardCuts = 6;               // times onboardInterval
+inline constexpr int kLongRunCuts = 10;              // times onboardInterval
+inline constexpr std::uint8_t kMaxOnboardInterval = 10;
+inline constexpr std::uint8_t kMaxLevelCycles = 6;
+inline constexpr int kInShotHeading = 546;  // 3 degrees
+inline constexpr std::uint16_t kLookAheadNodes = 8;
+
+// The overlay's announcement of the driver the director has started to follow; position 0 with
+// an empty name withdraws it.
+class DriverAnnouncer {
+ public:
+  virtual ~DriverAnnouncer() = default;
+  virtual void AnnounceDriver(InsimLink& link, const char* name, std::uint8_t position) = 0;
+};
+
+class DirectorCycle {
+ public:
+  DirectorCycle(DirectorState& state, RaceState& race, TrackPath& track, const StateReport& report,
+                plat::Clock& clock, DriverAnnouncer& announcer, ViewInstaller& views)
+      : st_(state), race_(race), track_(track), report_(report), clock_(clock),
+        announcer_(announcer), views_(views) {}
+
+  // Fills the packet; its field of view stays 0.0 (nothing to send) when no car is on track.
+  void runDirectorCycle(InsimLink& link, CameraPositionRecord* packet);
+
+  // The score of showing the car from camera k (0: the camera does not cover the car).
+  std::uint32_t cameraScore(int k, std::uint8_t car, std::int32_t followed, bool onboard,
+                            std::uint32_t now) const;
+  // Installs the custom view for the car at the 1-based place of raceOrder that suits its gaps
+  // to the cars ahead and behind; false when it is level with one of them or nothing could be
+  // installed. Writes "P=%d, N=%d" to standard output.
+  bool chooseOnboardView(int position);
+
+ private:
+  void CleanAndSortRaceOrder();
+  void RateBattles();
+  void SetActive(int k, bool on, std::uint32_t now);
+  void Announce(InsimLink& link, int position);
+  bool LevelWithAnother(std::uint8_t car) const;
+  void EndOfCycleReset();
+
+  DirectorState& st_;
+  RaceState& race_;
+  TrackPath& track_;
+  const StateReport& report_;
+  plat::Clock& clock_;
+  DriverAnnouncer& announcer_;
+  ViewInstaller& views_;
+};
+
+// A player record that stopped receiving samples: off the race order, race figures cleared.
+void ResetMissingCar(PlayerRecord& record);
+
+}  // namespace director
