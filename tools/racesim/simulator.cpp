@@ -266,7 +266,9 @@ void Simulator::Tick() {
     EndSession("nothing from the director for 60 s", true);
   }
   for (auto it = acksPending_.begin(); it != acksPending_.end();) {
-    if (now - it->second.second > kAckWaitMs) {
+    // Signed: a packet sent during this pass carries a later tick than now.
+    if (static_cast<std::int32_t>(now - it->second.second) >
+        static_cast<std::int32_t>(kAckWaitMs)) {
       ++facts_.acksMissing;
       Log("link", "no ACK for " + it->second.first + " " + std::to_string(it->first));
       TraceEvent("ack_missing", ",\"packet\":" + JsonString(it->second.first) +
