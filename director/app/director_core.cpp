@@ -45,7 +45,8 @@ void DirectorCore::OnAttemptBegin() {
   race.resultCount = 0;
 }
 
-void DirectorCore::OnGreeted(InsimLink& /*link*/) {
+void DirectorCore::OnGreeted(InsimLink& link) {
+  views.SetSimVersion(link.simVersion);
   DiscoverSimulator(programDirectory, &simulator, simulatorFinder);
   InstallCustomView(kResetViewInstaller, 0);
   tracker.LoadAliasTable(programDirectory);
@@ -129,10 +130,16 @@ void DirectorCore::LeaveEditMode(InsimLink& /*link*/) {}
 
 void DirectorCore::ResetOverlayForNewRace() {}
 
-void DirectorCore::InstallCustomView(std::uint8_t /*kind*/, std::uint8_t /*plid*/) {}
+void DirectorCore::AnnounceDriver(InsimLink& /*link*/, const char* /*name*/,
+                                  std::uint8_t /*position*/) {}
 
-void DirectorCore::RestoreViews() {}
-
-void DirectorCore::BuildScoreCurves() {}
+void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) {
+  if (!track) {
+    *rec = CameraPositionRecord{};
+    return;
+  }
+  DirectorCycle cycle(director, race, *track, state, clock, *this, views);
+  cycle.runDirectorCycle(link, rec);
+}
 
 }  // namespace director

@@ -20,6 +20,8 @@
 
 #include "director/app/settings.h"
 #include "director/control/control_state.h"
+#include "director/engine/custom_views.h"
+#include "director/engine/director_cycle.h"
 #include "director/engine/director_state.h"
 #include "director/engine/track_path.h"
 #include "director/insim/discovery.h"
@@ -35,7 +37,7 @@ namespace director {
 
 inline constexpr char kNoPathText[] = "could not load pth file";
 
-class DirectorCore : public SessionHandlers {
+class DirectorCore : public SessionHandlers, public DriverAnnouncer {
  public:
   DirectorCore(const Settings& settings, plat::Clock& clock, glink::MessageQueue& toGui,
                glink::MessageQueue& toDirector, const std::string& programDirectory);
@@ -76,6 +78,8 @@ class DirectorCore : public SessionHandlers {
   bool RaceWithLaps() override { return state.RaceWithLaps(); }
   // Outside a race with laps every car counts its laps from 1 again and has no stops.
   void ResetLapFigures() override;
+  // The director's decision for this set of car positions (needs a track with cameras).
+  void RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) override;
   void ClearLiveCamera() override { director.liveCamera = -1; }
   int RaceOrderCount() override { return race.raceOrder.count; }
 
@@ -89,13 +93,18 @@ class DirectorCore : public SessionHandlers {
   // Overlay: forget the per-race displays when the simulator is back at its front end (added with
   // the overlay).
   void ResetOverlayForNewRace();
-  // Custom views: install a view kind for a car, 255 resets the installer (added with the
-  // director's on-board views).
-  void InstallCustomView(std::uint8_t kind, std::uint8_t plid);
-  // Custom views: put the user's own view files back (added with the director's on-board views).
-  void RestoreViews();
-  // Director: build its score curves (added with the director cycle).
-  void BuildScoreCurves();
+  // Overlay: the director or the GUI client follows another driver (added with the overlay).
+  void AnnounceDriver(InsimLink& link, const char* name, std::uint8_t position) override;
+  // Custom views: install a view kind for a car; null on success, else the message to show.
+  // Kind 255 resets the installer.
+  const char* InstallCustomView(std::uint8_t kind, std::uint8_t plid) {
+    return views.installCustomView(kind, plid);
+  }
+  // Custom views: keep the user's own view files while the director is active, and put them back.
+  void BackupViews() { views.backupViews(); }
+  void RestoreViews() { views.restoreViews(); }
+  // Director: build its score curves.
+  void BuildScoreCurves() { director::BuildScoreCurves(&director.curves); }
 
   // Edit mode's add: a camera at the simulator's camera position. On a full store nothing is
   // added and the user reads kCameraStoreFullText on the simulator's screen. False when nothing
@@ -121,6 +130,8 @@ class DirectorCore : public SessionHandlers {
   ControlState control;
   OverlayState overlay;
   RaceTracker tracker;
+  // The custom view files of the on-board pictures, in the simulator's directory.
+  CustomViews views{race.players, programDirectory, simulator.simulatorDirectory};
   // How the running simulator is found when "Path2LFS" is not set (tests replace it).
   SimulatorFinder simulatorFinder;
 };

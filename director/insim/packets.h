@@ -34,6 +34,7 @@ struct InsimLink {
   PacketSink* sink = nullptr;             // no sink: nothing is sent
   plat::Clock* clock = nullptr;           // version 3: the tick of each send
   std::uint32_t* lastSendTick = nullptr;  // version 3: LastSendTick
+  const char* simVersion = nullptr;       // the simulator's version text once it has answered
 
   void Send(const std::uint8_t* data, int size);
   // Version 3: LastSendTick := now.

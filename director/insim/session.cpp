@@ -74,6 +74,7 @@ InsimLink InsimThread::MakeLink(PacketSink* sink) {
   link.sink = sink;
   link.clock = &clock_;
   link.lastSendTick = &lastSendTick_;
+  link.simVersion = simVersion_;
   return link;
 }
 
