@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "director/insim/packets.h"
+#include "director/overlay/overlay.h"
 #include "platform/sim_discovery.h"
 
 namespace director {
@@ -89,7 +90,7 @@ void DirectorCore::OnState(InsimLink& link, const std::uint8_t* sta) {
   if (!inGame) {
     if (control.directorActive != 0) Deactivate(link);
     if (control.autoActivation != kAutoActivationOff) control.autoActivation = kAutoActivationArmed;
-    ResetOverlayForNewRace();
+    ResetOverlayForNewRace(link);
     race.raceStarted = 0;
     tracker.ClearRaceFields();
   }
@@ -122,16 +123,22 @@ bool DirectorCore::SaveCameras() {
   return track->cameras.WriteCameraFile(CameraFile(programDirectory, track->name));
 }
 
-void DirectorCore::OverlayUpdate(InsimLink& /*link*/, bool /*active*/) {}
+void DirectorCore::OverlayUpdate(InsimLink& link, bool active) {
+  director::OverlayUpdate(overlay, {link, clock, race, state, simulator.overlayColour}, active);
+}
 
 void DirectorCore::Deactivate(InsimLink& /*link*/) {}
 
 void DirectorCore::LeaveEditMode(InsimLink& /*link*/) {}
 
-void DirectorCore::ResetOverlayForNewRace() {}
+void DirectorCore::ResetOverlayForNewRace(InsimLink& link) {
+  director::ResetOverlayForNewRace(overlay, {link, clock, race, state, simulator.overlayColour});
+}
 
-void DirectorCore::AnnounceDriver(InsimLink& /*link*/, const char* /*name*/,
-                                  std::uint8_t /*position*/) {}
+void DirectorCore::AnnounceDriver(InsimLink& link, const char* name, std::uint8_t position) {
+  director::AnnounceDriver(overlay, {link, clock, race, state, simulator.overlayColour}, name,
+                           position);
+}
 
 void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) {
   if (!track) {

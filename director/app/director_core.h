@@ -84,16 +84,16 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer {
   int RaceOrderCount() override { return race.raceOrder.count; }
 
   // --- Behaviours of the director cycle, activation and edit mode, and the overlay ---
-  // Overlay: one pass, or with active false remove every button and reset (added with the overlay).
+  // Overlay: one pass, or with active false remove every button and reset.
   void OverlayUpdate(InsimLink& link, bool active) override;
   // Activation: switch the director off with its messages (added with activation and edit mode).
   void Deactivate(InsimLink& link);
   // Edit mode: leave it, saving the track's cameras (added with activation and edit mode).
   void LeaveEditMode(InsimLink& link);
-  // Overlay: forget the per-race displays when the simulator is back at its front end (added with
-  // the overlay).
-  void ResetOverlayForNewRace();
-  // Overlay: the director or the GUI client follows another driver (added with the overlay).
+  // Overlay: remove its buttons and forget the race's displays when the simulator is back at its
+  // front end.
+  void ResetOverlayForNewRace(InsimLink& link);
+  // Overlay: the director or the GUI client follows another driver.
   void AnnounceDriver(InsimLink& link, const char* name, std::uint8_t position) override;
   // Custom views: install a view kind for a car; null on success, else the message to show.
   // Kind 255 resets the installer.
