@@ -536,8 +536,8 @@ class Pass {
     std::snprintf(text, sizeof text, "  ^%c%d.  ^7%s", position == 1 ? '1' : '3', position, name);
     const auto left = static_cast<std::uint8_t>(slot < 4 ? 15 : 105);
     const auto top = static_cast<std::uint8_t>(151 + kRowHeight * (slot % 4));
-    Button(text, static_cast<std::uint8_t>(kFirstNameRow + slot), kNameStyle, left, top,
-           kRowWidth, kRowHeight);
+    Button(text, static_cast<std::uint8_t>(kFirstNameRow + slot), kNameStyle, left, top, kRowWidth,
+           kRowHeight);
     Button(value, static_cast<std::uint8_t>(kFirstValueRow + slot),
            static_cast<std::uint8_t>((c_.colour & 7) | kRight), left, top, kRowWidth, kRowHeight);
   }
