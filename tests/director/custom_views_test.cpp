@@ -1,0 +1,194 @@
+#include "director/engine/custom_views.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/files.h"
+#include "tests/platform/temp_dir.h"
+
+namespace director {
+namespace {
+
+// A program directory with "views\" and a simulator directory with "data\views\" and
+// "data\misc\" in a fresh temporary directory.
+class CustomViewsTest : public ::testing::Test {
+ public:
+  CustomViewsTest() {
+    for (const char* d : {"prog", "prog\\views", "prog\\views\\set", "sim", "sim\\data",
+                          "sim\\data\\views", "sim\\data\\misc"}) {
+      plat::MakeDirectory(Path(d));
+    }
+    program = Path("prog") + plat::kPathSep;
+    sim = Path("sim") + plat::kPathSep;
+    Put("prog\\views\\cvw.ini", "[SourceFolder]\r\n0.5Z=set\r\n");
+    for (const char* kind : {"_incar", "_front", "_rear"}) {
+      Put(std::string("prog\\views\\set\\XFG") + kind + ".cvw", kind);
+    }
+    std::snprintf(players[3].carName, sizeof players[3].carName, "XFG");
+    views.SetSimVersion("0.5Z");
+  }
+  std::string Path(const std::string& relative) { return dir / plat::NativePath(relative); }
+  void Put(const std::string& relative, const std::string& bytes) {
+    ASSERT_TRUE(plat::PutFile(Path(relative), bytes));
+  }
+  std::string Get(const std::string& relative) { return plat::GetFile(Path(relative)); }
+  // What installCustomView returned ("" for success) and what it wrote to standard output.
+  std::string Install(std::uint8_t kind, std::uint8_t plid, std::string* out = nullptr) {
+    ::testing::internal::CaptureStdout();
+    const char* result = views.installCustomView(kind, plid);
+    const std::string printed = ::testing::internal::GetCapturedStdout();
+    if (out != nullptr) *out = printed;
+    return result == nullptr ? "" : result;
+  }
+
+  plat::TempDir dir;
+  std::string program, sim;
+  PlayerTable players;
+  CustomViews views{players, program, sim};
+};
+
+TEST_F(CustomViewsTest, CopiesTheViewOfEachKindOverTheSimulatorsFileOncePerChange) {
+  std::string out;
+  EXPECT_EQ(Install(kViewFront, 3, &out), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_front");
+  EXPECT_EQ(out, "\n *** " + Path("prog\\views\\set\\XFG_front.cvw") + " ==> " +
+                     Path("sim\\data\\views\\XFG.cvw") + "\n");
+
+  // The same view for the same car is not copied again, not even after the file changed.
+  Put("sim\\data\\views\\XFG.cvw", "user");
+  EXPECT_EQ(Install(kViewFront, 3, &out), "");
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user");
+
+  // Another kind (any kind but 64, 128 and 255 is a rear view), or a reset, copies again.
+  EXPECT_EQ(Install(kViewRear, 3), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_rear");
+  Put("sim\\data\\views\\XFG.cvw", "user");
+  EXPECT_EQ(Install(7, 3), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_rear");
+  Put("sim\\data\\views\\XFG.cvw", "user");
+  EXPECT_EQ(Install(kViewReset, 0), "");
+  EXPECT_EQ(Install(7, 3), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_rear");
+
+  // A failure is remembered too, until the car changes.
+  std::snprintf(players[4].carName, sizeof players[4].carName, "FZR");
+  EXPECT_EQ(Install(kViewInCar, 4), kViewFileNotFoundText);
+  Put("prog\\views\\set\\FZR_incar.cvw", "fzr");
+  EXPECT_EQ(Install(kViewInCar, 4), kViewFileNotFoundText);
+  EXPECT_EQ(Install(kViewInCar, 3), "");
+  EXPECT_EQ(Install(kViewInCar, 4), "");
+  EXPECT_EQ(Get("sim\\data\\views\\FZR.cvw"), "fzr");
+}
+
+TEST_F(CustomViewsTest, AVersionWithoutAFolderIsLookedUpWithoutItsTrailingDigits) {
+  views.SetSimVersion("0.5Z28");
+  std::string out;
+  EXPECT_EQ(Install(kViewInCar, 3, &out), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_incar");
+  EXPECT_EQ(out, "LFSversion = 0.5Z28==> 0.5Z\n\n *** " + Path("prog\\views\\set\\XFG_incar.cvw") +
+                     " ==> " + Path("sim\\data\\views\\XFG.cvw") + "\n");
+
+  views.SetSimVersion("0.6B12");
+  EXPECT_EQ(Install(kViewReset, 0), "");
+  EXPECT_EQ(Install(kViewInCar, 3, &out), kNoViewFolderText);
+  EXPECT_EQ(out, "LFSversion = 0.6B12==> 0.6B\n");
+}
+
+TEST_F(CustomViewsTest, ASwappedSideDriverFallsBackToTheOrdinaryInCarView) {
+  players[3].playerFlags = 1;
+  EXPECT_EQ(Install(kViewInCar, 3), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_incar");
+  Put("prog\\views\\set\\XFG_incarL.cvw", "left");
+  players[3].playerFlags = 0x41;  // other flags do not matter, only the side
+  EXPECT_EQ(Install(kViewReset, 0), "");
+  EXPECT_EQ(Install(kViewInCar, 3), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "left");
+  // Only the in-car view has a swapped-side file.
+  EXPECT_EQ(Install(kViewFront, 3), "");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_front");
+}
+
+TEST_F(CustomViewsTest, OlderSimulatorsReadTheirViewsFromMiscAndKeepNoBackup) {
+  views.SetSimVersion("0.5P");
+  Put("prog\\views\\cvw.ini", "[SourceFolder]\r\n0.5P=set\r\n");
+  Put("sim\\data\\views\\XFG.cvw", "user");
+  EXPECT_EQ(Install(kViewRear, 3), "");
+  EXPECT_EQ(Get("sim\\data\\misc\\XFG.cvw"), "_rear");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user");
+
+  views.backupViews();
+  EXPECT_TRUE(plat::DirectoryExists(Path("sim\\data\\views.mrv.bak")));
+  EXPECT_FALSE(plat::FileExists(Path("sim\\data\\views.mrv.bak\\XFG.cvw")));
+  Put("sim\\data\\views.mrv.bak\\XFG.cvw", "old");
+  views.restoreViews();
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user");
+}
+
+TEST_F(CustomViewsTest, BackupAndRestoreBracketTheInstalledViews) {
+  Put("sim\\data\\views\\XFG.cvw", "user xfg");
+  Put("sim\\data\\views\\FZR.cvw", "user fzr");
+  Put("sim\\data\\views\\ABC.cvw", "not a standard car");
+  views.backupViews();
+  EXPECT_EQ(Get("sim\\data\\views.mrv.bak\\XFG.cvw"), "user xfg");
+  EXPECT_EQ(Get("sim\\data\\views.mrv.bak\\FZR.cvw"), "user fzr");
+  EXPECT_FALSE(plat::FileExists(Path("sim\\data\\views.mrv.bak\\ABC.cvw")));
+  views.backupViews();  // an existing backup directory is fine
+
+  EXPECT_EQ(Install(kViewFront, 3), "");
+  Put("sim\\data\\views\\FZR.cvw", "changed");
+  views.restoreViews();
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user xfg");
+  EXPECT_EQ(Get("sim\\data\\views\\FZR.cvw"), "user fzr");
+}
+
+struct FailureCase {
+  const char* what;
+  void (*prepare)(CustomViewsTest&);
+  const char* message;
+};
+
+class CustomViewFailures : public CustomViewsTest,
+                           public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(CustomViewFailures, HaveTheirMessages) {
+  GetParam().prepare(*this);
+  EXPECT_EQ(Install(kViewFront, 3), GetParam().message) << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Install, CustomViewFailures,
+    ::testing::Values(
+        FailureCase{"no folder for the version",
+                    [](CustomViewsTest& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Y=set\n"); },
+                    kNoViewFolderText},
+        FailureCase{"no configuration file",
+                    [](CustomViewsTest& t) { plat::RemoveFile(t.Path("prog\\views\\cvw.ini")); },
+                    kNoViewFolderText},
+        FailureCase{"no source file",
+                    [](CustomViewsTest& t) {
+                      std::snprintf(t.players[3].carName, sizeof t.players[3].carName, "FOX");
+                    },
+                    kViewFileNotFoundText},
+        FailureCase{"a car code that could leave the folder",
+                    [](CustomViewsTest& t) {
+                      std::snprintf(t.players[3].carName, sizeof t.players[3].carName, "../X");
+                      t.Put("prog\\views\\X_front.cvw", "outside the set");
+                    },
+                    kViewFileNotFoundText},
+        FailureCase{"no source folder",
+                    [](CustomViewsTest& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Z=gone\n"); },
+                    kViewPathNotFoundText},
+        FailureCase{"no target directory",
+                    [](CustomViewsTest& t) { t.sim = t.Path("nosim") + plat::kPathSep; },
+                    kViewPathNotFoundText},
+        FailureCase{"simulator directory unknown", [](CustomViewsTest& t) { t.sim.clear(); },
+                    kViewPathNotFoundText},
+        FailureCase{"the target is a directory",
+                    [](CustomViewsTest& t) { plat::MakeDirectory(t.Path("sim\\data\\views\\XFG.cvw")); },
+                    kViewCopyFailedText}));
+
+}  // namespace
+}  // namespace director
