@@ -9,11 +9,11 @@ namespace director {
 
 namespace {
 
-constexpr double kPi = 3.141;  // the value the director uses throughout
-constexpr int kFastSweep = 5460;   // 30 degrees
-constexpr int kSweep = 1820;       // 10 degrees
-constexpr int kSmallTurn = 546;    // 3 degrees
-constexpr double kHalfFovUnits = 91.0;     // heading units per half degree of field of view
+constexpr double kPi = 3.141;                  // the value the director uses throughout
+constexpr int kFastSweep = 5460;               // 30 degrees
+constexpr int kSweep = 1820;                   // 10 degrees
+constexpr int kSmallTurn = 546;                // 3 degrees
+constexpr double kHalfFovUnits = 91.0;         // heading units per half degree of field of view
 constexpr double kFovUnitsSquared4 = 33124.0;  // 91 squared times 4
 
 struct Aim {

@@ -48,9 +48,7 @@ void CustomViews::SetSimVersion(const char* version) {
   std::snprintf(simVersion_, sizeof simVersion_, "%s", version != nullptr ? version : "");
 }
 
-bool CustomViews::OldSimulator() const {
-  return std::strcmp(simVersion_, kFirstViewsVersion) < 0;
-}
+bool CustomViews::OldSimulator() const { return std::strcmp(simVersion_, kFirstViewsVersion) < 0; }
 
 const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid) {
   if (kind == kViewReset) {

@@ -48,7 +48,8 @@ class CustomViews final : public ViewInstaller {
   // The directories end with the platform's separator (the simulator's may be empty: unknown).
   CustomViews(const PlayerTable& players, const std::string& programDirectory,
               const std::string& simulatorDirectory)
-      : players_(players), programDirectory_(programDirectory),
+      : players_(players),
+        programDirectory_(programDirectory),
         simulatorDirectory_(simulatorDirectory) {}
 
   // The simulator's version text (e.g. "0.5V"), at most 8 characters taken.

@@ -76,8 +76,8 @@ void DirectorCycle::RateBattles() {
     const std::int32_t byGap = st_.curves.gapCurve(g);
     const std::int32_t byTrend = st_.curves.gapTrendCurve(trend);
     const std::int32_t battle = byGap < byTrend ? byGap : byTrend;
-    st_.pairInterest[i] = static_cast<std::uint32_t>(battle * kBattleWeight +
-                                                     st_.pairInterest[i] * kKeptWeight);
+    st_.pairInterest[i] =
+        static_cast<std::uint32_t>(battle * kBattleWeight + st_.pairInterest[i] * kKeptWeight);
     a.interest += st_.pairInterest[i];
     b.interest += st_.pairInterest[i];
   }

@@ -33,8 +33,8 @@ inline constexpr std::uint16_t kGlideTimeMs = 1500;
 inline constexpr std::uint8_t kTvCamera = 2;
 inline constexpr std::uint8_t kCustomViewCamera = 4;
 inline constexpr std::uint16_t kFreeViewFlags = 8;  // SHIFT+U free view
-inline constexpr int kOnboardCuts = 6;               // times onboardInterval
-inline constexpr int kLongRunCuts = 10;              // times onboardInterval
+inline constexpr int kOnboardCuts = 6;              // times onboardInterval
+inline constexpr int kLongRunCuts = 10;             // times onboardInterval
 inline constexpr std::uint8_t kMaxOnboardInterval = 10;
 inline constexpr std::uint8_t kMaxLevelCycles = 6;
 inline constexpr int kInShotHeading = 546;  // 3 degrees
@@ -52,8 +52,13 @@ class DirectorCycle {
  public:
   DirectorCycle(DirectorState& state, RaceState& race, TrackPath& track, const StateReport& report,
                 plat::Clock& clock, DriverAnnouncer& announcer, ViewInstaller& views)
-      : st_(state), race_(race), track_(track), report_(report), clock_(clock),
-        announcer_(announcer), views_(views) {}
+      : st_(state),
+        race_(race),
+        track_(track),
+        report_(report),
+        clock_(clock),
+        announcer_(announcer),
+        views_(views) {}
 
   // Fills the packet; its field of view stays 0.0 (nothing to send) when no car is on track.
   void runDirectorCycle(InsimLink& link, CameraPositionRecord* packet);

@@ -35,8 +35,8 @@ class AimingTest : public ::testing::Test {
   }
   // A point about r from the camera whose heading seen from it is exactly h.
   void PointAt(std::uint16_t h, double r, std::int32_t* x, std::int32_t* y) {
-    const double a = static_cast<std::int16_t>(static_cast<std::uint16_t>(h - 16384)) *
-                     3.141 / 32768;
+    const double a =
+        static_cast<std::int16_t>(static_cast<std::uint16_t>(h - 16384)) * 3.141 / 32768;
     const std::int32_t x0 = cam.x + static_cast<std::int32_t>(r * std::cos(a));
     const std::int32_t y0 = cam.y + static_cast<std::int32_t>(r * std::sin(a));
     for (int d = 0; d < 2000; ++d) {
@@ -69,9 +69,9 @@ TEST_F(AimingTest, ZoomKeepsTenMetresInThePictureAndPitchesDownToTheCar) {
     std::uint16_t pitch;
   };
   const Case cases[] = {
-      {100, 0, 0, 10.0f, 0},        // 5.7 degrees, widened to the lower bound
-      {5, 0, 0, 63.446918f, 0},     // atan2(10 m, 5 m) with 3.141 for pi
-      {1.5, 0, 0, 80.0f, 0},        // 81.5 degrees, capped even after a cut
+      {100, 0, 0, 10.0f, 0},     // 5.7 degrees, widened to the lower bound
+      {5, 0, 0, 63.446918f, 0},  // atan2(10 m, 5 m) with 3.141 for pi
+      {1.5, 0, 0, 80.0f, 0},     // 81.5 degrees, capped even after a cut
       {10, 10 * kMetre, 0, 45.008491f, 8193},
       {5, 0, 2 * kMetre, 63.446918f, static_cast<std::uint16_t>(-3969)},  // looking up
   };
@@ -104,7 +104,7 @@ TEST_F(AimingTest, AContinuingCameraWidensForFastSweepsAndPitchChanges) {
     float fov;
   };
   const Case cases[] = {
-      {5, 0, 10.0f},  {15, 0, 20.0f},   {35, 0, 30.0f},   {-35, 0, 30.0f},
+      {5, 0, 10.0f},   {15, 0, 20.0f},  {35, 0, 30.0f},    {-35, 0, 30.0f},
       {0, 546, 10.0f}, {0, 547, 30.0f}, {35, -600, 50.0f},
   };
   for (const Case& c : cases) {
@@ -185,12 +185,12 @@ TEST_F(AimingTest, AGroupIsAimedAtItsCentreAndWidensWithTheTurnOfTheCamera) {
     float fov;
   };
   const Case cases[] = {
-      {0, 5000, 5000, 10.0f},            // after a cut nothing widens
-      {kGlideTime, 546, -546, 10.0f},    // up to 3 degrees of turn and of pitch
-      {kGlideTime, 547, 0, 20.0f},       // +10
-      {kGlideTime, -1820, 0, 20.0f},     // still +10
-      {kGlideTime, -1821, 0, 35.0f},     // +15 and +10
-      {kGlideTime, 0, 547, 30.0f},       // +20
+      {0, 5000, 5000, 10.0f},          // after a cut nothing widens
+      {kGlideTime, 546, -546, 10.0f},  // up to 3 degrees of turn and of pitch
+      {kGlideTime, 547, 0, 20.0f},     // +10
+      {kGlideTime, -1820, 0, 20.0f},   // still +10
+      {kGlideTime, -1821, 0, 35.0f},   // +15 and +10
+      {kGlideTime, 0, 547, 30.0f},     // +20
       {kGlideTime, 1821, -547, 55.0f},
   };
   for (const Case& c : cases) {

@@ -161,9 +161,10 @@ TEST_P(CustomViewFailures, HaveTheirMessages) {
 INSTANTIATE_TEST_SUITE_P(
     Install, CustomViewFailures,
     ::testing::Values(
-        FailureCase{"no folder for the version",
-                    [](CustomViewsTest& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Y=set\n"); },
-                    kNoViewFolderText},
+        FailureCase{
+            "no folder for the version",
+            [](CustomViewsTest& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Y=set\n"); },
+            kNoViewFolderText},
         FailureCase{"no configuration file",
                     [](CustomViewsTest& t) { plat::RemoveFile(t.Path("prog\\views\\cvw.ini")); },
                     kNoViewFolderText},
@@ -179,16 +180,19 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     kViewFileNotFoundText},
         FailureCase{"no source folder",
-                    [](CustomViewsTest& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Z=gone\n"); },
+                    [](CustomViewsTest& t) {
+                      t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Z=gone\n");
+                    },
                     kViewPathNotFoundText},
         FailureCase{"no target directory",
                     [](CustomViewsTest& t) { t.sim = t.Path("nosim") + plat::kPathSep; },
                     kViewPathNotFoundText},
         FailureCase{"simulator directory unknown", [](CustomViewsTest& t) { t.sim.clear(); },
                     kViewPathNotFoundText},
-        FailureCase{"the target is a directory",
-                    [](CustomViewsTest& t) { plat::MakeDirectory(t.Path("sim\\data\\views\\XFG.cvw")); },
-                    kViewCopyFailedText}));
+        FailureCase{
+            "the target is a directory",
+            [](CustomViewsTest& t) { plat::MakeDirectory(t.Path("sim\\data\\views\\XFG.cvw")); },
+            kViewCopyFailedText}));
 
 }  // namespace
 }  // namespace director

@@ -79,8 +79,8 @@ class DirectorCycleTest : public ::testing::Test {
     return {race.raceOrder.ids, race.raceOrder.ids + race.raceOrder.count};
   }
   static bool OnBoard(const CameraPositionRecord& p, std::uint8_t plid) {
-    return p.inGameCam == kCustomViewCamera && p.viewPlid == plid && p.flags == 0 &&
-           p.time == 0 && p.fov == 1.0f && p.x == 0 && p.heading == 0;
+    return p.inGameCam == kCustomViewCamera && p.viewPlid == plid && p.flags == 0 && p.time == 0 &&
+           p.fov == 1.0f && p.x == 0 && p.heading == 0;
   }
   bool Tv(const CameraPositionRecord& p, int camera, std::uint16_t time) const {
     const CameraPosition& c = track->cameras.cameras[camera];
@@ -110,11 +110,11 @@ TEST(ScoreCurves, InterpolateInIntegersAndHoldTheirEnds) {
     std::int32_t expected;
   };
   const Case cases[] = {
-      {c.gapCurve, -5, 10000},       {c.gapCurve, 2, 7500},       {c.gapCurve, 4, 4429},
-      {c.gapCurve, 11, 500},         {c.gapCurve, 400, 0},        {c.gapTrendCurve, -9, 0},
-      {c.gapTrendCurve, -6, 4000},   {c.gapTrendCurve, 0, 10000}, {c.gapTrendCurve, 4, 5000},
-      {c.holdCurve, 1000, 11000},    {c.holdCurve, 4001, 5498},   {c.holdCurve, 6000, 0},
-      {c.holdCurve, 4000000000, 0},  {c.sweepCurve, -3731, 5000}, {c.sweepCurve, 100, 10000},
+      {c.gapCurve, -5, 10000},      {c.gapCurve, 2, 7500},       {c.gapCurve, 4, 4429},
+      {c.gapCurve, 11, 500},        {c.gapCurve, 400, 0},        {c.gapTrendCurve, -9, 0},
+      {c.gapTrendCurve, -6, 4000},  {c.gapTrendCurve, 0, 10000}, {c.gapTrendCurve, 4, 5000},
+      {c.holdCurve, 1000, 11000},   {c.holdCurve, 4001, 5498},   {c.holdCurve, 6000, 0},
+      {c.holdCurve, 4000000000, 0}, {c.sweepCurve, -3731, 5000}, {c.sweepCurve, 100, 10000},
       {c.sweepCurve, 7281, 0},
   };
   for (const Case& k : cases) EXPECT_EQ(k.curve(k.v), k.expected) << k.v;

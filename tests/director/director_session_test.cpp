@@ -81,8 +81,7 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
 
   core->OnThreadStart();
   core->OnGreeted(link);
-  const Bytes sta =
-      test::Sta(ISS_GAME | ISS_SHIFTU_NO_OPT | ISS_SHOW_2D, "BL1", 1.0f, 1, 5);
+  const Bytes sta = test::Sta(ISS_GAME | ISS_SHIFTU_NO_OPT | ISS_SHOW_2D, "BL1", 1.0f, 1, 5);
   core->OnState(link, sta.data());
   ASSERT_EQ(core->CameraCount(), 12);
   for (std::uint8_t plid : {1, 2, 3}) core->OnNewPlayerV4(test::Npl(plid, "Driver", "XRT").data());
