@@ -145,7 +145,10 @@ void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) 
     *rec = CameraPositionRecord{};
     return;
   }
-  DirectorCycle cycle(director, race, *track, state, clock, *this, views);
+  // An inactive director's cycles cut on every set (nothing is live), and its decisions are not
+  // shown: it must not copy custom views over the user's files before they are backed up.
+  DirectorCycle cycle(director, race, *track, state, clock, *this, views,
+                      control.directorActive != 0);
   cycle.runDirectorCycle(link, rec);
 }
 

@@ -260,7 +260,7 @@ void DirectorCycle::runDirectorCycle(InsimLink& link, CameraPositionRecord* pack
       if (!newCar) {
         ++st_.sameCarCuts;
         if (st_.sameCarCuts == onboardCuts) {
-          if (chooseOnboardView(position)) {
+          if (onboardViews_ && chooseOnboardView(position)) {
             Announce(link, position);
           } else {
             --st_.sameCarCuts;  // tried again at the next cut

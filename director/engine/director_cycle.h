@@ -50,15 +50,19 @@ class DriverAnnouncer {
 
 class DirectorCycle {
  public:
+  // onboardViews false: the director is not directing, so the on-board view is never chosen and
+  // no custom view file is touched (the user's own files are only backed up on activation).
   DirectorCycle(DirectorState& state, RaceState& race, TrackPath& track, const StateReport& report,
-                plat::Clock& clock, DriverAnnouncer& announcer, ViewInstaller& views)
+                plat::Clock& clock, DriverAnnouncer& announcer, ViewInstaller& views,
+                bool onboardViews = true)
       : st_(state),
         race_(race),
         track_(track),
         report_(report),
         clock_(clock),
         announcer_(announcer),
-        views_(views) {}
+        views_(views),
+        onboardViews_(onboardViews) {}
 
   // Fills the packet; its field of view stays 0.0 (nothing to send) when no car is on track.
   void runDirectorCycle(InsimLink& link, CameraPositionRecord* packet);
@@ -86,6 +90,7 @@ class DirectorCycle {
   plat::Clock& clock_;
   DriverAnnouncer& announcer_;
   ViewInstaller& views_;
+  bool onboardViews_;
 };
 
 // A player record that stopped receiving samples: off the race order, race figures cleared.

@@ -85,36 +85,44 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
   core->OnState(link, sta.data());
   ASSERT_EQ(core->CameraCount(), 12);
   for (std::uint8_t plid : {1, 2, 3}) core->OnNewPlayerV4(test::Npl(plid, "Driver", "XRT").data());
-  core->control.directorActive = 1;
 
   // Car 1 leads car 2 by 2 nodes; car 3 runs alone 200 nodes behind. Ten nodes per set.
-  ::testing::internal::CaptureStdout();
+  const auto car = [&](std::uint8_t plid, int node, std::uint8_t info) {
+    test::Car c;
+    c.node = static_cast<std::uint16_t>((node + 600) % 600);
+    c.lap = static_cast<std::uint16_t>((node + 600) / 600);
+    c.plid = plid;
+    c.info = info;
+    c.x = centres[c.node].x;
+    c.y = centres[c.node].y;
+    return c;
+  };
   std::vector<CameraPacket> sent;
-  for (int set = 0; set < 31; ++set) {
-    const int n = 205 + 10 * set;
-    const auto car = [&](std::uint8_t plid, int node, std::uint8_t info) {
-      test::Car c;
-      c.node = static_cast<std::uint16_t>(node % 600);
-      c.lap = static_cast<std::uint16_t>(1 + node / 600);
-      c.plid = plid;
-      c.info = info;
-      c.x = centres[c.node].x;
-      c.y = centres[c.node].y;
-      return c;
-    };
+  const auto positions = [&](int n) {
     const Bytes mci = test::Mci({car(3, n - 200, 0), car(2, n, 0), car(1, n + 2, 0x80)});
     ASSERT_TRUE(core->OnCarPositionsV4(mci.data()));
     capture.Clear();
     session.UpdateStep(link);
     clock.Advance(200);
-    int cpps = 0;
     for (const Bytes& p : capture.Packets()) {
-      if (p.size() == 32 && p[1] == ISP_CPP) {
-        sent.push_back(Decode(p));
-        ++cpps;
-      }
+      if (p.size() == 32 && p[1] == ISP_CPP) sent.push_back(Decode(p));
     }
-    ASSERT_EQ(cpps, 1) << "set " << set;
+  };
+
+  // Inactive, the director decides but shows nothing; with nothing live every set counts as a
+  // cut, yet no custom view is copied over the user's files.
+  ::testing::internal::CaptureStdout();
+  for (int n = 105; n < 205; n += 10) positions(n);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+  EXPECT_TRUE(sent.empty());
+  EXPECT_FALSE(plat::FileExists(dir / plat::NativePath("sim\\data\\views\\XRT.cvw")));
+
+  core->control.directorActive = 1;
+  core->director.followedCar = -1;  // as the activation does
+  ::testing::internal::CaptureStdout();
+  for (int set = 0; set < 31; ++set) {
+    positions(205 + 10 * set);
+    ASSERT_EQ(sent.size(), static_cast<std::size_t>(set + 1));
   }
   const std::string printed = ::testing::internal::GetCapturedStdout();
 
