@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 #include <tuple>
+#include <utility>
 
 #include "race_test_support.h"
 
@@ -28,10 +29,6 @@ class AimingTest : public ::testing::Test {
     r.predictedZ = pz;
     r.node = node;
     r.updated = 1;
-  }
-  void Car(std::uint8_t plid, std::uint16_t node, std::int32_t x, std::int32_t y,
-           std::int32_t z = 0) {
-    Car(plid, node, x, y, z, x, y, z);
   }
   // A point about r from the camera whose heading seen from it is exactly h.
   void PointAt(std::uint16_t h, double r, std::int32_t* x, std::int32_t* y) {
@@ -61,71 +58,52 @@ class AimingTest : public ::testing::Test {
   CameraPosition cam;
 };
 
-TEST_F(AimingTest, ZoomKeepsTenMetresInThePictureAndPitchesDownToTheCar) {
+TEST_F(AimingTest, ZoomKeepsTenMetresInThePictureWidensWhenItMovesAndPitchesToTheCar) {
+  // The car will be the given distance north of the camera; it is now at an angle off that
+  // line (its sweep in the next 0.8 s). After a cut the camera aims at where it is.
   struct Case {
-    double metres;
+    double metres, sweepDegrees;
     std::int32_t camZ, carZ;
+    std::uint16_t time;
+    int lastPitch;
     float fov;
-    std::uint16_t pitch;
+    int pitch;
   };
   const Case cases[] = {
-      {100, 0, 0, 10.0f, 0},     // 5.7 degrees, widened to the lower bound
-      {5, 0, 0, 63.446918f, 0},  // atan2(10 m, 5 m) with 3.141 for pi
-      {1.5, 0, 0, 80.0f, 0},     // 81.5 degrees, capped even after a cut
-      {10, 10 * kMetre, 0, 45.008491f, 8193},
-      {5, 0, 2 * kMetre, 63.446918f, static_cast<std::uint16_t>(-3969)},  // looking up
+      {100, 0, 0, 0, 0, 0, 10.0f, 0},     // 5.7 degrees, widened to the lower bound
+      {5, 0, 0, 0, 0, 0, 63.446918f, 0},  // atan2(10 m, 5 m) with 3.141 for pi
+      {1.5, 0, 0, 0, 0, 0, 80.0f, 0},     // 81.5 degrees, capped even after a cut
+      {10, 0, 10 * kMetre, 0, 0, 0, 45.008491f, 8193},
+      {5, 0, 0, 2 * kMetre, 0, 0, 63.446918f, -3969},  // looking up
+      {100, 35, 0, 0, 0, 600, 10.0f, 0},               // a cut never widens
+      {100, 5, 0, 0, kGlideTime, 0, 10.0f, 0},
+      {100, 15, 0, 0, kGlideTime, 0, 20.0f, 0},   // more than 10 degrees
+      {100, -35, 0, 0, kGlideTime, 0, 30.0f, 0},  // more than 30 degrees
+      {100, 0, 0, 0, kGlideTime, 546, 10.0f, 0},
+      {100, 0, 0, 0, kGlideTime, 547, 30.0f, 0},  // pitch moved more than 3 degrees
+      {100, 35, 0, 0, kGlideTime, -600, 50.0f, 0},
+      {3, 90, 0, 0, kGlideTime, 0, 80.0f, 0},  // 73.3 + 20, capped
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.metres);
+    SCOPED_TRACE(testing::Message() << c.metres << " m, sweep " << c.sweepDegrees);
     cam = CameraPosition{};
     cam.x = 3 * kMetre;
     cam.y = -7 * kMetre;
     cam.z = c.camZ;
-    const std::int32_t y = cam.y + static_cast<std::int32_t>(c.metres * kMetre);
-    // After a cut the camera aims at where the car is, not where it will be.
-    Car(1, 0, cam.x, y, c.carZ, cam.x + 50 * kMetre, y, c.carZ - 30 * kMetre);
-    CameraPositionRecord p = Packet(0);
+    cam.lastPitch = static_cast<std::uint16_t>(c.lastPitch);
+    const double a = (90 + c.sweepDegrees) * 3.14159265358979 / 180, r = c.metres * kMetre;
+    const std::int32_t x = cam.x + static_cast<std::int32_t>(r * std::cos(a));
+    const std::int32_t y = cam.y + static_cast<std::int32_t>(r * std::sin(a));
+    const std::int32_t py = cam.y + static_cast<std::int32_t>(r);
+    Car(1, 0, x, y, c.carZ, cam.x, py, c.carZ);
+    CameraPositionRecord p = Packet(c.time);
     aimAtCar(cam, p, 1, players, *track);
     EXPECT_FLOAT_EQ(p.fov, c.fov);
-    EXPECT_EQ(p.pitch, c.pitch);
-    EXPECT_EQ(p.heading, cam.headingTo(cam.x, y));
+    EXPECT_EQ(p.pitch, static_cast<std::uint16_t>(c.pitch));
+    EXPECT_EQ(p.heading, c.time == 0 ? cam.headingTo(x, y) : cam.headingTo(cam.x, py));
     EXPECT_EQ(std::make_tuple(p.x, p.y, p.z), std::make_tuple(cam.x, cam.y, cam.z));
-    EXPECT_EQ(cam.lastPitch, c.pitch);
-    EXPECT_EQ(cam.lastHeading, p.heading);
+    EXPECT_EQ(std::make_pair(cam.lastHeading, cam.lastPitch), std::make_pair(p.heading, p.pitch));
   }
-}
-
-TEST_F(AimingTest, AContinuingCameraWidensForFastSweepsAndPitchChanges) {
-  // The car will be 100 m north of the camera (10 degrees of zoom); it is now at an angle off
-  // that line, which is the sweep of the next 0.8 s.
-  struct Case {
-    double sweepDegrees;
-    int lastPitchOffset;
-    float fov;
-  };
-  const Case cases[] = {
-      {5, 0, 10.0f},   {15, 0, 20.0f},  {35, 0, 30.0f},    {-35, 0, 30.0f},
-      {0, 546, 10.0f}, {0, 547, 30.0f}, {35, -600, 50.0f},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.sweepDegrees << " " << c.lastPitchOffset);
-    cam = CameraPosition{};
-    const double a = (90 + c.sweepDegrees) * 3.14159265358979 / 180;
-    Car(1, 0, static_cast<std::int32_t>(100 * kMetre * std::cos(a)),
-        static_cast<std::int32_t>(100 * kMetre * std::sin(a)), 0, 0, 100 * kMetre, 0);
-    cam.lastPitch = static_cast<std::uint16_t>(c.lastPitchOffset);
-    CameraPositionRecord p = Packet(kGlideTime);
-    aimAtCar(cam, p, 1, players, *track);
-    EXPECT_FLOAT_EQ(p.fov, c.fov);
-    EXPECT_EQ(p.heading, cam.headingTo(0, 100 * kMetre));
-    EXPECT_EQ(cam.lastPitch, 0);
-  }
-  // 3 m away (73.3 degrees) and sweeping fast: capped at 80.
-  cam = CameraPosition{};
-  Car(1, 0, 3 * kMetre, 0, 0, 0, 3 * kMetre, 0);
-  CameraPositionRecord p = Packet(kGlideTime);
-  aimAtCar(cam, p, 1, players, *track);
-  EXPECT_FLOAT_EQ(p.fov, 80.0f);
 }
 
 TEST_F(AimingTest, NeighboursCloseToTheLineOfSightPullTheHeading) {
@@ -155,7 +133,7 @@ TEST_F(AimingTest, NeighboursCloseToTheLineOfSightPullTheHeading) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     players = PlayerTable{};
-    Car(1, c.carNode, cam.x + 100 * kMetre, cam.y);
+    Car(1, c.carNode, cam.x + 100 * kMetre, cam.y, 0, cam.x + 100 * kMetre, cam.y, 0);
     CameraPositionRecord p = Packet(0);
     const std::uint16_t h = cam.headingTo(cam.x + 100 * kMetre, cam.y);
     std::int32_t nx = 0, ny = 0;

@@ -111,34 +111,32 @@ TEST_F(CustomViewsTest, ASwappedSideDriverFallsBackToTheOrdinaryInCarView) {
   EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_front");
 }
 
-TEST_F(CustomViewsTest, OlderSimulatorsReadTheirViewsFromMiscAndKeepNoBackup) {
-  views.SetSimVersion("0.5P");
-  Put("prog\\views\\cvw.ini", "[SourceFolder]\r\n0.5P=set\r\n");
-  Put("sim\\data\\views\\XFG.cvw", "user");
-  EXPECT_EQ(Install(kViewRear, 3), "");
-  EXPECT_EQ(Get("sim\\data\\misc\\XFG.cvw"), "_rear");
-  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user");
-
-  views.backupViews();
-  EXPECT_TRUE(plat::DirectoryExists(Path("sim\\data\\views.mrv.bak")));
-  EXPECT_FALSE(plat::FileExists(Path("sim\\data\\views.mrv.bak\\XFG.cvw")));
-  Put("sim\\data\\views.mrv.bak\\XFG.cvw", "old");
-  views.restoreViews();
-  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user");
-}
-
-TEST_F(CustomViewsTest, BackupAndRestoreBracketTheInstalledViews) {
+TEST_F(CustomViewsTest, BackupAndRestoreBracketTheInstalledViewsOfNewerSimulators) {
   Put("sim\\data\\views\\XFG.cvw", "user xfg");
   Put("sim\\data\\views\\FZR.cvw", "user fzr");
   Put("sim\\data\\views\\ABC.cvw", "not a standard car");
+  // Before 0.5V the simulator reads its views from "data\misc\": only the backup directory is made.
+  views.SetSimVersion("0.5P");
+  Put("prog\\views\\cvw.ini", "[SourceFolder]\r\n0.5P=set\r\n0.5Z=set\r\n");
   views.backupViews();
+  EXPECT_TRUE(plat::DirectoryExists(Path("sim\\data\\views.mrv.bak")));
+  EXPECT_FALSE(plat::FileExists(Path("sim\\data\\views.mrv.bak\\XFG.cvw")));
+  EXPECT_EQ(Install(kViewRear, 3), "");
+  EXPECT_EQ(Get("sim\\data\\misc\\XFG.cvw"), "_rear");
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user xfg");
+
+  views.SetSimVersion("0.5Z");
+  views.backupViews();
+  views.backupViews();  // an existing backup directory is fine
   EXPECT_EQ(Get("sim\\data\\views.mrv.bak\\XFG.cvw"), "user xfg");
   EXPECT_EQ(Get("sim\\data\\views.mrv.bak\\FZR.cvw"), "user fzr");
   EXPECT_FALSE(plat::FileExists(Path("sim\\data\\views.mrv.bak\\ABC.cvw")));
-  views.backupViews();  // an existing backup directory is fine
-
   EXPECT_EQ(Install(kViewFront, 3), "");
   Put("sim\\data\\views\\FZR.cvw", "changed");
+  views.SetSimVersion("0.5P");
+  views.restoreViews();  // not before 0.5V
+  EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_front");
+  views.SetSimVersion("0.5Z");
   views.restoreViews();
   EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user xfg");
   EXPECT_EQ(Get("sim\\data\\views\\FZR.cvw"), "user fzr");
