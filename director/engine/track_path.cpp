@@ -94,7 +94,9 @@ std::unique_ptr<TrackPath> LoadTrackPath(const char* trackName,
       !plat::ReadBinaryFile(ProgramPathFile(programDirectory, path->name), &bytes)) {
     return nullptr;
   }
-  if (ParsePathFile(bytes.data(), bytes.size(), path.get()) != PathFileResult::kLoaded) {
+  // A file without nodes gives nothing to direct by: no track, as for a damaged file.
+  if (ParsePathFile(bytes.data(), bytes.size(), path.get()) != PathFileResult::kLoaded ||
+      path->nodeCount == 0) {
     return nullptr;
   }
   path->cameras.ReadCameraFile(CameraFile(programDirectory, path->name));

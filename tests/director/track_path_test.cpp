@@ -181,6 +181,12 @@ TEST_F(TrackPathLoad, AWrongFileInTheFirstPlaceIsNotPassedOver) {
   EXPECT_EQ(Load("BL1"), nullptr);
   Put("sim\\data\\smx\\BL1.pth", whole);
   EXPECT_NE(Load("BL1"), nullptr);
+  // A complete file that announces no nodes is no track: there is nothing to direct by.
+  const std::uint8_t noNodes[] = {'L', 'F', 'S', 'P', 'T', 'H', 0,    0,    0,
+                                  0,   0,   0,   0,   0x11, 0, 0x6a, 0x90};
+  Put("sim\\data\\smx\\BL1.pth", std::string(noNodes, noNodes + sizeof(noNodes)));
+  Put("prog\\cam\\BL1.cam", " 00000000, 00000000, 00000000,   1,   2\r\n");
+  EXPECT_EQ(Load("BL1"), nullptr);
 }
 
 }  // namespace
