@@ -1,0 +1,80 @@
+// The director as the InSim thread runs it, for the InSim fuzz targets: the real DirectorCore
+// over a program directory with the track "RS1", GUI access on (so every GUI record is posted
+// too), a test clock, a checking packet sink, and the session's own update step. One rig per
+// input, so that every input starts from the state of a fresh connection.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "director/app/director_core.h"
+#include "director/insim/session.h"
+#include "fuzz/fuzz_support.h"
+#include "link/link_core.h"
+#include "link/link_messages.h"
+#include "platform/thread.h"
+
+namespace fuzz {
+
+inline const Install& TheInstall() {
+  static const Install install;
+  return install;
+}
+
+// The simulator is found in the scratch directory, never by scanning the machine's processes.
+inline bool FindScratchSimulator(std::string* directory) {
+  *directory = TheInstall().simulator;
+  return true;
+}
+
+// Options taken from the first byte of an input.
+inline constexpr std::uint8_t kOptActive = 0x01;           // the director is switched on
+inline constexpr std::uint8_t kOptOverlayDisabled = 0x02;  // the overlay setting
+
+struct DirectorRig {
+  DirectorRig(std::uint8_t version, std::uint8_t options) : sink(version) {
+    TheInstall().ResetCameras();
+    settings.insimVersion = version;
+    settings.guiAccess = 1;
+    settings.overlayDisabled = (options & kOptOverlayDisabled) ? 1 : 0;
+    core = std::make_unique<director::DirectorCore>(settings, clock, toGui, toDirector,
+                                                    TheInstall().program);
+    core->simulatorFinder = &FindScratchSimulator;
+    thread = std::make_unique<director::InsimThread>(settings, clock, toGui, *core);
+    link.version = version;
+    link.sink = &sink;
+    link.clock = &clock;
+    link.lastSendTick = &lastSend;
+    link.simVersion = "0.6T";
+    glink::PostVersion(toGui, version);
+    core->OnThreadStart();
+    core->OnAttemptBegin();
+    core->OnGreeted(link);
+    core->control.directorActive = (options & kOptActive) ? 1 : 0;
+  }
+  ~DirectorRig() {
+    core->OnAttemptEnd();
+    DrainChecked(toGui);
+  }
+
+  // What the receive loop does after a read: carry out GUI requests, run the update step when a
+  // set of car positions was completed, and let the server take what was posted.
+  void AfterRead(bool setComplete) {
+    core->HandleGuiRequests(link);
+    if (setComplete) thread->UpdateStep(link);
+    clock.Advance(10);
+    DrainChecked(toGui);
+  }
+
+  director::Settings settings;
+  plat::ManualClock clock{1000};
+  glink::MessageQueue toGui;
+  glink::MessageQueue toDirector;
+  std::unique_ptr<director::DirectorCore> core;
+  std::unique_ptr<director::InsimThread> thread;
+  CheckedSink sink;
+  std::uint32_t lastSend = 0;
+  director::InsimLink link;
+};
+
+}  // namespace fuzz

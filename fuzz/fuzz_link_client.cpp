@@ -1,0 +1,107 @@
+// The GUI client's end of the GUI link: ParseFrames cutting the director's stream into the
+// client's queue, the dispatcher checking the link version and each record, and the client
+// model applying them.
+//
+// Input: an options byte (bit 0: the window dispatches after every read; else after every
+// fourth, so the queue fills up and the parser waits for room), a read-length byte, then the
+// bytes the director sends. Reads go into the communication thread's 1000-byte buffer behind
+// what it kept, as its receiver does. The model's tables stay within their bounds, and every
+// request it queues for the director can be framed.
+#include <cstring>
+#include <memory>
+
+#include "fuzz/fuzz_support.h"
+#include "gui/model/client_model.h"
+#include "link/link_client.h"
+#include "platform/thread.h"
+
+namespace {
+
+class Listener : public gui::ModelListener {
+ public:
+  void showTrackStates() override {}
+  void showNoTrackStates() override {}
+  void showEditOn() override {}
+  void showEditOff() override {}
+  void applyZoomRuleForCars() override {}
+  void openEditCamera() override {}
+  void linkVersionMismatch(const char*, const char*) override { stopped = true; }
+  bool stopped = false;
+};
+
+void CheckModel(const gui::ClientModel& model) {
+  if (model.track) {
+    const gui::MapTrack& t = *model.track;
+    fuzz::Check(t.nodeCount <= gui::kMaxNodes && t.nodesReceived <= gui::kMaxNodes, "nodes");
+    fuzz::Check(t.cameras.count <= gui::kMaxCameras, "cameras");
+    fuzz::Check(t.name[sizeof(t.name) - 1] == '\0', "track name");
+  }
+  fuzz::Check(model.cars.count <= gui::kMaxCars, "cars");
+  for (const auto& label : model.names.labels) {
+    fuzz::Check(label[gui::kMaxLabelLength] == '\0', "player label");
+  }
+}
+
+// What the communication thread sends of the model's requests.
+void SendRequests(glink::ToDirectorQueue& queue) {
+  std::uint8_t frame[glink::kFrameBufferSize];
+  while (const std::uint8_t* record = queue.peek()) {
+    fuzz::Check(glink::BuildFrame(record, frame) > 0, "a request that cannot be framed");
+    queue.release();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const bool everyPass = (data[0] & 1) != 0;
+  const std::size_t readLength = data[1] + 1u;
+  plat::ManualClock clock(5000);
+  auto client = std::make_unique<glink::LinkClient>(clock);
+  auto model = std::make_unique<gui::ClientModel>(clock, client->toDirector());
+  Listener listener;
+  model->setListener(&listener);
+
+  std::uint8_t buffer[glink::kReceiveBufferSize];
+  int kept = 0;
+  std::size_t pos = 2;
+  bool open = true;
+  for (int pass = 0; open && !listener.stopped && (pos < size || kept > 0) && pass < 100000;
+       ++pass) {
+    bool received = false;
+    if (pos < size && kept < glink::kReceiveBufferSize) {
+      std::size_t n = size - pos < readLength ? size - pos : readLength;
+      if (n > static_cast<std::size_t>(glink::kReceiveBufferSize - kept)) {
+        n = static_cast<std::size_t>(glink::kReceiveBufferSize - kept);
+      }
+      std::memcpy(buffer + kept, data + pos, n);
+      pos += n;
+      const int left =
+          glink::ParseFrames(buffer, kept + static_cast<int>(n), client->toGui(), clock);
+      fuzz::Check(left <= kept + static_cast<int>(n), "kept more than was there");
+      if (left < 0) open = false;
+      kept = left < 0 ? 0 : left;
+      received = true;
+    } else if (kept >= glink::kReceiveBufferSize &&
+               std::memcmp(buffer, glink::kFrameMagic, glink::kFrameHeader) != 0) {
+      open = false;  // a full buffer that is no frame: the stream cannot go on
+    } else if (kept > 0 && client->toGui().pending() < glink::kQueueSlots) {
+      // Bytes kept while the queue was full, parsed again now that it has room.
+      const int left = glink::ParseFrames(buffer, kept, client->toGui(), clock);
+      if (left < 0) open = false;
+      if (left == kept && pos >= size) break;  // an incomplete frame at the end of the stream
+      kept = left < 0 ? 0 : left;
+    }
+    SendRequests(client->toDirector());
+    if (everyPass || pass % 4 == 3 || !received) client->DispatchLinkMessages(*model);
+    CheckModel(*model);
+    clock.Advance(10);
+  }
+  for (int i = 0; i < 2 * glink::kQueueSlots && !listener.stopped; ++i) {
+    client->DispatchLinkMessages(*model);
+    SendRequests(client->toDirector());
+  }
+  CheckModel(*model);
+  return 0;
+}
