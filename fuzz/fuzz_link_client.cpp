@@ -63,38 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Listener listener;
   model->setListener(&listener);
 
-  std::uint8_t buffer[glink::kReceiveBufferSize];
-  int kept = 0;
-  std::size_t pos = 2;
-  bool open = true;
-  for (int pass = 0; open && !listener.stopped && (pos < size || kept > 0) && pass < 100000;
-       ++pass) {
-    bool received = false;
-    if (pos < size && kept < glink::kReceiveBufferSize) {
-      std::size_t n = size - pos < readLength ? size - pos : readLength;
-      if (n > static_cast<std::size_t>(glink::kReceiveBufferSize - kept)) {
-        n = static_cast<std::size_t>(glink::kReceiveBufferSize - kept);
-      }
-      std::memcpy(buffer + kept, data + pos, n);
-      pos += n;
-      const int left =
-          glink::ParseFrames(buffer, kept + static_cast<int>(n), client->toGui(), clock);
-      fuzz::Check(left <= kept + static_cast<int>(n), "kept more than was there");
-      if (left < 0) open = false;
-      kept = left < 0 ? 0 : left;
-      received = true;
-    } else if (kept >= glink::kReceiveBufferSize &&
-               std::memcmp(buffer, glink::kFrameMagic, glink::kFrameHeader) != 0) {
-      open = false;  // a full buffer that is no frame: the stream cannot go on
-    } else if (kept > 0 && client->toGui().pending() < glink::kQueueSlots) {
-      // Bytes kept while the queue was full, parsed again now that it has room.
-      const int left = glink::ParseFrames(buffer, kept, client->toGui(), clock);
-      if (left < 0) open = false;
-      if (left == kept && pos >= size) break;  // an incomplete frame at the end of the stream
-      kept = left < 0 ? 0 : left;
-    }
+  fuzz::FrameFeed feed(data + 2, size - 2, readLength);
+  for (int pass = 0; !listener.stopped; ++pass) {
+    const fuzz::FrameFeed::Result r = feed.Pass(client->toGui(), clock);
+    if (r == fuzz::FrameFeed::kEnded) break;
     SendRequests(client->toDirector());
-    if (everyPass || pass % 4 == 3 || !received) client->DispatchLinkMessages(*model);
+    if (everyPass || pass % 4 == 3 || r == fuzz::FrameFeed::kStalled) {
+      client->DispatchLinkMessages(*model);
+    }
     CheckModel(*model);
     clock.Advance(10);
   }

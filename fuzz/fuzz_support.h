@@ -15,6 +15,7 @@
 #include "director/insim/packets.h"
 #include "link/link_core.h"
 #include "platform/files.h"
+#include "platform/thread.h"
 #include "tests/platform/temp_dir.h"
 #include "tools/racesim/track.h"
 
@@ -73,6 +74,58 @@ inline int DrainChecked(glink::MessageQueue& queue) {
   }
   return n;
 }
+
+// The receiving half of a GUI link connection as FrameReceiver runs it, fed from an input in
+// reads of a fixed length: each read goes into the 1000-byte buffer behind the kept bytes and is
+// cut into the queue by ParseFrames; bytes kept while the queue was full are cut again once it
+// has room.
+class FrameFeed {
+ public:
+  enum Result { kProgress, kStalled, kEnded };
+
+  FrameFeed(const std::uint8_t* data, std::size_t size, std::size_t readLength)
+      : data_(data), size_(size), readLength_(readLength) {}
+
+  // One pass of the receiver. kStalled: nothing could be done until the consumer takes records;
+  // kEnded: the connection ends (goodbye, a stream that cannot be cut, or nothing left).
+  Result Pass(glink::MessageQueue& queue, plat::Clock& clock) {
+    if (pos_ < size_ && kept_ < glink::kReceiveBufferSize) {
+      std::size_t n = size_ - pos_ < readLength_ ? size_ - pos_ : readLength_;
+      const std::size_t room = static_cast<std::size_t>(glink::kReceiveBufferSize - kept_);
+      if (n > room) n = room;
+      std::memcpy(buffer_ + kept_, data_ + pos_, n);
+      pos_ += n;
+      return Parse(kept_ + static_cast<int>(n), queue, clock);
+    }
+    if (kept_ >= glink::kReceiveBufferSize &&
+        std::memcmp(buffer_, glink::kFrameMagic, glink::kFrameHeader) != 0) {
+      return kEnded;  // a full buffer that is no frame: nothing could ever be cut from it
+    }
+    if (kept_ > 0 && queue.pending() < glink::kQueueSlots) {
+      const int before = kept_;
+      const Result r = Parse(kept_, queue, clock);
+      if (r == kProgress && kept_ == before && pos_ >= size_) return kEnded;  // incomplete end
+      return r;
+    }
+    if (pos_ >= size_ && kept_ == 0) return kEnded;
+    return kStalled;
+  }
+
+ private:
+  Result Parse(int count, glink::MessageQueue& queue, plat::Clock& clock) {
+    const int left = glink::ParseFrames(buffer_, count, queue, clock);
+    Check(left <= count, "kept more than was there");
+    kept_ = left < 0 ? 0 : left;
+    return left < 0 ? kEnded : kProgress;
+  }
+
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t readLength_;
+  std::size_t pos_ = 0;
+  std::uint8_t buffer_[glink::kReceiveBufferSize] = {};
+  int kept_ = 0;
+};
 
 // The director's program directory (with "pth" and "cam") and the simulator's directory, in the
 // scratch directory; the track "RS1" (600 nodes) has its path file in the program's "pth" and 12

@@ -274,6 +274,44 @@ void LinkClient(const racesim::Track& track) {
   Write("link_client", "no_version_first", seed(0x01, 255, Frames(*q)));
 }
 
+// The requests of a GUI client: the track's nodes, edit mode with a camera picked, edited and
+// deleted, manual selections with each view, automatic direction again.
+void LinkDirector(const racesim::Track& track) {
+  auto q = std::make_unique<glink::MessageQueue>();
+  const std::vector<racesim::CameraSpot> cams = racesim::PlaceCameras(track, 12, 1);
+  const racesim::CameraSpot& c = cams[2];
+  const glink::PickRect around = {c.x - 65536, c.y + 65536, c.x + 65536, c.y - 65536};
+  glink::PostGetNodes(*q, 0);
+  glink::PostGetNodes(*q, 32);
+  glink::PostGetNodes(*q, 599);
+  glink::PostEditMode(*q, glink::GLM_SET_EDIT_MODE, true);
+  glink::PostPickCamera(*q, glink::GLM_PICK_CAMERA, around);
+  glink::PostPickCamera(*q, glink::GLM_PICK_CAMERA_EDIT, around);
+  glink::SetCameraMsg set;
+  set.index = 2;
+  set.z = 7 * 65536;
+  set.startNode = 590;
+  set.endNode = 20;
+  glink::PostSetCamera(*q, set);
+  glink::PostCameraIndex(*q, glink::GLM_DELETE_CAMERA, 3);
+  glink::PostEditMode(*q, glink::GLM_SET_EDIT_MODE, false);
+  const std::uint8_t plids[] = {1, 2, 3, 200};
+  glink::PostFollowCars(*q, glink::kViewIncar, 2, plids);
+  glink::PostFollowCars(*q, glink::kViewRear, 4, plids);
+  glink::PostFollowCars(*q, glink::kViewNone, 0, plids);
+  const Bytes requests = Frames(*q);
+  auto seed = [](std::uint8_t options, std::uint8_t readLength, const Bytes& stream) {
+    Bytes b = {options, readLength};
+    Append(&b, stream);
+    return b;
+  };
+  Write("link_director", "requests_free_view", seed(0x05, 255, requests));
+  Write("link_director", "requests_active_split_at_every_byte", seed(0x01, 0, requests));
+  Bytes ended = requests;
+  Append(&ended, Bytes(glink::kGoodbyeFrame, glink::kGoodbyeFrame + sizeof glink::kGoodbyeFrame));
+  Write("link_director", "requests_no_track_goodbye", seed(0x08, 63, ended));
+}
+
 // --- Files ---
 
 void Files(const racesim::Track& track) {
@@ -330,6 +368,7 @@ int main(int argc, char** argv) {
   InsimV4(track);
   InsimV3(track);
   LinkClient(track);
+  LinkDirector(track);
   Files(track);
   return 0;
 }
