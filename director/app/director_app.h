@@ -23,12 +23,18 @@ namespace director {
 // first) and, with GUI access on, the GUI link server's, once per client. Both go through one
 // lock so that their calls on the thread never overlap.
 
+// Start arms the automatic activation from the setting once; the GUI link server's restarts of
+// the InSim thread (one per client) keep its state, so a second client does not re-arm an
+// activation that the user switched off.
+
 // The InSim thread as a worker of the dialog.
 class InsimWorker final : public LinkWorker {
  public:
-  InsimWorker(InsimThread& thread, std::mutex& lock) : thread_(thread), lock_(lock) {}
+  InsimWorker(InsimThread& thread, std::mutex& lock, DirectorCore& core)
+      : thread_(thread), lock_(lock), core_(core) {}
   bool StartWorker() override {
     std::lock_guard<std::mutex> hold(lock_);
+    if (!thread_.Running()) core_.ArmAutoActivation();
     return thread_.StartInsimThread();
   }
   bool StopWorker() override {
@@ -43,6 +49,7 @@ class InsimWorker final : public LinkWorker {
  private:
   InsimThread& thread_;
   std::mutex& lock_;
+  DirectorCore& core_;
 };
 
 // The InSim thread as the GUI link server runs it, once per client.
@@ -66,14 +73,18 @@ class InsimControl final : public glink::InsimThreadControl {
 // The GUI link server as a worker of the dialog.
 class GuiServerWorker final : public LinkWorker {
  public:
-  explicit GuiServerWorker(glink::GuiServer& server) : server_(server) {}
-  bool StartWorker() override { return server_.StartGuiServer(); }
+  GuiServerWorker(glink::GuiServer& server, DirectorCore& core) : server_(server), core_(core) {}
+  bool StartWorker() override {
+    if (!server_.Running()) core_.ArmAutoActivation();
+    return server_.StartGuiServer();
+  }
   bool StopWorker() override { return server_.StopGuiServer(); }
   bool WorkerRunning() const override { return server_.Running(); }
   const char* StartFailure() const override { return server_.FailureText(); }
 
  private:
   glink::GuiServer& server_;
+  DirectorCore& core_;
 };
 
 class DirectorApp {
@@ -100,11 +111,11 @@ class DirectorApp {
   DirectorCore core{settings, clock, toGui, toDirector, programDirectory};
   InsimThread insim{settings, clock, toGui, core};
   std::mutex insimLock;
-  InsimWorker insimWorker{insim, insimLock};
+  InsimWorker insimWorker{insim, insimLock, core};
   // With GUI access on, Start starts this server, which runs the InSim thread per client.
   InsimControl insimControl{insim, insimLock};
   glink::GuiServer guiServerThread{settings.guiPort, toGui, toDirector, clock, insimControl};
-  GuiServerWorker guiServerWorker{guiServerThread};
+  GuiServerWorker guiServerWorker{guiServerThread, core};
   LinkWorker* guiServer = &guiServerWorker;
 };
 

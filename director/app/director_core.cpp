@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "director/control/gui_requests.h"
 #include "director/insim/packets.h"
 #include "director/overlay/overlay.h"
 #include "platform/sim_discovery.h"
@@ -127,9 +128,9 @@ void DirectorCore::OverlayUpdate(InsimLink& link, bool active) {
   director::OverlayUpdate(overlay, {link, clock, race, state, simulator.overlayColour}, active);
 }
 
-void DirectorCore::Deactivate(InsimLink& /*link*/) {}
-
-void DirectorCore::LeaveEditMode(InsimLink& /*link*/) {}
+void DirectorCore::HandleGuiRequests(InsimLink& link) {
+  director::HandleGuiRequests(link, toDirector, live);
+}
 
 void DirectorCore::ResetOverlayForNewRace(InsimLink& link) {
   director::ResetOverlayForNewRace(overlay, {link, clock, race, state, simulator.overlayColour});

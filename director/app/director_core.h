@@ -9,9 +9,9 @@
 // tells the GUI client about the track and the stopped race clock, and resets the race when the
 // simulator returns to its front end. Only the InSim thread calls it.
 //
-// A few behaviours are carried out by the director cycle, the activation and edit mode, and the
-// overlay; they are reached through the methods marked below, so every caller here already calls
-// them where they belong.
+// A few behaviours are carried out by the director cycle, the activation and edit mode
+// (LiveControl, with the GUI client's requests), and the overlay; they are reached through the
+// methods marked below, so every caller here already calls them where they belong.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@
 
 #include "director/app/settings.h"
 #include "director/control/control_state.h"
+#include "director/control/live_control.h"
 #include "director/engine/custom_views.h"
 #include "director/engine/director_cycle.h"
 #include "director/engine/director_state.h"
@@ -37,7 +38,7 @@ namespace director {
 
 inline constexpr char kNoPathText[] = "could not load pth file";
 
-class DirectorCore : public SessionHandlers, public DriverAnnouncer {
+class DirectorCore : public SessionHandlers, public DriverAnnouncer, public ControlServices {
  public:
   DirectorCore(const Settings& settings, plat::Clock& clock, glink::MessageQueue& toGui,
                glink::MessageQueue& toDirector, const std::string& programDirectory);
@@ -71,6 +72,13 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer {
     return tracker.CarPositionsV3(track.get(), mci);
   }
 
+  // Activation, hotkeys, text commands and the GUI client's requests.
+  void PollHotkeys(InsimLink& link) override { live.PollHotkeys(link); }
+  void HandleGuiRequests(InsimLink& link) override;
+  void OnMessageText(InsimLink& link, char* text) override { live.HandleTextCommand(link, text); }
+  void OnRaceTime(InsimLink& link, std::uint32_t time) override { live.HandleRaceTime(link, time); }
+  void PostCars(std::uint8_t count) override { live.PostCars(count); }
+
   bool DirectorActive() override { return control.directorActive != 0; }
   bool EditMode() override { return control.editMode != 0; }
   int CameraCount() override { return track ? track->cameras.count : 0; }
@@ -86,10 +94,12 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer {
   // --- Behaviours of the director cycle, activation and edit mode, and the overlay ---
   // Overlay: one pass, or with active false remove every button and reset.
   void OverlayUpdate(InsimLink& link, bool active) override;
-  // Activation: switch the director off with its messages (added with activation and edit mode).
-  void Deactivate(InsimLink& link);
-  // Edit mode: leave it, saving the track's cameras (added with activation and edit mode).
-  void LeaveEditMode(InsimLink& link);
+  // Activation: switch the director off with its messages.
+  void Deactivate(InsimLink& link) { live.Deactivate(link); }
+  // Edit mode: leave it, saving the track's cameras.
+  void LeaveEditMode(InsimLink& link) { live.LeaveEditMode(link); }
+  // At Start (not at the InSim thread's restarts): automatic activation from the setting.
+  void ArmAutoActivation() { live.ArmAutoActivation(); }
   // Overlay: remove its buttons and forget the race's displays when the simulator is back at its
   // front end.
   void ResetOverlayForNewRace(InsimLink& link);
@@ -97,22 +107,22 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer {
   void AnnounceDriver(InsimLink& link, const char* name, std::uint8_t position) override;
   // Custom views: install a view kind for a car; null on success, else the message to show.
   // Kind 255 resets the installer.
-  const char* InstallCustomView(std::uint8_t kind, std::uint8_t plid) {
+  const char* InstallCustomView(std::uint8_t kind, std::uint8_t plid) override {
     return views.installCustomView(kind, plid);
   }
   // Custom views: keep the user's own view files while the director is active, and put them back.
-  void BackupViews() { views.backupViews(); }
-  void RestoreViews() { views.restoreViews(); }
+  void BackupViews() override { views.backupViews(); }
+  void RestoreViews() override { views.restoreViews(); }
   // Director: build its score curves.
   void BuildScoreCurves() { director::BuildScoreCurves(&director.curves); }
 
   // Edit mode's add: a camera at the simulator's camera position. On a full store nothing is
   // added and the user reads kCameraStoreFullText on the simulator's screen. False when nothing
   // was added (also without a track).
-  bool AddCameraAtView(InsimLink& link);
+  bool AddCameraAtView(InsimLink& link) override;
   // Writes the current track's camera file when it has unsaved changes; true when nothing was
   // left unsaved (also without a track).
-  bool SaveCameras();
+  bool SaveCameras() override;
   CameraStore* Cameras() { return track ? &track->cameras : nullptr; }
 
   const Settings& settings;
@@ -134,6 +144,9 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer {
   CustomViews views{race.players, programDirectory, simulator.simulatorDirectory};
   // How the running simulator is found when "Path2LFS" is not set (tests replace it).
   SimulatorFinder simulatorFinder;
+  // The switch, the edit mode and the GUI requests over the parts above.
+  LiveControl live{
+      ControlParts{settings, simulator, control, director, race, state, track, gui, *this}};
 };
 
 }  // namespace director

@@ -18,6 +18,9 @@ struct ControlState {
   std::uint8_t editMode = 0;
   std::uint8_t autoActivation = kAutoActivationOff;
   std::uint32_t firstRaceTime = 0;  // the race time at which timing started
+  // The F-key (virtual-key code) of the version 3 hotkey that acted last while it is still held
+  // with Ctrl, 0 otherwise: a hotkey acts once per press.
+  std::uint8_t hotkeyHeld = 0;
 };
 
 }  // namespace director
