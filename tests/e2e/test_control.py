@@ -1,0 +1,141 @@
+"""The director switched on and off from inside the simulator: by the echoed "activate Morvane"
+of a Ctrl+F key and by the race clock after the activation delay. While active it directs the
+camera along the race and draws its overlay; the chat commands of the edit mode change and save
+the track's camera file; switching off hands the camera back and restores the custom views."""
+
+import glob
+import os
+import struct
+import unittest
+
+from harness import Stage, free_port
+from test_gui_link import GuiClient
+
+PREFIX = "^3Morvane: ^2"
+GLM_CARS = 14
+GLM_FOLLOW_CARS = 15
+FRONT_VIEW = 128
+TINY_SCP = 6
+TINY_GTH = 8
+RACE = ("--cars", "6", "--cams", "8", "--lobby", "0.5", "--grid", "1")
+
+
+def shown(stage, text, after=None, timeout=10.0):
+    return stage.wait_packet("IS_MSL", msg=PREFIX + text, after=after, timeout=timeout)
+
+
+def cam_lines(stage):
+    with open(os.path.join(stage.program_dir, "cam", "RS1.cam"), newline="") as f:
+        return f.read().split("\r\n")[:-1]
+
+
+def view_kinds(stage):
+    kinds = {}
+    for path in glob.glob(os.path.join(stage.sim_dir, "data", "views", "*.cvw")):
+        with open(path) as f:
+            kinds[os.path.basename(path)] = f.read().split("KIND=")[1].strip()
+    return kinds
+
+
+class ControlTest(unittest.TestCase):
+    # requires: director/control/live_control.cpp
+    def test_echoed_activation_directs_draws_edits_and_deactivates(self):
+        stage = Stage(self)
+        # The game stays on after the finish, so the results can be seen before switching off.
+        stage.start_racesim("--laps", "2", "--speed", "8", "--after", "200", *RACE)
+        stage.start_morvane()
+        positions = {tuple(int(v, 16) - (1 << 32) * (int(v, 16) >> 31) for v in line.split(",")[:3])
+                     for line in cam_lines(stage)}
+        lights = stage.wait_event("lights_out", timeout=15)
+        self.assertEqual([e["key"] for e in stage.events("bound")], [6, 7])
+        stage.command("press 6")  # Ctrl+F6 echoes "activate Morvane"
+        active = shown(stage, "active", after=lights)
+
+        # Camera packets for every set of positions, from the track's cameras, panning and cutting.
+        cams = []
+        while len(cams) < 40:
+            cams.append(stage.wait_packet("IS_CPP", after=cams[-1] if cams else active))
+        tv = [c for c in cams if c["ingame_cam"] == 2]
+        self.assertGreater(len(tv), 20)
+        self.assertTrue(all(tuple(c["pos"]) in positions and c["flags"] == 8 and c["fov"] > 0
+                            for c in tv))
+        self.assertGreater(len({c["heading"] for c in tv}), 10)
+        self.assertIn(1500, [c["time"] for c in cams])
+        stage.wait_for(lambda r: r.get("type") == "IS_CPP" and r["time"] == 0 and
+                       r["ingame_cam"] == 2 and r["pos"] != tv[0]["pos"], 20, "a cut", active)
+
+        # The overlay: laps to go and the driver followed.
+        stage.wait_packet("IS_BTN", click_id=1, text="2 / 2", after=active)
+        driver = stage.wait_packet("IS_BTN", click_id=4, after=active, timeout=15)
+        self.assertTrue(driver["text"].startswith(" "))
+
+        # Edit mode: a camera added where the free camera stands is saved on leaving.
+        stage.command("type e")
+        shown(stage, "switched into edit mode", after=driver)
+        stage.command("freecam 12.5 -30.25 7")
+        moved = stage.wait_for(lambda r: r.get("text", "").startswith("freecam"), after=driver)
+        stage.wait_packet("IS_TINY", subt=TINY_SCP, after=moved)  # its answer holds the spot
+        for line, text in (("type a", "added a new cam position"), ("type x", "leaving edit mode")):
+            stage.command(line)
+            left = shown(stage, text, after=moved)
+        lines = cam_lines(stage)
+        self.assertEqual(len(lines), 9)
+        self.assertIn(" 000C8000, FFE1C000, 00070000,", [line[:30] for line in lines])
+        stage.wait_packet("IS_CPP", after=left)  # directing again
+
+        # The standings board with the results.
+        row = stage.wait_packet("IS_BTN", click_id=5, after=left, timeout=40)
+        self.assertIn("1.", row["text"])
+
+        # Deactivation: the simulator's TV camera, the 2D display, no buttons, no more direction.
+        stage.command("press 7")
+        off = shown(stage, "inactive", after=row)
+        stage.wait_packet("IS_SFP", flag=0x80, on=1, after=off)
+        after = [r for r in stage.packets() if r["_i"] > off["_i"]]
+        self.assertIn(1, [r["click_id"] for r in after if r["type"] == "IS_BFN"])
+        asks = stage.wait_packet("IS_TINY", subt=TINY_GTH, after=stage.wait_packet(
+            "IS_TINY", subt=TINY_GTH, after=off))
+        # (No hand-over is needed when the last shot was on board, outside the free view.)
+        handed = [r for r in stage.packets("IS_CPP") if off["_i"] < r["_i"] < asks["_i"]]
+        self.assertLessEqual(len(handed), 1)
+        self.assertTrue(all((r["ingame_cam"], r["flags"], r["fov"]) == (2, 0, 0) for r in handed))
+        self.assertEqual(set(view_kinds(stage).values()), {"user"})
+
+    # requires: director/control/gui_requests.cpp
+    def test_race_clock_activates_and_a_gui_view_is_restored_on_deactivation(self):
+        stage = Stage(self)
+        stage.write_config(delay=200)  # 2 s of race time
+        gui_port = free_port()
+        stage.start_racesim("--laps", "3", "--speed", "2", *RACE)
+        stage.start_morvane("--auto-activate", "--enable-gui", "--gui-port", str(gui_port))
+        gui = GuiClient(self, gui_port)
+        self.addCleanup(gui.close)
+        lights = stage.wait_event("lights_out", timeout=15)
+        active = shown(stage, "active", after=lights)
+        self.assertGreater(active["race_ms"], 2000)
+        self.assertLess(active["race_ms"], 2000 + 800)
+        # Switched on, it no longer asks for the race time.
+        first = last = stage.wait_packet("IS_CPP", after=active)
+        for _ in range(10):
+            last = stage.wait_packet("IS_CPP", after=last)
+        self.assertEqual([r for r in stage.packets("IS_TINY") if r["subt"] == TINY_GTH
+                          and first["_i"] < r["_i"] < last["_i"]], [])
+
+        # The GUI's car list marks the director's car; following one car with the front view puts
+        # the simulator on board with the installed front view file.
+        cars = gui.record_where(lambda r: r[2] == GLM_CARS and r[3] == 6)
+        entries = [cars[4 + 10 * i: 14 + 10 * i] for i in range(6)]
+        self.assertEqual(sum(e[1] for e in entries), 1)
+        plid = entries[-1][0]
+        gui.send(b"MrV\x00" + struct.pack("<HBBB", 5, GLM_FOLLOW_CARS, FRONT_VIEW | 1, plid))
+        stage.wait_packet("IS_CPP", ingame_cam=4, view_plid=plid, after=active)
+        self.assertIn("front", view_kinds(stage).values())
+
+        stage.command("press 7")
+        shown(stage, "inactive", after=active)
+        gui.record_where(lambda r: r[2] == GLM_CARS and r[3] == 0)
+        self.assertEqual(set(view_kinds(stage).values()), {"user"})
+
+
+if __name__ == "__main__":
+    unittest.main()
