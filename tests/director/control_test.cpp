@@ -122,12 +122,10 @@ TEST_F(ControlTest, ActivationAndDeactivationWithTheirMessagesAndViewFiles) {
   EXPECT_FALSE(core.DirectorActive());
 
   core.track = std::move(loaded);
-  core.simulator.simulatorDirectory = dir.path() + plat::kPathSep + "sim" + plat::kPathSep;
+  core.simulator.simulatorDirectory = program;  // the simulator's files beside the program's
   core.views.SetSimVersion("0.6T");
-  const std::string userView = dir / plat::NativePath("sim\\data\\views\\XFG.cvw");
-  plat::MakeDirectory(dir / "sim");
-  plat::MakeDirectory(dir / plat::NativePath("sim\\data"));
-  plat::MakeDirectory(dir / plat::NativePath("sim\\data\\views"));
+  for (const char* d : {"data", "data\\views"}) plat::MakeDirectory(dir / plat::NativePath(d));
+  const std::string userView = dir / plat::NativePath("data\\views\\XFG.cvw");
   ASSERT_TRUE(plat::PutFile(userView, "mine"));
   core.director.followedCar = 4;
   core.live.Activate(link);
@@ -224,22 +222,6 @@ TEST_F(ControlTest, EditCommandsChangeTheStoreAndLeavingSavesIt) {
                 Line(kNodes[500].x, kNodes[500].y, kZ, 475, 525));
 }
 
-TEST_F(ControlTest, LeavingEditModeWithoutCamerasSwitchesTheDirectorOff) {
-  core.control.directorActive = 1;
-  Say("a : e");
-  for (int node : {100, 300}) {
-    ViewAt(node);
-    Say("a : d");
-  }
-  Texts();
-  Drain(toGui);
-  Say("a : x");
-  EXPECT_EQ(Texts(), (Texts_{kEditModeOffText, kNoCamerasText, kInactiveText}));
-  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{Record(glink::GLM_EDIT_MODE, B({0})), kNoCars}));
-  EXPECT_EQ(plat::GetFile(CameraFile(program, "BL1")), "");
-  EXPECT_EQ(core.director.liveCamera, -1);
-}
-
 TEST_F(ControlTest, EditModeWithoutCamerasLooksBackAtTheFirstCar) {
   core.track = test::MakeTrack(kNodes);
   core.race.raceOrder.Append(7);
@@ -259,21 +241,15 @@ TEST_F(ControlTest, HotkeysActOncePerPressOverVersion3) {
   link.version = 3;
   core.race.raceStarted = 1;
   const int ctrl = plat::kKeyControl, f6 = plat::kKeyF1 + 5, f7 = plat::kKeyF1 + 6;
-  struct Pass {
-    std::set<int> keys;
-    bool active;
-  };
-  settings.activateKey = settings.deactivateKey = 5;  // the same key toggles
-  for (const Pass& p : std::vector<Pass>{{{ctrl, f6}, true},
-                                         {{ctrl, f6}, true},
-                                         {{f6}, true},
-                                         {{ctrl, f6}, false},
-                                         {{ctrl, f6}, false},
-                                         {{}, false},
-                                         {{ctrl, f6}, true}}) {
-    gKeysDown = p.keys;
+  settings.activateKey = settings.deactivateKey = 5;  // the same key toggles once per press
+  const std::set<int> both = {ctrl, f6}, f6Only = {f6}, none = {};
+  const std::pair<const std::set<int>*, bool> passes[] = {
+      {&both, true},  {&both, true},  {&f6Only, true}, {&both, false},
+      {&both, false}, {&none, false}, {&both, true}};
+  for (const auto& [keys, active] : passes) {
+    gKeysDown = *keys;
     core.PollHotkeys(link);
-    EXPECT_EQ(core.DirectorActive(), p.active);
+    EXPECT_EQ(core.DirectorActive(), active);
   }
   EXPECT_EQ(Texts(), (Texts_{kActiveText, kInactiveText, kActiveText}));
 
@@ -403,11 +379,16 @@ TEST_F(ControlTest, GuiRequestsOnCamerasNodesEditModeAndManualControl) {
   EXPECT_EQ(core.director.manual.count, 0);
   EXPECT_EQ(core.director.manual.viewChoice, 0);
 
-  // Edit mode on, on again (nothing), off; without a track the request is dropped.
+  // Edit mode on, on again (nothing), off: with every camera deleted the director switches off.
+  core.control.directorActive = 1;
+  Drain(toGui);
   for (bool on : {true, true, false}) {
     Request([&](std::uint8_t* s) { glink::WriteEditMode(s, glink::GLM_SET_EDIT_MODE, on); });
   }
-  EXPECT_EQ(Texts(), (Texts_{kEditModeOnText, kEditModeOffText, kNoCamerasText}));
+  EXPECT_EQ(Texts(), (Texts_{kEditModeOnText, kEditModeOffText, kNoCamerasText, kInactiveText}));
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{Record(glink::GLM_EDIT_MODE, B({1})),
+                                              Record(glink::GLM_EDIT_MODE, B({0})), kNoCars}));
+  EXPECT_EQ(plat::GetFile(CameraFile(program, "BL1")), "");
   core.track.reset();
   Request([&](std::uint8_t* s) { glink::WriteEditMode(s, glink::GLM_SET_EDIT_MODE, true); });
   Request([](std::uint8_t* s) { glink::WriteNoTrack(s); });  // not a request at all
