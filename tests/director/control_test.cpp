@@ -214,9 +214,14 @@ TEST_F(ControlTest, EditCommandsChangeTheStoreAndLeavingSavesIt) {
     }
   }
   Drain(toGui);
+  ASSERT_TRUE(plat::PutFile(dir / "cam", "a file where the directory belongs"));
   Say("Host : x");
-  EXPECT_EQ(Texts(), (Texts_{kEditModeOffText}));
+  EXPECT_EQ(Texts(), (Texts_{kEditModeOffText, kSaveFailedText}));
   EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Record(glink::GLM_EDIT_MODE, B({0}))});
+  // The changes are kept for the next save.
+  ASSERT_TRUE(plat::RemoveFile(dir / "cam"));
+  Say("Host : e");
+  Say("Host : x");
   EXPECT_EQ(plat::GetFile(CameraFile(program, "BL1")),
             Line(kNodes[150].x, kNodes[150].y, kZ, 125, 175) +
                 Line(kNodes[500].x, kNodes[500].y, kZ, 475, 525));
@@ -278,7 +283,14 @@ TEST_F(ControlTest, AutomaticActivationFollowsTheRaceClock) {
   EXPECT_EQ(core.control.autoActivation, kAutoActivationDisarmed);
   EXPECT_FALSE(core.DirectorActive());
 
-  // A delay of 0 never activates; an empty store is told once and disarms.
+  // Nothing while the user edits cameras; a delay of 0 never activates; an empty store is told
+  // once and disarms.
+  core.control.autoActivation = kAutoActivationTiming;
+  core.control.editMode = 1;
+  Texts();
+  core.OnRaceTime(link, 100000);
+  EXPECT_TRUE(Texts().empty());
+  core.control.editMode = 0;
   core.control.autoActivation = kAutoActivationArmed;
   core.simulator.activationDelay = 0;
   for (std::uint32_t t : {10u, 100000u}) core.OnRaceTime(link, t);
