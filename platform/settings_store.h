@@ -54,7 +54,9 @@ class SettingsKey {
   bool open_ = false;
   bool writable_ = false;
   bool dirty_ = false;
-  void* handle_ = nullptr;  // HKEY on Windows
+#ifdef _WIN32
+  void* handle_ = nullptr;  // the open HKEY
+#endif
   struct Value {
     bool isString = false;
     std::uint32_t number = 0;
