@@ -60,9 +60,11 @@ ReceiveStatus FrameReceiver::Pass(plat::Socket socket, MessageQueue& receiving,
   return ReceiveStatus::kOpen;
 }
 
-bool SendRecord(plat::Socket socket, const std::uint8_t* record, std::uint8_t* frame) {
+bool SendRecord(plat::Socket socket, const std::uint8_t* record, std::uint8_t* frame,
+                int waitMs) {
   const int length = BuildFrame(record, frame);
   if (length == 0) return true;
+  if (waitMs >= 0) return plat::SendWithin(socket, frame, length, waitMs) == length;
   return plat::Send(socket, frame, length) == length;
 }
 

@@ -42,7 +42,10 @@ class FrameReceiver {
 };
 
 // Builds the record's frame in frame (408 bytes) and sends it in one call; false when the send
-// failed or sent less. A record that cannot be framed is skipped (true, nothing sent).
-bool SendRecord(plat::Socket socket, const std::uint8_t* record, std::uint8_t* frame);
+// failed or sent less. A record that cannot be framed is skipped (true, nothing sent). With
+// waitMs of 0 or more the send gives up (false) when the peer has not taken the frame within that
+// time; the stream may then end inside the frame, so the connection must be closed.
+bool SendRecord(plat::Socket socket, const std::uint8_t* record, std::uint8_t* frame,
+                int waitMs = -1);
 
 }  // namespace glink

@@ -102,7 +102,7 @@ void GuiServer::Run() {
 }
 
 void GuiServer::Goodbye(plat::Socket client) {
-  plat::Send(client, kGoodbyeFrame, sizeof kGoodbyeFrame);
+  plat::SendWithin(client, kGoodbyeFrame, sizeof kGoodbyeFrame, kGoodbyeWaitMs);
   plat::ShutdownBoth(client);
   plat::Close(client);
 }
@@ -114,7 +114,7 @@ void GuiServer::Serve(plat::Socket client) {
     if (Stopping()) break;
     if (receiver_.Pass(client, toDirector_, clock_) != ReceiveStatus::kOpen) break;
     while (toGui_.take(record_)) {
-      if (!SendRecord(client, record_.bytes, frame_)) {
+      if (!SendRecord(client, record_.bytes, frame_, kSendWaitMs)) {
         plat::ShutdownBoth(client);
         plat::Close(client);
         return;

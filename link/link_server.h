@@ -5,7 +5,9 @@
 // the client's frames into ToDirectorQueue and sends every ToGuiQueue record as a frame, polling
 // every 10 ms. The connection ends on the client's goodbye, on the client closing its side, on a
 // poll or receive error or a stream that cannot be cut (each answered with the server's goodbye),
-// on a failed send (closed without goodbye), or on stop (goodbye, then close). After each client
+// on a failed send (closed without goodbye), or on stop (goodbye, then close). A client that takes
+// no data for kSendWaitMs (its window and our buffer full) counts as a failed send: a frozen or
+// vanished client never holds the server, so a stop stays within its bound. After each client
 // the InSim thread is stopped and whatever it left in both queues is discarded, so the next client
 // starts clean with its own GLM_VERSION. Further clients wait in the backlog meanwhile. While
 // listening, the stop flag is seen within about a second.
@@ -28,6 +30,10 @@ namespace glink {
 inline constexpr std::uint32_t kServerStopWaitMs = 3000;
 inline constexpr int kServerBacklog = 2;
 inline constexpr int kListenWaitMs = 1000;
+// How long one frame may wait for a client that does not read; the goodbye waits less, as it is
+// sent while a stop is under way.
+inline constexpr int kSendWaitMs = 1000;
+inline constexpr int kGoodbyeWaitMs = 250;
 
 // The InSim thread as the server runs it: once per client.
 class InsimThreadControl {

@@ -39,6 +39,10 @@ int PollReadable(Socket s, int timeoutMs);
 // Bytes sent or received, or -1 on error. Recv returns 0 when the peer closed a stream.
 int Send(Socket s, const void* data, int len);
 int Recv(Socket s, void* buf, int len);
+// Sends all len bytes, waiting at most timeoutMs for a peer that does not take them: len, or -1
+// on an error or when the time ran out. After a -1 part of the data may have gone out, so the
+// stream is unusable and the caller ends the connection. Never blocks longer than the time-out.
+int SendWithin(Socket s, const void* data, int len, int timeoutMs);
 int SendTo(Socket s, const void* data, int len, std::uint32_t ip, std::uint16_t port);
 // Receives one datagram (cut to len when longer); the sender's address and port are stored where
 // not null.

@@ -132,6 +132,35 @@ int Send(Socket s, const void* data, int len) {
   return n < 0 ? -1 : static_cast<int>(n);
 }
 
+int SendWithin(Socket s, const void* data, int len, int timeoutMs) {
+  if (!Valid(s) || len < 0 || (len > 0 && data == nullptr)) return -1;
+  const std::uint64_t deadline =
+      MonotonicMs() + static_cast<std::uint64_t>(timeoutMs < 0 ? 0 : timeoutMs);
+  const char* p = static_cast<const char*>(data);
+  int left = len;
+  while (left > 0) {
+    const ssize_t n = send(Fd(s), p, static_cast<size_t>(left), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      p += n;
+      left -= static_cast<int>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+    // The peer's window and our buffer are full: wait for room, but only until the deadline.
+    const std::uint64_t now = MonotonicMs();
+    if (now >= deadline) return -1;
+    pollfd w{Fd(s), POLLOUT, 0};
+    const int r = poll(&w, 1, static_cast<int>(deadline - now));
+    // No room all that time: the peer is not reading (room that turns up only as the wait ends
+    // is the kernel squeezing its receive queue, not the peer taking data).
+    if (r == 0) return -1;
+    if (r < 0 && errno != EINTR) return -1;
+    if (r > 0 && (w.revents & POLLNVAL)) return -1;
+  }
+  return len;
+}
+
 int Recv(Socket s, void* buf, int len) {
   if (!Valid(s) || len < 0 || (len > 0 && buf == nullptr)) return -1;
   ssize_t n;

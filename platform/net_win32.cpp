@@ -1,6 +1,9 @@
 // Windows Sockets, started as version 1.1 like the programs always have; select is the poll.
-#include <windows.h>
+// winsock2.h before windows.h, which would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 
 #include <cstring>
 
@@ -85,6 +88,38 @@ int Send(Socket s, const void* data, int len) {
   if (!Valid(s) || len < 0 || (len > 0 && data == nullptr)) return -1;
   const int n = send(Sock(s), static_cast<const char*>(data), len, 0);
   return n == SOCKET_ERROR ? -1 : n;
+}
+
+int SendWithin(Socket s, const void* data, int len, int timeoutMs) {
+  if (!Valid(s) || len < 0 || (len > 0 && data == nullptr)) return -1;
+  const DWORD wait = static_cast<DWORD>(timeoutMs < 0 ? 0 : timeoutMs);
+  const DWORD start = GetTickCount();
+  // Non-blocking for the length of this call only: the other calls keep their blocking manner.
+  u_long mode = 1;
+  if (ioctlsocket(Sock(s), FIONBIO, &mode) != 0) return -1;
+  const char* p = static_cast<const char*>(data);
+  int left = len;
+  while (left > 0) {
+    const int n = send(Sock(s), p, left, 0);
+    if (n != SOCKET_ERROR) {
+      p += n;
+      left -= n;
+      continue;
+    }
+    if (WSAGetLastError() != WSAEWOULDBLOCK) break;
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= wait) break;
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(Sock(s), &writable);
+    timeval tv;
+    tv.tv_sec = static_cast<long>((wait - spent) / 1000);
+    tv.tv_usec = static_cast<long>((wait - spent) % 1000) * 1000;
+    if (select(0, nullptr, &writable, nullptr, &tv) != 1) break;  // an error, or no room in time
+  }
+  mode = 0;
+  ioctlsocket(Sock(s), FIONBIO, &mode);
+  return left == 0 ? len : -1;
 }
 
 int Recv(Socket s, void* buf, int len) {

@@ -239,5 +239,43 @@ TEST(GuiServer, RequestsHeldForAFullQueueArriveWhileTheClientIsQuiet) {
   }
 }
 
+// Posts full car tables as the director would until the server has taken nothing for 200 ms: it is
+// then stuck on a client that does not read. False when that never happens.
+bool FillUntilTheServerIsStuck(ServerRig& rig) {
+  CarEntry cars[40] = {};
+  std::uint32_t fullSince = plat::TickCount();
+  const std::uint32_t start = fullSince;
+  while (plat::TickCount() - start < 20000) {
+    if (PostCarTable(rig.toGui, 40, cars)) {
+      fullSince = plat::TickCount();
+    } else if (plat::TickCount() - fullSince > 200) {
+      return true;
+    } else {
+      plat::SleepMs(1);
+    }
+  }
+  return false;
+}
+
+TEST(GuiServer, ClientThatStopsReadingNeitherHoldsTheServerNorItsStop) {
+  ServerRig rig;
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  {
+    Peer frozen;  // never reads a byte
+    ASSERT_TRUE(frozen.Connect(rig.Port()));
+    ASSERT_TRUE(WaitFor([&] { return rig.insim.starts == 1; }));
+    ASSERT_TRUE(FillUntilTheServerIsStuck(rig));
+    // The stuck send gives up and the connection ends, so the next client is served.
+    EXPECT_TRUE(WaitFor([&] { return rig.insim.stops == 1; }, kSendWaitMs + 2000));
+  }
+  Peer next;
+  ASSERT_TRUE(next.Connect(rig.Port()));
+  EXPECT_EQ(next.Read(10), kVersionFrame);
+  // Stop while the server is stuck sending to a client that stopped reading.
+  ASSERT_TRUE(FillUntilTheServerIsStuck(rig));
+  EXPECT_TRUE(rig.server.StopGuiServer()) << "the stop timed out behind a blocked send";
+  EXPECT_EQ(rig.insim.stops, 2);
+}
+
 }  // namespace
 }  // namespace glink
