@@ -161,6 +161,37 @@ TEST(LiveLogPicture, TheCarNearestTheMiddleOfTheFieldOfView) {
   EXPECT_EQ(CarInPicture(camera, race), -1);
 }
 
+TEST(LiveLogPicture, AGlidingCameraSeesTheCarWhereItWillBe) {
+  const Track track = MakeTrack();
+  Race race(track, Options(1, 1, 1));
+  race.Start();
+  race.Step(5000);
+  const int car = race.Order()[0];
+  const double speed = race.Cars()[static_cast<std::size_t>(car)].speed;
+  ASSERT_GT(speed, 20.0);
+  const Pose now = race.Where(car);
+  // A camera 60 m to the side, with a field of view too narrow to hold both places.
+  director::CameraPosition cam;
+  cam.x = static_cast<std::int32_t>((now.x - now.dy * 60) * 65536);
+  cam.y = static_cast<std::int32_t>((now.y + now.dx * 60) * 65536);
+  SimCamera camera;
+  camera.mode = CameraMode::kFree;
+  camera.x = cam.x;
+  camera.y = cam.y;
+  camera.fov = 10.0f;
+  const double ahead = speed * 0.8;
+  const std::int32_t aheadX = static_cast<std::int32_t>((now.x + now.dx * ahead) * 65536);
+  const std::int32_t aheadY = static_cast<std::int32_t>((now.y + now.dy * ahead) * 65536);
+  camera.heading = cam.headingTo(aheadX, aheadY);
+  camera.glideMs = 1500;  // aimed ahead, as the director aims a gliding camera
+  EXPECT_EQ(CarInPicture(camera, race), car);
+  camera.glideMs = 0;  // the same aim as a cut: the car has not got there yet
+  EXPECT_EQ(CarInPicture(camera, race), -1);
+  camera.heading = cam.headingTo(static_cast<std::int32_t>(now.x * 65536),
+                                 static_cast<std::int32_t>(now.y * 65536));
+  EXPECT_EQ(CarInPicture(camera, race), car);  // a cut aims at the car itself
+}
+
 TEST(LiveLogPicture, CutsAndScreenTimeCountOnlyDirectedShots) {
   const Track track = MakeTrack();
   Race race(track, Options(3, 1, 1));

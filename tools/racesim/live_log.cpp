@@ -49,6 +49,9 @@ std::string StripColours(const std::string& text) {
   return out;
 }
 
+// How far ahead the director aims a gliding camera (its prediction horizon).
+constexpr double kGlideLeadSeconds = 0.8;
+
 int CarInPicture(const SimCamera& camera, const Race& race) {
   // The inverse of the director's heading: 16384 + atan2(dy, dx) in units of 32768 per pi.
   const double view = (camera.heading - 16384.0) * kPi / 32768.0;
@@ -57,7 +60,15 @@ int CarInPicture(const SimCamera& camera, const Race& race) {
   int best = -1;
   double bestOff = 0, bestDist = 0;
   for (int i = 0; i < static_cast<int>(race.Cars().size()); ++i) {
-    const Pose p = race.Where(i);
+    Pose p = race.Where(i);
+    if (camera.glideMs > 0) {
+      // The simulator glides the view to each new aim, so the picture trails the command; the
+      // director therefore aims where a car will be when the view gets there, and that is where
+      // the car is seen.
+      const double lead = race.Cars()[static_cast<std::size_t>(i)].speed * kGlideLeadSeconds;
+      p.x += p.dx * lead;
+      p.y += p.dy * lead;
+    }
     const double dx = p.x - cx, dy = p.y - cy;
     const double dist = std::hypot(dx, dy);
     if (dist > kMaxShotDistance) continue;
@@ -325,7 +336,11 @@ std::string LiveLog::Summary(const SummaryFacts& facts, const Race* race) {
 
   std::vector<std::string> missing;
   if (cuts_ == 0) missing.push_back("camera direction (no camera packet from the director)");
-  if (onboard_ == 0) missing.push_back("on-board shots");
+  if (onboard_ == 0) {
+    missing.push_back(cuts_ == 0 ? "on-board shots"
+                                 : "on-board shots (the director goes on board after six camera "
+                                   "changes on the same car; no car held its focus that long)");
+  }
   if (buttonPackets_ == 0) missing.push_back("the overlay (no buttons)");
   bool activated = false;
   for (const std::string& m : messages_)

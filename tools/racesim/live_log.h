@@ -32,10 +32,12 @@ struct SimCamera {
   std::int32_t x = 0, y = 0, z = 0;  // world units (free camera)
   std::uint16_t heading = 0, pitch = 0, roll = 0;
   float fov = 30.0f;
+  std::uint16_t glideMs = 0;  // time of the last free-camera command: 0 = a cut, else a glide
   bool directed = false;  // the last change came from the director
 };
 
 // The car nearest to the middle of a free camera's picture: index into the race's cars, or -1.
+// A gliding camera (glideMs > 0) is judged against where the cars will be when it gets there.
 int CarInPicture(const SimCamera& camera, const Race& race);
 // A text without the simulator's colour codes (^ and the character after it).
 std::string StripColours(const std::string& text);

@@ -752,6 +752,7 @@ void Simulator::HandleCamera(const director::CameraPositionRecord& r) {
     camera_.pitch = r.pitch;
     camera_.roll = r.roll;
     if (r.fov > 0.0f) camera_.fov = r.fov;
+    camera_.glideMs = r.time;
     if (r.inGameCam != 0) camera_.inGameCam = r.inGameCam;
     if (r.viewPlid != 0) camera_.viewPlid = r.viewPlid;
     camera_.directed = true;
@@ -975,6 +976,17 @@ void Simulator::Command(const std::string& line) {
       }
     }
     Log("status", order.empty() ? std::string("no race") : "order" + order);
+  } else if (word == "cut") {
+    // A link that breaks inside a packet: the first half of a state report, then the end of the
+    // connection. Over UDP there is no stream to break.
+    if (options_.version == 3 || !server_.HasPeer()) {
+      Log("sim", "cut: no version 4 connection");
+      return;
+    }
+    Bytes half = BuildSta(0, CurrentState());
+    half.resize(half.size() / 2);
+    Send(half);
+    EndSession("the simulator cut the connection inside a packet", true);
   } else if (word == "quit") {
     phase_ = Phase::kDone;
   } else if (word == "help") {
