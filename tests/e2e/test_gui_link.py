@@ -3,6 +3,7 @@ with the simulator runs only while a client is connected, each client's stream s
 GLM_VERSION and carries the director's records, goodbyes go both ways, and a GUI port that is
 taken ends the program with the reason."""
 
+import os
 import socket
 import struct
 import time
@@ -14,6 +15,13 @@ MAGIC = b"MrV\x00"
 GOODBYE = MAGIC + b"\x00\x00"
 VERSION_RECORD = bytes([6, 0, 19, 0, 2, 4])
 GLM_TRACK = 3
+GLM_EDIT_MODE = 4
+GLM_CURRENT_CAMERA = 5
+GLM_CAMERA_ADDED = 8
+GLM_SET_EDIT_MODE = 17
+GLM_GET_NODES = 21
+GLM_TRACK_NODE = 22
+GLM_PICK_CAMERA = 1
 TINY_CLOSE = 2
 TINY_SST = 7
 
@@ -148,6 +156,48 @@ class GuiLinkTest(unittest.TestCase):
         self.addCleanup(second.close)
         self.assertEqual(second.record(), VERSION_RECORD)
         stage.wait_packet("IS_ISI", after=close)
+
+    # requires: director/control/gui_requests.cpp
+    def test_the_director_sends_nodes_and_edits_cameras_for_the_client(self):
+        stage = Stage(self)
+        gui_port = free_port()
+        stage.start_racesim("--cams", "5")
+        stage.start_morvane("--enable-gui", "--gui-port", str(gui_port))
+        gui = GuiClient(self, gui_port)
+        self.addCleanup(gui.close)
+        self.assertEqual(gui.record(), VERSION_RECORD)
+        gui.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=15.0)
+
+        # The last batch of the path: nodes 580..599, exactly as the path file holds them.
+        with open(os.path.join(stage.sim_dir, "data", "smx", "RS1.pth"), "rb") as f:
+            path = f.read()
+        gui.send(MAGIC + struct.pack("<HBI", 7, GLM_GET_NODES, 580))
+        for index in range(580, 600):
+            node = gui.record_where(lambda r: r[2] == GLM_TRACK_NODE)
+            self.assertEqual(len(node), 53)
+            self.assertEqual(node[3:9], b"RS1\x00\x00\x00")
+            self.assertEqual(struct.unpack_from("<I", node, 9)[0], index)
+            self.assertEqual(node[13:53], path[16 + 40 * index:16 + 40 * (index + 1)])
+
+        # Edit mode: the switch, then every camera in store order, then the current one.
+        gui.send(MAGIC + struct.pack("<HBB", 4, GLM_SET_EDIT_MODE, 1))
+        self.assertEqual(gui.record_where(lambda r: r[2] == GLM_EDIT_MODE), bytes([4, 0, 4, 1]))
+        cameras = [gui.record() for _ in range(5)]
+        self.assertEqual([(c[2], struct.unpack_from("<H", c, 4)[0]) for c in cameras],
+                         [(GLM_CAMERA_ADDED, i) for i in range(5)])
+        self.assertEqual(gui.record(), bytes([5, 0, GLM_CURRENT_CAMERA, 0, 0]))
+        shown = stage.wait_packet("IS_MSL", msg="^3Morvane: ^2switched into edit mode")
+
+        # A click on the map next to camera 3 makes it current and puts the view on it.
+        x, y, z = struct.unpack_from("<iii", cameras[3], 6)
+        gui.send(MAGIC + struct.pack("<HBiiii", 19, GLM_PICK_CAMERA,
+                                     x - 65536, y + 65536, x + 65536, y - 65536))
+        self.assertEqual(gui.record_where(lambda r: r[2] == GLM_CURRENT_CAMERA),
+                         bytes([5, 0, GLM_CURRENT_CAMERA, 3, 0]))
+        stage.wait_packet("IS_CPP", pos=[x, y, z], after=shown)
+
+        gui.send(MAGIC + struct.pack("<HBB", 4, GLM_SET_EDIT_MODE, 0))
+        self.assertEqual(gui.record_where(lambda r: r[2] == GLM_EDIT_MODE), bytes([4, 0, 4, 0]))
 
     def test_a_taken_gui_port_ends_the_program_with_the_reason(self):
         stage = Stage(self)
