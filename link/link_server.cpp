@@ -82,6 +82,7 @@ void GuiServer::Run() {
     }
     const plat::Socket client = plat::Accept(listener);
     if (client != plat::kNoSocket) {
+      plat::SetSendBuffer(client, kClientSendBuffer);
       insim_.StartInsimThread();
       Serve(client);
       const bool insimStopped = insim_.StopInsimThread();

@@ -6,8 +6,10 @@
 // every 10 ms. The connection ends on the client's goodbye, on the client closing its side, on a
 // poll or receive error or a stream that cannot be cut (each answered with the server's goodbye),
 // on a failed send (closed without goodbye), or on stop (goodbye, then close). A client that takes
-// no data for kSendWaitMs (its window and our buffer full) counts as a failed send: a frozen or
-// vanished client never holds the server, so a stop stays within its bound. After each client
+// no data for kSendWaitMs (its window and our buffer of kClientSendBuffer bytes, some seconds of
+// records, full) counts as a failed send: a frozen or vanished client never holds the server, so a
+// stop stays within its bound, and a client that cannot keep up is let go to reconnect rather
+// than fed minutes-old positions. After each client
 // the InSim thread is stopped and whatever it left in both queues is discarded, so the next client
 // starts clean with its own GLM_VERSION. Further clients wait in the backlog meanwhile. While
 // listening, the stop flag is seen within about a second.
@@ -34,6 +36,7 @@ inline constexpr int kListenWaitMs = 1000;
 // sent while a stop is under way.
 inline constexpr int kSendWaitMs = 1000;
 inline constexpr int kGoodbyeWaitMs = 250;
+inline constexpr int kClientSendBuffer = 64 * 1024;
 
 // The InSim thread as the server runs it: once per client.
 class InsimThreadControl {

@@ -48,6 +48,10 @@ int SendTo(Socket s, const void* data, int len, std::uint32_t ip, std::uint16_t 
 // not null.
 int RecvFrom(Socket s, void* buf, int len, std::uint32_t* ip, std::uint16_t* port);
 
+// Caps the bytes the system holds for sending to a peer (the system may round it up); false when
+// refused. Without a cap a peer that stops reading can hold megabytes that then arrive stale.
+bool SetSendBuffer(Socket s, int bytes);
+
 void ShutdownBoth(Socket s);
 void Close(Socket s);
 

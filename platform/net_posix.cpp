@@ -197,6 +197,10 @@ int RecvFrom(Socket s, void* buf, int len, std::uint32_t* ip, std::uint16_t* por
   return static_cast<int>(n);
 }
 
+bool SetSendBuffer(Socket s, int bytes) {
+  return Valid(s) && setsockopt(Fd(s), SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes) == 0;
+}
+
 void ShutdownBoth(Socket s) {
   if (Valid(s)) shutdown(Fd(s), SHUT_RDWR);
 }

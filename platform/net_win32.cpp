@@ -154,6 +154,11 @@ int RecvFrom(Socket s, void* buf, int len, std::uint32_t* ip, std::uint16_t* por
   return n;
 }
 
+bool SetSendBuffer(Socket s, int bytes) {
+  return Valid(s) && setsockopt(Sock(s), SOL_SOCKET, SO_SNDBUF,
+                                reinterpret_cast<const char*>(&bytes), sizeof bytes) == 0;
+}
+
 void ShutdownBoth(Socket s) {
   if (Valid(s)) shutdown(Sock(s), SD_BOTH);
 }

@@ -43,13 +43,13 @@ def free_port():
 
 
 class Process:
-    def __init__(self, name, args, env, cwd, log_path, stdin=False):
+    def __init__(self, name, args, env, cwd, log_path, stdin=False, preexec_fn=None):
         self.name = name
         self.log_path = log_path
         self.log = open(log_path, "wb")
         self.popen = subprocess.Popen(
             args, env=env, cwd=cwd, stdout=self.log, stderr=subprocess.STDOUT,
-            stdin=subprocess.PIPE if stdin else subprocess.DEVNULL)
+            stdin=subprocess.PIPE if stdin else subprocess.DEVNULL, preexec_fn=preexec_fn)
 
     def running(self):
         return self.popen.poll() is None
@@ -142,7 +142,8 @@ class Stage:
             self.wait_event("listening")
         return self.racesim
 
-    def start_morvane(self, *args):
+    def start_morvane(self, *args, preexec_fn=None):
+        """preexec_fn runs in the child before the program starts (resource limits)."""
         if not MORVANE:
             raise RuntimeError("MORVANE_BIN is not set")
         env = dict(os.environ)
@@ -152,7 +153,8 @@ class Stage:
         cmd += list(args)
         n = sum(1 for p in self.processes if p.name.startswith("morvane"))
         self.morvane = Process("morvane%d" % n, cmd, env, self.root,
-                               os.path.join(self.root, "morvane%d.log" % n))
+                               os.path.join(self.root, "morvane%d.log" % n),
+                               preexec_fn=preexec_fn)
         self.processes.append(self.morvane)
         return self.morvane
 

@@ -102,6 +102,7 @@ void PrintCommands(std::ostream& out) {
          "  2d on|off             the 2D display\n"
          "  mpspeedup on|off      the multiplayer speed-up option\n"
          "  status                the race order\n"
+         "  cut                   break the version 4 connection inside a packet\n"
          "  quit                  stop now\n";
 }
 

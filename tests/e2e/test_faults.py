@@ -1,0 +1,261 @@
+"""The director under faults, as real processes: a simulator that breaks the link inside a packet,
+a GUI client that floods requests without reading and then stops reading for good, a camera file
+that cannot be written (no "cam" folder, a full disk), a missing "views" folder, and a stop while
+each thread is busy. Nothing crashes or hangs, the old camera file survives a failed save, the
+user is told, and every stop ends within its bounded waits (exit status 0)."""
+
+import os
+import resource
+import signal
+import socket
+import struct
+import time
+import unittest
+
+from harness import Stage, free_port
+from test_control import RACE, cam_lines, shown
+from test_gui_link import GOODBYE, MAGIC, VERSION_RECORD, GuiClient, wait_output
+
+GLM_TRACK = 3
+GLM_CARS = 14
+GLM_FOLLOW_CARS = 15
+GLM_GET_NODES = 21
+GLM_TRACK_NODE = 22
+FRONT_VIEW = 128
+TINY_SST = 7
+TINY_SCP = 6
+TINY_CLOSE = 2
+# Two worker threads, each stopped within 3000 ms, and a little for the process itself.
+STOP_BOUND_S = 7.0
+
+
+def get_nodes(first):
+    return MAGIC + struct.pack("<HBI", 7, GLM_GET_NODES, first)
+
+
+def frozen_client(test, port, requests):
+    """A GUI client that sends node requests and never reads a byte; its small receive buffer
+    fills within moments."""
+    sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    test.addCleanup(sock.close)
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+    sock.connect(("127.0.0.1", port))
+    sock.sendall(b"".join(get_nodes(0) for _ in range(requests)))
+    return sock
+
+
+def edit_and_leave(stage, after):
+    """Edit mode from the chat: one camera added where the free camera stands, then leave."""
+    stage.command("type e")
+    on = shown(stage, "switched into edit mode", after=after)
+    stage.command("freecam 12.5 -30.25 7")
+    moved = stage.wait_for(lambda r: r.get("text", "").startswith("freecam"), after=on)
+    stage.wait_packet("IS_TINY", subt=TINY_SCP, after=moved)
+    stage.command("type a")
+    shown(stage, "added a new cam position", after=moved)
+    stage.command("type x")
+    return shown(stage, "leaving edit mode", after=moved)
+
+
+class FaultTest(unittest.TestCase):
+    def test_link_cut_inside_a_packet_is_retried_and_directing_resumes(self):
+        stage = Stage(self)
+        stage.start_racesim("--laps", "5", "--speed", "4", *RACE)
+        morvane = stage.start_morvane()
+        stage.wait_packet("IS_TINY", subt=TINY_SST)
+        stage.wait_event("lights_out", timeout=15)
+        stage.command("cut")
+        cut = stage.wait_event("disconnected")
+        self.assertIn("inside a packet", cut["reason"])
+        # The next attempt follows about 2 s later, and the race is directed on that connection.
+        isi = stage.wait_packet("IS_ISI", after=cut, timeout=5)
+        self.assertGreater(isi["t_ms"] - cut["t_ms"], 1500)
+        stage.wait_packet("IS_TINY", subt=TINY_SST, after=isi)
+        stage.command("press 6")
+        active = shown(stage, "active", after=isi)
+        stage.wait_packet("IS_CPP", ingame_cam=2, after=active)
+        self.assertTrue(morvane.running())
+        self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0)
+
+    def test_request_flood_and_a_client_that_stops_reading(self):
+        stage = Stage(self)
+        stage.write_config(delay=100)
+        gui_port = free_port()
+        stage.start_racesim("--cars", "40", "--laps", "20", "--speed", "4", "--cams", "8",
+                            "--lobby", "0.5", "--grid", "1")
+        morvane = stage.start_morvane("--auto-activate", "--enable-gui",
+                                      "--gui-port", str(gui_port))
+        gui = GuiClient(self, gui_port)
+        self.addCleanup(gui.close)
+        self.assertEqual(gui.record(), VERSION_RECORD)
+        gui.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
+        stage.wait_packet("IS_CPP", timeout=20)
+
+        # 3000 requests of 32 nodes each in one go: the director's request queue fills (the rest
+        # waits in the server's receive buffer) and so does its queue to the client, whose
+        # replies are dropped there, as they may be.
+        gui.send(b"".join(get_nodes(0) for _ in range(3000)))
+        flood_end = time.monotonic() + 20
+        while time.monotonic() < flood_end:
+            rec = gui.record()
+            self.assertNotEqual(rec, b"", "the director said goodbye during the flood")
+            if rec[2] == GLM_TRACK_NODE:
+                flood_end = min(flood_end, time.monotonic() + 1.0)  # until the replies stop
+        # The link and the session are still whole: a new request is answered in full, in order.
+        gui.send(get_nodes(64))
+        nodes = []
+        while len(nodes) < 32:
+            rec = gui.record()
+            if rec[2] == GLM_TRACK_NODE:
+                nodes.append(struct.unpack_from("<I", rec, 9)[0])
+        self.assertEqual(nodes, list(range(64, 96)))
+        cars = gui.record_where(lambda r: r[2] == GLM_CARS and r[3] > 0)
+        self.assertEqual(len(cars), 4 + 10 * cars[3])
+        last = stage.packets("IS_CPP")[-1]
+        stage.wait_packet("IS_CPP", after=last)
+
+        # The client leaves; the next one floods requests and never reads: the director lets it
+        # go instead of blocking on it (its session with the simulator ends with the client's),
+        # and the client after it is served.
+        gui.send(GOODBYE)
+        gui.until_goodbye()
+        close = stage.wait_packet("IS_TINY", subt=TINY_CLOSE, after=last)
+        frozen_client(self, gui_port, 3000)
+        isi = stage.wait_packet("IS_ISI", after=close)
+        stage.wait_packet("IS_TINY", subt=TINY_CLOSE, after=isi, timeout=20)
+        again = GuiClient(self, gui_port)
+        self.addCleanup(again.close)
+        self.assertEqual(again.record(), VERSION_RECORD)
+        self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0, morvane.output()[-2000:])
+        again.until_goodbye()
+
+    def test_a_camera_file_that_cannot_be_written_is_told_and_the_old_one_kept(self):
+        for case in ("no cam folder", "disk full"):
+            with self.subTest(case):
+                stage = Stage(self)
+                stage.start_racesim("--laps", "3", "--speed", "4", *RACE)
+                old = cam_lines(stage)
+                limit = None
+                if case == "disk full":
+                    # No file may grow beyond what the camera file holds now: the save of one more
+                    # camera runs out of room (the program's own log is cut there too).
+                    limit = sum(len(line) + 2 for line in old) + 8
+
+                def preexec():
+                    if limit is not None:
+                        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+                        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+
+                stage.start_morvane(preexec_fn=preexec)
+                race = stage.wait_event("lights_out", timeout=15)
+                cam_dir = os.path.join(stage.program_dir, "cam")
+                if case == "no cam folder":
+                    os.rename(cam_dir, cam_dir + ".away")
+                    with open(cam_dir, "w") as f:
+                        f.write("a file where the folder belongs")
+                left = edit_and_leave(stage, race)
+                failed = shown(stage, "could not save the cam positions", after=left)
+                self.assertEqual([r for r in stage.packets("IS_MSL")
+                                  if r["_i"] > failed["_i"] and "save" in r["msg"]], [])
+                if case == "no cam folder":
+                    os.remove(cam_dir)
+                    os.rename(cam_dir + ".away", cam_dir)
+                self.assertEqual(cam_lines(stage), old)
+                self.assertEqual(sorted(os.listdir(cam_dir)), ["RS1.cam"])
+                if case == "no cam folder":
+                    # Once the folder is back the kept changes are saved at the next leave.
+                    stage.command("type e")
+                    on = shown(stage, "switched into edit mode", after=failed)
+                    stage.command("type x")
+                    shown(stage, "leaving edit mode", after=on)
+                    stage.wait_for(lambda r: len(cam_lines(stage)) == len(old) + 1, timeout=5,
+                                   what="the camera file saved with the added camera")
+                self.assertEqual(stage.morvane.stop(timeout=STOP_BOUND_S), 0)
+
+    def test_missing_views_folder_keeps_the_tv_cameras(self):
+        stage = Stage(self)
+        gui_port = free_port()
+        stage.start_racesim("--laps", "3", "--speed", "4", *RACE)
+        for root, dirs, files in os.walk(os.path.join(stage.program_dir, "views"), False):
+            for name in files:
+                os.remove(os.path.join(root, name))
+            os.rmdir(root)
+        stage.start_morvane("--enable-gui", "--gui-port", str(gui_port))
+        gui = GuiClient(self, gui_port)
+        self.addCleanup(gui.close)
+        lights = stage.wait_event("lights_out", timeout=15)
+        stage.command("press 6")
+        active = shown(stage, "active", after=lights)
+        cars = gui.record_where(lambda r: r[2] == GLM_CARS and r[3] == 6)
+        plid = cars[4]
+        # A manual on-board view cannot be installed: the user is told, the car is still followed
+        # from the track's cameras.
+        gui.send(MAGIC + struct.pack("<HBBB", 5, GLM_FOLLOW_CARS, FRONT_VIEW | 1, plid))
+        told = shown(stage, "path information for custom views not found -> check cvw.ini",
+                     after=active)
+        last = stage.wait_packet("IS_CPP", after=told)
+        for _ in range(30):
+            last = stage.wait_packet("IS_CPP", after=last)
+        self.assertEqual({c["ingame_cam"] for c in stage.packets("IS_CPP")
+                          if c["_i"] > active["_i"]}, {2})
+        # The car list for the client marks the car followed: only the chosen one, steadily.
+        def marked(cars):
+            return [cars[4 + 10 * i] for i in range(cars[3]) if cars[5 + 10 * i]]
+        gui.record_where(lambda r: r[2] == GLM_CARS and marked(r) == [plid])
+        for _ in range(10):
+            self.assertEqual(marked(gui.record_where(lambda r: r[2] == GLM_CARS)), [plid])
+
+    def test_every_stop_ends_within_its_bound_whatever_the_threads_are_doing(self):
+        cases = [
+            # (what is going on, InSim version, racesim arguments or None, GUI client)
+            ("InSim thread between attempts, no simulator", 4, None, False),
+            ("GUI server listening, no client", 4, None, "none"),
+            ("version 3 session in a race", 3, ("--speed", "4"), False),
+            ("version 4 race of 40 cars directed, client reading", 4,
+             ("--cars", "40", "--speed", "8"), "reading"),
+            ("client connected that never reads", 4, ("--cars", "40", "--speed", "8"), "frozen"),
+        ]
+        for what, version, racesim, client in cases:
+            with self.subTest(what):
+                stage = Stage(self, version=version)
+                stage.write_config(delay=100)
+                args = ["--auto-activate"]
+                gui_port = free_port()
+                if client:
+                    args += ["--enable-gui", "--gui-port", str(gui_port)]
+                if racesim is not None:
+                    stage.start_racesim("--laps", "5", "--lobby", "0.5", "--grid", "1", *racesim)
+                morvane = stage.start_morvane(*args)
+                wait_output(stage, morvane, "stop with Ctrl-C")
+                gui = None
+                if client == "reading":
+                    gui = GuiClient(self, gui_port)
+                    self.addCleanup(gui.close)
+                elif client == "frozen":
+                    gui = frozen_client(self, gui_port, 3000)
+                if version == 3:
+                    # (A version 3 director is switched on by its hotkeys only: busy acknowledging.)
+                    lights = stage.wait_event("lights_out", timeout=20)
+                    stage.wait_packet("ACK", after=lights)
+                elif racesim is not None:
+                    stage.wait_packet("IS_CPP", timeout=20)
+                else:
+                    time.sleep(1.5)
+                if client == "reading":
+                    gui.record_where(lambda r: r[2] == GLM_CARS, timeout=10)
+                if client == "frozen":
+                    time.sleep(0.5)  # the server is caught in a send when the stop comes
+                started = time.monotonic()
+                self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0, morvane.output()[-2000:])
+                self.assertLess(time.monotonic() - started, STOP_BOUND_S)
+                if client == "reading":
+                    gui.until_goodbye()
+                if racesim is not None and version == 4:
+                    stage.wait_packet("IS_TINY", subt=TINY_CLOSE)
+                if gui is not None:
+                    gui.close()
+                stage.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
