@@ -4,10 +4,11 @@
 //   IPaddress=str:127.0.0.1
 //
 // Names and strings escape '\' as "\\", line breaks as "\n" and "\r", other control characters as
-// "\xHH", and a name also its '=' and its outer blanks, so that every value comes back exactly as
-// it was set. The file may have been edited by hand or damaged: lines that cannot be read are
-// skipped (and dropped at the next write), the first of two values of one name wins, and nothing in
-// the file can make the reader fail or read out of bounds.
+// "\xHH", and a name also its '=', its outer blanks and a leading '#' or ';' (which would make the
+// line a comment), so that every value comes back exactly as it was set. The file may have been
+// edited by hand or damaged: lines that cannot be read are skipped (and dropped at the next
+// write), the first of two values of one name wins, and nothing in the file can make the reader
+// fail or read out of bounds.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,13 +58,15 @@ void AppendEscaped(std::string* out, std::string_view text, bool isName) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     const bool outerBlank = isName && (c == ' ' || c == '\t') && (i == 0 || i + 1 == text.size());
+    // A name starting like a comment line would be skipped by the reader and lost.
+    const bool commentMark = isName && i == 0 && (c == '#' || c == ';');
     if (c == '\\') {
       *out += "\\\\";
     } else if (c == '\n') {
       *out += "\\n";
     } else if (c == '\r') {
       *out += "\\r";
-    } else if (c < 0x20 || c == 0x7F || outerBlank || (isName && c == '=')) {
+    } else if (c < 0x20 || c == 0x7F || outerBlank || commentMark || (isName && c == '=')) {
       *out += "\\x";
       *out += kHex[c >> 4];
       *out += kHex[c & 15];

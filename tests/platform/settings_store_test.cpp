@@ -255,6 +255,34 @@ TEST_F(SettingsTest, ArbitraryBytesNeverBreakTheReader) {
   }
 }
 
+TEST_F(SettingsTest, NamesThatStartLikeCommentsSurviveARewrite) {
+  SettingsKey k(kTestKey);
+  ASSERT_TRUE(MakeDirectory(config_.path() + kTestDir));
+  // A file the fuzzer made: its third line's name unescapes to one that starts with '#'.
+  const std::string file =
+      "po\xB1t = u32: 42949ax20  insimport = u32: odd\xFF\xFF\xFF\x02\\x3dnameimPor2:1\n"
+      "\\x20odd\xFFt=od#v=u32:u32:1\n"
+      "\\x23"
+      "0odd\xFF\xFF\xFF\x02\\x3dname=str:\n"
+      "b\n"
+      "ad3\n";
+  const std::string hashName = "#0odd\xFF\xFF\xFF\x02=name";
+  ASSERT_TRUE(PutFile(k.FilePath(), file));
+  ASSERT_TRUE(k.OpenWrite());
+  EXPECT_EQ(GetString(k, hashName.c_str()), "");
+  EXPECT_TRUE(k.SetString(";semicolon", "v"));
+  ASSERT_TRUE(k.Close());
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_TRUE(k.OpenRead());
+    EXPECT_EQ(GetString(k, hashName.c_str()), "") << pass;
+    EXPECT_EQ(GetString(k, ";semicolon"), "v") << pass;
+    k.Close();
+    ASSERT_TRUE(k.OpenWrite());
+    EXPECT_TRUE(k.SetU32("Marker", 1));
+    ASSERT_TRUE(k.Close());
+  }
+}
+
 TEST_F(SettingsTest, FailedWriteKeepsThePreviousSettings) {
   SettingsKey k(kTestKey);
   ASSERT_TRUE(k.OpenWrite());
