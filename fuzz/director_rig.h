@@ -57,6 +57,33 @@ struct DirectorRig {
     DrainChecked(toGui);
   }
 
+  // What must hold whatever the simulator or the client sent: a loaded track has nodes and a
+  // valid camera store, every car is listed at most once, the manual selection fits its table.
+  void CheckState() const {
+    const director::DirectorCore& c = *core;
+    if (c.track) {
+      const director::TrackPath& t = *c.track;
+      Check(t.nodeCount >= 1 && t.nodeCount <= director::kMaxPathNodes, "track nodes");
+      const director::CameraStore& store = t.cameras;
+      Check(store.count <= director::kMaxCameras, "camera count");
+      Check(store.count == 0 || store.current < store.count, "current camera");
+      for (int i = 0; i < store.count; ++i) {
+        const director::CameraPosition& cam = store.cameras[i];
+        Check(cam.rangeStart < t.nodeCount && cam.rangeEnd < t.nodeCount, "camera range");
+        Check(cam.nearestNode < t.nodeCount, "camera node");
+        Check(i == 0 || store.cameras[i - 1].nearestNode <= cam.nearestNode, "camera order");
+      }
+    }
+    const director::RaceOrder& order = c.race.raceOrder;
+    Check(order.count <= director::kMaxRaceOrder, "race order count");
+    bool listed[256] = {};
+    for (int i = 0; i < order.count; ++i) {
+      Check(!listed[order.ids[i]], "a car listed twice in the race order");
+      listed[order.ids[i]] = true;
+    }
+    Check(c.director.manual.count <= director::kMaxManualCars, "manual selection");
+  }
+
   // What the receive loop does after a read: carry out GUI requests, run the update step when a
   // set of car positions was completed, and let the server take what was posted.
   void AfterRead(bool setComplete) {
@@ -64,6 +91,7 @@ struct DirectorRig {
     if (setComplete) thread->UpdateStep(link);
     clock.Advance(10);
     DrainChecked(toGui);
+    CheckState();
   }
 
   director::Settings settings;
