@@ -34,14 +34,14 @@ def get_nodes(first):
 
 
 def frozen_client(test, port, requests):
-    """A GUI client that sends node requests and never reads a byte; its small receive buffer
-    fills within moments."""
-    sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    test.addCleanup(sock.close)
-    sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-    sock.connect(("127.0.0.1", port))
-    sock.sendall(b"".join(get_nodes(0) for _ in range(requests)))
-    return sock
+    """A GUI client that waits for the track (requests before it are dropped unanswered), sends
+    node requests and never reads again; its small receive buffer fills within moments."""
+    gui = GuiClient(test, port)
+    test.addCleanup(gui.close)
+    gui.sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+    gui.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
+    gui.send(b"".join(get_nodes(0) for _ in range(requests)))
+    return gui
 
 
 def edit_and_leave(stage, after):
@@ -101,13 +101,18 @@ class FaultTest(unittest.TestCase):
             self.assertNotEqual(rec, b"", "the director said goodbye during the flood")
             if rec[2] == GLM_TRACK_NODE:
                 flood_end = min(flood_end, time.monotonic() + 1.0)  # until the replies stop
-        # The link and the session are still whole: a new request is answered in full, in order.
-        gui.send(get_nodes(64))
-        nodes = []
-        while len(nodes) < 32:
-            rec = gui.record()
-            if rec[2] == GLM_TRACK_NODE:
-                nodes.append(struct.unpack_from("<I", rec, 9)[0])
+        # The link and the session are still whole: a new request is answered in full, in order
+        # (asked again should a reply meet a full queue, as one may on a busy machine).
+        for _ in range(5):
+            gui.send(get_nodes(64))
+            nodes = []
+            until = time.monotonic() + 2
+            while len(nodes) < 32 and time.monotonic() < until:
+                rec = gui.record()
+                if rec[2] == GLM_TRACK_NODE and struct.unpack_from("<I", rec, 9)[0] >= 32:
+                    nodes.append(struct.unpack_from("<I", rec, 9)[0])  # (no late flood reply)
+            if nodes == list(range(64, 96)):
+                break
         self.assertEqual(nodes, list(range(64, 96)))
         cars = gui.record_where(lambda r: r[2] == GLM_CARS and r[3] > 0)
         self.assertEqual(len(cars), 4 + 10 * cars[3])
