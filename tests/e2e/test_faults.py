@@ -239,7 +239,8 @@ class FaultTest(unittest.TestCase):
                 elif client == "frozen":
                     gui = frozen_client(self, gui_port, 3000)
                 if version == 3:
-                    # (A version 3 director is switched on by its hotkeys only: busy acknowledging.)
+                    # (Switching on by the race clock needs version 4: this one stays off, busy
+                    # acknowledging the race's packets.)
                     lights = stage.wait_event("lights_out", timeout=20)
                     stage.wait_packet("ACK", after=lights)
                 elif racesim is not None:
@@ -250,9 +251,8 @@ class FaultTest(unittest.TestCase):
                     gui.record_where(lambda r: r[2] == GLM_CARS, timeout=10)
                 if client == "frozen":
                     time.sleep(0.5)  # the server is caught in a send when the stop comes
-                started = time.monotonic()
+                # (A stop beyond the bound is killed: no status 0.)
                 self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0, morvane.output()[-2000:])
-                self.assertLess(time.monotonic() - started, STOP_BOUND_S)
                 if client == "reading":
                     gui.until_goodbye()
                 if racesim is not None and version == 4:
