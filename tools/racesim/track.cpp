@@ -161,10 +161,6 @@ Pose Track::At(double s, double lateral) const {
   const double f = w / spacing_ - std::floor(w / spacing_);
   const PathPoint& a = Node(i);
   const PathPoint& b = Node(i + 1);
-  double tx = b.x - a.x, ty = b.y - a.y;
-  const double len = std::hypot(tx, ty);
-  tx /= len;
-  ty /= len;
   // Blend the node directions so the heading turns smoothly through a node.
   double dx = a.dx + f * (b.dx - a.dx), dy = a.dy + f * (b.dy - a.dy);
   const double dl = std::hypot(dx, dy);
