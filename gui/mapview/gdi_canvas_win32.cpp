@@ -48,10 +48,10 @@ void GdiCanvas::polyline(const Point* points, int count) {
 
 void GdiCanvas::ellipse(int x1, int y1, int x2, int y2) { Ellipse(dc_, x1, y1, x2, y2); }
 
-void GdiCanvas::text(int x, int y, const char* s, int length, Colour colour, TextAlign align) {
+void GdiCanvas::text(int x, int y, const char* text, int length, Colour colour, TextAlign align) {
   SetTextColor(dc_, RGB(colour.r, colour.g, colour.b));
   SetTextAlign(dc_, align == TextAlign::kRight ? (TA_RIGHT | TA_TOP) : (TA_LEFT | TA_TOP));
-  TextOutA(dc_, x, y, s, length);
+  TextOutA(dc_, x, y, text, length);
 }
 
 TextMetrics GdiCanvas::metrics() {

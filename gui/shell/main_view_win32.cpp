@@ -6,6 +6,7 @@
 
 #include "gui/shell/app_window_win32.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  return gui::RunMorvaneView(instance, showCommand);
+// The parameter names follow the system's declaration of WinMain.
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nShowCmd) {
+  return gui::RunMorvaneView(hInstance, nShowCmd);
 }

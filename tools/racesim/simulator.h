@@ -58,7 +58,7 @@ class Simulator final : public InsimListener {
 
  private:
   bool WriteFiles(std::string* error);
-  void AdvanceScenario(double scenarioMs);
+  void AdvanceScenario(double target);
   double PhaseDeadline() const;
   void EnterPhase(Phase phase);
   void NewRace();
@@ -75,11 +75,11 @@ class Simulator final : public InsimListener {
   void HandleInit(const std::string& admin, std::uint16_t interval, bool positions,
                   const std::string& name);
   void HandleTiny(std::uint8_t reqI, std::uint8_t subT);
-  void HandleCamera(const director::CameraPositionRecord& camera);
+  void HandleCamera(const director::CameraPositionRecord& r);
   void HandleViewChange(std::uint8_t view, std::uint8_t plid, bool byDirector);
   void HandleStateFlag(std::uint16_t flag, bool on);
   void HandleButton(const std::uint8_t* p, int size);
-  void Typed(const std::string& text, bool fromDirector);
+  void Typed(const std::string& raw, bool fromDirector);
   void Echo(const std::string& text, std::uint8_t userType, std::uint8_t textStart);
   director::CameraPositionRecord CameraReport() const;
   void SendPlayers(std::uint8_t reqI);
