@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   const int status = director::RunConsole(argc, argv, *app, std::cout, std::cerr);
   // A worker that did not end in time still uses the application's state: leave it alive until
   // the process ends instead of pulling it away under the thread.
+  // NOLINTNEXTLINE(bugprone-unused-return-value): the pointer is dropped on purpose
   if (app->insim.Running() || app->guiServerThread.Running()) app.release();
   app.reset();
   plat::NetCleanup();

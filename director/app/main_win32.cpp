@@ -12,6 +12,7 @@ int main() {
   director::RunMainDialog(*app);
   // A worker that did not end in time still uses the application's state: leave it alive until
   // the process ends instead of pulling it away under the thread.
+  // NOLINTNEXTLINE(bugprone-unused-return-value): the pointer is dropped on purpose
   if (app->insim.Running() || app->guiServerThread.Running()) app.release();
   app.reset();
   plat::NetCleanup();

@@ -36,6 +36,7 @@ void PutString(std::uint8_t* field, int size, const std::string& text) {
 // A fixed field that needs no terminator (track names, car codes).
 void PutChars(std::uint8_t* field, int size, const std::string& text) {
   std::memset(field, 0, static_cast<std::size_t>(size));
+  // NOLINTNEXTLINE(bugprone-not-null-terminated-result): the field needs no terminator
   std::memcpy(
       field, text.data(),
       text.size() < static_cast<std::size_t>(size) ? text.size() : static_cast<std::size_t>(size));
