@@ -111,7 +111,9 @@ int MapCameraList::insert(std::uint16_t index, const MapCamera& camera) {
 }
 
 int MapCameraList::resortCamera(int index) {
-  while (index > 0 && entries[index].positionNode < entries[index - 1].positionNode) {
+  // An index at or past count (never given) leaves the list alone instead of reading past it.
+  while (index > 0 && index < count &&
+         entries[index].positionNode < entries[index - 1].positionNode) {
     MapCamera t = entries[index];
     entries[index] = entries[index - 1];
     entries[index - 1] = t;
