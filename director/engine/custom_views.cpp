@@ -78,6 +78,7 @@ const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid)
     std::printf("==> %s\n", stripped);
     std::fflush(stdout);
     plat::ProfileGetString("SourceFolder", stripped, "", folder, sizeof folder, ini.c_str());
+    // cppcheck-suppress identicalInnerCondition ; the call above has filled folder again
     if (folder[0] == '\0') return Remember(kNoViewFolderText);
   }
   if (!UsableCarCode(car_)) return Remember(kViewFileNotFoundText);

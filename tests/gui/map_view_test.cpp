@@ -318,6 +318,7 @@ TEST_F(MapTest, RaceClockShowsHoursMinutesSecondsInEightCharacters) {
   view.paintMap(canvas, 400, 300);
   std::vector<DrawOp> texts = canvas.of(DrawOp::kText);
   ASSERT_FALSE(texts.empty());
+  // cppcheck-suppress literalWithCharPtrCompare ; text is a std::string
   EXPECT_EQ(texts.back().text, "01:02:05");
   EXPECT_EQ(texts.back().points[0], (Point{398, 2}));
   EXPECT_EQ(texts.back().align, TextAlign::kRight);
