@@ -134,6 +134,28 @@ class FaultTest(unittest.TestCase):
         self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0, morvane.output()[-2000:])
         again.until_goodbye()
 
+    def test_a_client_that_vanishes_inside_a_frame_frees_the_director(self):
+        stage = Stage(self)
+        gui_port = free_port()
+        stage.start_racesim("--laps", "3", "--speed", "4", *RACE)
+        stage.start_morvane("--enable-gui", "--gui-port", str(gui_port))
+        gone = GuiClient(self, gui_port)
+        gone.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
+        isi = stage.wait_packet("IS_ISI")
+        gone.send(get_nodes(0)[:6])  # half a request, then a reset instead of a goodbye
+        gone.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        gone.close()
+        close = stage.wait_packet("IS_TINY", subt=TINY_CLOSE, after=isi)
+        nxt = GuiClient(self, gui_port)
+        self.addCleanup(nxt.close)
+        self.assertEqual(nxt.record(), VERSION_RECORD)
+        stage.wait_packet("IS_ISI", after=close)
+        nxt.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
+        # Nothing of the half request is kept for the next client: its own request is understood.
+        nxt.send(get_nodes(0))
+        first = nxt.record_where(lambda r: r[2] == GLM_TRACK_NODE)
+        self.assertEqual(struct.unpack_from("<I", first, 9)[0], 0)
+
     def test_a_camera_file_that_cannot_be_written_is_told_and_the_old_one_kept(self):
         for case in ("no cam folder", "disk full"):
             with self.subTest(case):
