@@ -117,6 +117,38 @@ TEST_F(NetTest, SendingToAVanishedPeerFailsWithoutEndingTheProgram) {
   EXPECT_EQ(result, -1);
 }
 
+TEST_F(NetTest, BoundedSendGivesUpOnAPeerThatDoesNotReadAndKeepsTheOrder) {
+  TcpPair t;
+  ASSERT_TRUE(t.Open());
+  ASSERT_TRUE(SetSendBuffer(t.server, 8192));
+  char block[1000];
+  int sent = 0;
+  int result = 0;
+  // The client reads nothing: once the buffers are full a send gives up after its wait.
+  for (int i = 0; i < 20000 && result >= 0; ++i) {
+    std::memset(block, 'a' + i % 26, sizeof block);
+    result = SendWithin(t.server, block, sizeof block, 50);
+    if (result >= 0) {
+      EXPECT_EQ(result, static_cast<int>(sizeof block));
+      sent += result;
+    }
+  }
+  ASSERT_EQ(result, -1);
+  // Everything sent before arrives whole and in order.
+  std::string got;
+  char buf[4096];
+  while (got.size() < static_cast<std::size_t>(sent) && PollReadable(t.client, 1000) == 1) {
+    const int n = Recv(t.client, buf, sizeof buf);
+    if (n <= 0) break;
+    got.append(buf, static_cast<std::size_t>(n));
+  }
+  ASSERT_GE(got.size(), static_cast<std::size_t>(sent));
+  for (int i = 0; i < sent / 1000; ++i) {
+    ASSERT_EQ(got[static_cast<std::size_t>(i) * 1000 + 999], 'a' + i % 26) << "block " << i;
+  }
+  EXPECT_EQ(SendWithin(kNoSocket, block, 1, 10), -1);
+}
+
 TEST_F(NetTest, UdpDatagramsKeepTheirBoundariesAndSender) {
   Socket a = UdpOpen();
   Socket b = UdpOpen();
