@@ -108,11 +108,12 @@ void SendNodes(const std::uint8_t* record, const ControlParts& p) {
   glink::MessageQueue* q = p.gui.Queue();
   if (q == nullptr) return;
   const TrackPath& track = *p.track;
-  for (std::uint32_t k = 0; k < kNodesPerRequest; ++k) {
-    const std::uint32_t node = first + k;
+  // Counted wide: a first node near the top of the range must not wrap round to node 0.
+  for (std::uint64_t node = first; node < std::uint64_t{first} + kNodesPerRequest; ++node) {
     if (node >= track.nodeCount) break;
     // A full queue loses this node only; the next ones may still fit.
-    glink::PostTrackNode(*q, track.name, node, track.node(node).bytes);
+    const auto index = static_cast<std::uint32_t>(node);
+    glink::PostTrackNode(*q, track.name, index, track.node(index).bytes);
   }
 }
 

@@ -269,14 +269,19 @@ TEST_F(ControlTest, HotkeysActOncePerPressOverVersion3) {
 }
 
 TEST_F(ControlTest, AutomaticActivationFollowsTheRaceClock) {
+  settings.autoActivate = 1;
+  core.ArmAutoActivation();
   core.simulator.activationDelay = 300;
-  core.control.autoActivation = kAutoActivationArmed;
-  const std::uint32_t times[] = {0, 500, 700, 800, 801};
-  const std::uint8_t states[] = {1, 2, 2, 2, 2};
-  for (int i = 0; i < 5; ++i) {
-    core.OnRaceTime(link, times[i]);
-    EXPECT_EQ(core.control.autoActivation, states[i]);
-    EXPECT_EQ(core.DirectorActive(), i == 4) << times[i];
+  // Armed until the clock runs, then active once more than the delay has passed.
+  const struct {
+    std::uint32_t time;
+    std::uint8_t state;
+    bool active;
+  } steps[] = {{0, 1, false}, {500, 2, false}, {800, 2, false}, {801, 2, true}};
+  for (const auto& s : steps) {
+    core.OnRaceTime(link, s.time);
+    EXPECT_EQ(core.control.autoActivation, s.state) << s.time;
+    EXPECT_EQ(core.DirectorActive(), s.active) << s.time;
   }
   core.Deactivate(link);
   core.OnRaceTime(link, 5000);
@@ -297,14 +302,9 @@ TEST_F(ControlTest, AutomaticActivationFollowsTheRaceClock) {
   EXPECT_FALSE(core.DirectorActive());
   core.simulator.activationDelay = 10;
   core.track = test::MakeTrack(kNodes);
-  Texts();
   for (std::uint32_t t : {200000u, 200020u}) core.OnRaceTime(link, t);
   EXPECT_EQ(Texts(), (Texts_{kNoCamerasText}));
   EXPECT_EQ(core.control.autoActivation, kAutoActivationDisarmed);
-
-  settings.autoActivate = 1;
-  core.ArmAutoActivation();
-  EXPECT_EQ(core.control.autoActivation, kAutoActivationArmed);
 }
 
 TEST_F(ControlTest, CarListSendsTheFirst40CarsWithTheFocus) {
@@ -315,9 +315,7 @@ TEST_F(ControlTest, CarListSendsTheFirst40CarsWithTheFocus) {
   }
   core.director.chosenCar = 2;
   core.PostCars(45);
-  core.director.manual.count = 2;
-  core.director.manual.plids[0] = 40;
-  core.director.manual.plids[1] = 41;
+  core.director.manual = {0, 2, {40, 41}};
   core.PostCars(45);
   const std::vector<Bytes> posted = Drain(toGui);
   ASSERT_EQ(posted.size(), 2u);
@@ -367,6 +365,7 @@ TEST_F(ControlTest, GuiRequestsOnCamerasNodesEditModeAndManualControl) {
   EXPECT_EQ(Head(last[4], 13), Cat({LE16(53), B({22, 'B', 'L', '1', 0, 0, 0}), LE32(599)}));
   EXPECT_EQ(nodes(0).size(), 32u);
   EXPECT_TRUE(nodes(600).empty());
+  EXPECT_TRUE(nodes(0xFFFFFFF0u).empty()) << "no wrap round to node 0";
 
   // Following: one car in a race is announced; a front view keeps only the first car and, with
   // no view files for this simulator, shows why and drops the view; more than 40 are cut.
