@@ -1,6 +1,9 @@
 // Files with the Win32 calls, whose error codes tell a missing file from a missing directory.
-#include <windows.h>
+// winsock2.h before windows.h, which would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 
 #include <atomic>
 #include <string>

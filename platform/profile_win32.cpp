@@ -1,6 +1,9 @@
 // The system's own profile reader.
-#include <windows.h>
+// winsock2.h before windows.h, which would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 
 #include <cstring>
 #include <string>

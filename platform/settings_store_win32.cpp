@@ -1,6 +1,9 @@
 // The settings key in the registry of the current user. Numbers are REG_DWORD, texts REG_SZ.
-#include <windows.h>
+// winsock2.h before windows.h, which would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 
 #include <cstring>
 #include <vector>

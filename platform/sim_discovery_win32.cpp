@@ -1,6 +1,9 @@
 // Discovery through the simulator's window and the module list of its process.
-#include <windows.h>
+// winsock2.h before windows.h, which would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 // tlhelp32.h needs windows.h first.
 #include <tlhelp32.h>
 

@@ -1,8 +1,11 @@
 // Windows threads. The thread is created suspended so that it never runs a moment below its
 // time-critical priority; a thread still running when its WorkerThread goes away keeps running,
 // only our handle to it is closed.
-#include <windows.h>
+// winsock2.h before windows.h, which would otherwise bring in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
+#include <windows.h>
+// clang-format on
 
 #include "platform/thread.h"
 

@@ -29,7 +29,11 @@ struct TcpPair {
       return false;
     port = LocalPort(listener);
     client = TcpOpen();
-    if (port == 0 || client == kNoSocket || !Connect(client, kLoopback, port)) return false;
+    // A listener is readable exactly while a connection is pending.
+    if (port == 0 || PollReadable(listener, 0) != 0 || client == kNoSocket ||
+        !Connect(client, kLoopback, port) || PollReadable(listener, 2000) != 1) {
+      return false;
+    }
     server = Accept(listener);
     return server != kNoSocket;
   }
@@ -47,7 +51,6 @@ TEST_F(NetTest, TcpCarriesBytesExactlyAndReportsTheClosedPeer) {
 
   const unsigned char out[5] = {0x00, 0xFF, 0x0A, 0x0D, 0x80};
   ASSERT_EQ(Send(t.client, out, 5), 5);
-  ASSERT_EQ(PollReadable(t.server, 2000), 1);
   unsigned char in[16] = {};
   int got = 0;
   while (got < 5) {
@@ -56,7 +59,6 @@ TEST_F(NetTest, TcpCarriesBytesExactlyAndReportsTheClosedPeer) {
     ASSERT_GT(n, 0);
     got += n;
   }
-  EXPECT_EQ(got, 5);
   EXPECT_EQ(std::memcmp(in, out, 5), 0);
 
   // Both directions shut: the peer sees readable, then the end of the stream.
@@ -74,32 +76,6 @@ TEST_F(NetTest, PollTimesOutAfterTheGivenTime) {
   // The timer of some systems ticks in steps of about 16 ms.
   EXPECT_GE(waited, 120u);
   EXPECT_LT(waited, 5000u);
-}
-
-TEST_F(NetTest, PendingConnectionMakesTheListenerReadable) {
-  Socket l = TcpOpen();
-  ASSERT_NE(l, kNoSocket);
-  ASSERT_TRUE(Bind(l, kLoopback, 0));
-  ASSERT_TRUE(Listen(l, 1));
-  EXPECT_EQ(PollReadable(l, 0), 0);
-  Socket c = TcpOpen();
-  ASSERT_TRUE(Connect(c, kLoopback, LocalPort(l)));
-  EXPECT_EQ(PollReadable(l, 2000), 1);
-  Socket a = Accept(l);
-  EXPECT_NE(a, kNoSocket);
-  Close(a);
-  Close(c);
-  Close(l);
-}
-
-TEST_F(NetTest, ConnectToAClosedPortFails) {
-  Socket l = TcpOpen();
-  ASSERT_TRUE(Bind(l, kLoopback, 0));
-  const std::uint16_t port = LocalPort(l);
-  Close(l);  // bound but never listening, now gone: nothing accepts on this port
-  Socket c = TcpOpen();
-  EXPECT_FALSE(Connect(c, kLoopback, port));
-  Close(c);
 }
 
 TEST_F(NetTest, SendingToAVanishedPeerFailsWithoutEndingTheProgram) {
@@ -146,20 +122,16 @@ TEST_F(NetTest, BoundedSendGivesUpOnAPeerThatDoesNotReadAndKeepsTheOrder) {
   for (int i = 0; i < sent / 1000; ++i) {
     ASSERT_EQ(got[static_cast<std::size_t>(i) * 1000 + 999], 'a' + i % 26) << "block " << i;
   }
-  EXPECT_EQ(SendWithin(kNoSocket, block, 1, 10), -1);
 }
 
 TEST_F(NetTest, UdpDatagramsKeepTheirBoundariesAndSender) {
   Socket a = UdpOpen();
   Socket b = UdpOpen();
-  ASSERT_NE(a, kNoSocket);
-  ASSERT_NE(b, kNoSocket);
   ASSERT_TRUE(Bind(a, kLoopback, 0));
   ASSERT_TRUE(Bind(b, kLoopback, 0));
   const std::uint16_t pa = LocalPort(a);
   const std::uint16_t pb = LocalPort(b);
   ASSERT_NE(pa, 0);
-  ASSERT_NE(pb, 0);
 
   ASSERT_EQ(SendTo(a, "abc", 3, kLoopback, pb), 3);
   ASSERT_EQ(SendTo(a, "defgh", 5, kLoopback, pb), 5);
@@ -185,27 +157,28 @@ TEST_F(NetTest, UdpDatagramsKeepTheirBoundariesAndSender) {
   Close(b);
 }
 
-TEST_F(NetTest, ALivePortIsNeverShared) {
-  Socket u1 = UdpOpen();
-  Socket u2 = UdpOpen();
-  ASSERT_TRUE(Bind(u1, kLoopback, 0));
-  EXPECT_FALSE(Bind(u2, kLoopback, LocalPort(u1)));
-  Close(u1);
-  Close(u2);
-
-  Socket t1 = TcpOpen();
-  Socket t2 = TcpOpen();
-  ASSERT_TRUE(Bind(t1, kLoopback, 0));
-  ASSERT_TRUE(Listen(t1, 1));
-  EXPECT_FALSE(Bind(t2, kLoopback, LocalPort(t1)));
-  Close(t1);
-  Close(t2);
-}
-
-TEST_F(NetTest, CallsOnNoSocketFailQuietly) {
+TEST_F(NetTest, FailuresAreReportedByTheResult) {
+  // A closed port refuses; a live port is never shared, whatever the socket options.
+  Socket gone = TcpOpen();
+  ASSERT_TRUE(Bind(gone, kLoopback, 0));
+  const std::uint16_t port = LocalPort(gone);
+  Close(gone);
+  Socket c = TcpOpen();
+  EXPECT_FALSE(Connect(c, kLoopback, port));
+  Close(c);
+  for (bool tcp : {false, true}) {
+    Socket s1 = tcp ? TcpOpen() : UdpOpen();
+    Socket s2 = tcp ? TcpOpen() : UdpOpen();
+    ASSERT_TRUE(Bind(s1, kLoopback, 0));
+    ASSERT_TRUE(!tcp || Listen(s1, 1));
+    EXPECT_FALSE(Bind(s2, kLoopback, LocalPort(s1))) << tcp;
+    Close(s1);
+    Close(s2);
+  }
   char buf[4];
   EXPECT_EQ(PollReadable(kNoSocket, 0), -1);
   EXPECT_EQ(Send(kNoSocket, "a", 1), -1);
+  EXPECT_EQ(SendWithin(kNoSocket, "a", 1, 10), -1);
   EXPECT_EQ(Recv(kNoSocket, buf, 4), -1);
   EXPECT_EQ(LocalPort(kNoSocket), 0);
   EXPECT_EQ(Accept(kNoSocket), kNoSocket);
@@ -219,31 +192,19 @@ TEST(ParseIPv4, FollowsTheClassicRules) {
     bool ok;
     std::uint32_t ip;
   } cases[] = {
-      {"127.0.0.1", true, 0x7F000001u},
-      {"192.168.1.20", true, 0xC0A80114u},
-      {"0.0.0.0", true, 0u},
+      // clang-format off
+      {"127.0.0.1", true, 0x7F000001u}, {"192.168.1.20", true, 0xC0A80114u}, {"0.0.0.0", true, 0u},
       {"10.1", true, 0x0A000001u},        // last part fills three bytes
       {"10.1.258", true, 0x0A010102u},    // last part fills two bytes
       {"2130706433", true, 0x7F000001u},  // one part is the whole address
-      {"0x7f.1", true, 0x7F000001u},      // hexadecimal part
-      {"010.0.0.1", true, 0x08000001u},   // octal part
-      {"1.2.3.4 trailing", true, 0x01020304u},
-      {"255.255.255.254", true, 0xFFFFFFFEu},
-      {"255.255.255.255", false, 0},  // the error value itself
-      {"4294967295", false, 0},
-      {"4294967296", false, 0},
-      {"256.1.1.1", false, 0},
-      {"1.2.3.256", false, 0},
-      {"1.2.65536", false, 0},
-      {"08.0.0.1", false, 0},  // 8 is no octal digit
-      {"0x", false, 0},
-      {"", false, 0},
-      {" 1.2.3.4", false, 0},
-      {"1.2.3.4.5", false, 0},
-      {"1..2", false, 0},
-      {"1.2.3.", false, 0},
-      {"1.2.3.4x", false, 0},
-      {"localhost", false, 0},
+      {"0x7f.1", true, 0x7F000001u}, {"010.0.0.1", true, 0x08000001u},  // hexadecimal, octal
+      {"1.2.3.4 trailing", true, 0x01020304u}, {"255.255.255.254", true, 0xFFFFFFFEu},
+      {"255.255.255.255", false, 0}, {"4294967295", false, 0},  // the error value itself
+      {"4294967296", false, 0}, {"256.1.1.1", false, 0}, {"1.2.3.256", false, 0},
+      {"1.2.65536", false, 0}, {"08.0.0.1", false, 0} /* 8 is no octal digit */, {"0x", false, 0},
+      {"", false, 0}, {" 1.2.3.4", false, 0}, {"1.2.3.4.5", false, 0}, {"1..2", false, 0},
+      {"1.2.3.", false, 0}, {"1.2.3.4x", false, 0}, {"localhost", false, 0},
+      // clang-format on
   };
   for (const Case& c : cases) {
     std::uint32_t ip = 0xDEADBEEFu;

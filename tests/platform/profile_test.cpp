@@ -39,6 +39,8 @@ const char kIni[] =
     "int6=99999999999\r\n"
     "[main]\r\n"
     "other=only in the second section of that name\r\n"
+    "[Output]\nColorT=9\nhex=0x10\nbin=0b101\noct=0o17\nzero=010\nneg=-0x10\nupper=0X10\n"
+    "signs=+-3\nlong=000000000000000000000000000000000000005\n"
     "[Unix]\n"
     "lf=yes\n"
     "[broken\n"
@@ -60,6 +62,7 @@ class ProfileTest : public ::testing::Test {
     const std::size_t n = ProfileGetString(section, key, def, buf, size, path_.c_str());
     const std::string s(buf);
     EXPECT_EQ(n, s.size()) << section << "/" << key << " returns the length it copied";
+    EXPECT_EQ(buf[size], '#') << section << "/" << key << " wrote past its buffer";
     return s;
   }
 
@@ -67,105 +70,87 @@ class ProfileTest : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(ProfileTest, NamesAreTrimmedAndMatchedWithoutCase) {
-  EXPECT_EQ(Get("default", "Path2LFS"), "C:\\Games\\Sim");
-  EXPECT_EQ(Get("DEFAULT", "path2lfs"), "C:\\Games\\Sim");
-  EXPECT_EQ(Get("  Default ", " PATH2LFS  "), "C:\\Games\\Sim");
-  EXPECT_EQ(Get("main", "tab"), "x") << "tabs are blanks too";
-  EXPECT_EQ(Get("main", "eq"), "a=b") << "the first '=' ends the name";
-  EXPECT_EQ(Get("", "top"), "before any section");
-  EXPECT_EQ(Get("default", "top"), "DEF");
-}
+TEST_F(ProfileTest, StringsFollowTheWindowsRules) {
+  const struct {
+    const char *section, *key, *def;
+    std::size_t size;
+    const char* value;
+  } cases[] = {
+      // clang-format off
+      // Names are trimmed and matched without case; the first '=' ends the name.
+      {"default", "Path2LFS", "DEF", 100, "C:\\Games\\Sim"},
+      {"DEFAULT", "path2lfs", "DEF", 100, "C:\\Games\\Sim"},
+      {"  Default ", " PATH2LFS  ", "DEF", 100, "C:\\Games\\Sim"},
+      {"main", "tab", "DEF", 100, "x"},  {"main", "eq", "DEF", 100, "a=b"},
+      {"", "top", "DEF", 100, "before any section"}, {"default", "top", "DEF", 100, "DEF"},
+      // Matching quotes around a value go, blanks inside them stay.
+      {"main", "quoted", "DEF", 100, "  q  "}, {"main", "single", "DEF", 100, "s"},
+      {"main", "mismatch", "DEF", 100, "\"abc'"}, {"main", "lonequote", "DEF", 100, "\""},
+      // Missing things give the default, trimmed and unquoted; an empty value is a value.
+      {"main", "nokey", "DEF", 100, "DEF"}, {"nosection", "quoted", "DEF", 100, "DEF"},
+      {"main", "noeq", "DEF", 100, "DEF"},  {"main", "hidden", "DEF", 100, "DEF"},
+      {"main", "empty", "DEF", 100, ""},    {"main", "blank", "DEF", 100, ""},
+      {"main", "nokey", "  def  ", 100, "  def"}, {"main", "nokey", "\"quoted\"", 100, "quoted"},
+      {"main", "nokey", nullptr, 100, ""},
+      // The first section and key of a name win.
+      {"main", "dup", "DEF", 100, "first"}, {"main", "other", "DEF", 100, "DEF"},
+      // LF line ends; a header without ']' is no header.
+      {"unix", "lf", "DEF", 100, "yes"},    {"unix", "last", "DEF", 100, "no newline"},
+      {"unix", "afterbroken", "DEF", 100, "1"}, {"broken", "afterbroken", "DEF", 100, "DEF"},
+      // Cut to size - 1, a quoted value after unquoting.
+      {"main", "long", "", 1, ""}, {"main", "long", "", 2, "0"},
+      {"main", "long", "", 10, "012345678"}, {"main", "long", "", 11, "0123456789"},
+      {"main", "nokey", "defaultvalue", 4, "def"},
+      {"main", "cut", "", 3, "ab"}, {"main", "cut", "", 5, "abcd"}, {"main", "cut", "", 6, "abcd"},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Get(c.section, c.key, c.def, c.size), c.value) << c.section << "/" << c.key;
+  }
 
-TEST_F(ProfileTest, QuotesAroundAValueGo) {
-  EXPECT_EQ(Get("main", "quoted"), "  q  ") << "blanks inside the quotes stay";
-  EXPECT_EQ(Get("main", "single"), "s");
-  EXPECT_EQ(Get("main", "mismatch"), "\"abc'");
-  EXPECT_EQ(Get("main", "lonequote"), "\"");
-}
-
-TEST_F(ProfileTest, MissingThingsGiveTheDefault) {
-  EXPECT_EQ(Get("main", "nokey"), "DEF");
-  EXPECT_EQ(Get("nosection", "quoted"), "DEF");
-  EXPECT_EQ(Get("main", "noeq"), "DEF") << "a key without '=' has no value";
-  EXPECT_EQ(Get("main", "empty"), "") << "an empty value is a value";
-  EXPECT_EQ(Get("main", "blank"), "");
-  EXPECT_EQ(Get("main", "hidden"), "DEF") << "a ';' line hides its key";
-  EXPECT_EQ(Get("main", "nokey", "  def  "), "  def") << "trailing spaces of the default go";
-  EXPECT_EQ(Get("main", "nokey", "\"quoted\""), "quoted");
-  EXPECT_EQ(Get("main", "nokey", nullptr), "");
-  char buf[16];
+  char buf[16] = {'x'};
+  EXPECT_EQ(ProfileGetString("main", "long", "", buf, 0, path_.c_str()), 0u);
+  EXPECT_EQ(buf[0], 'x') << "a zero size writes nothing";
   EXPECT_EQ(ProfileGetString("a", "b", "fallback", buf, sizeof buf, (dir_ / "missing.ini").c_str()),
             8u);
   EXPECT_STREQ(buf, "fallback");
-}
-
-TEST_F(ProfileTest, FirstSectionAndFirstKeyWin) {
-  EXPECT_EQ(Get("main", "dup"), "first");
-  EXPECT_EQ(Get("main", "other"), "DEF") << "a second [main] is never searched";
-}
-
-TEST_F(ProfileTest, LineEndingsAndBrokenHeaders) {
-  EXPECT_EQ(Get("unix", "lf"), "yes");
-  EXPECT_EQ(Get("unix", "last"), "no newline");
-  EXPECT_EQ(Get("unix", "afterbroken"), "1") << "a header without ']' is ignored";
-  EXPECT_EQ(Get("broken", "afterbroken"), "DEF");
-  EXPECT_EQ(Get("main", "quoted"), "  q  ") << "text after ']' is ignored";
-
-  ASSERT_TRUE(PutFile(path_, "[s]\ra=cr only\rb=2\r"));
-  EXPECT_EQ(Get("s", "a"), "cr only");
-  EXPECT_EQ(Get("s", "b"), "2");
-  ASSERT_TRUE(PutFile(path_, "\xEF\xBB\xBF[s]\r\na=after a byte order mark\r\n"));
-  EXPECT_EQ(Get("s", "a"), "after a byte order mark");
-  ASSERT_TRUE(PutFile(path_, ""));
-  EXPECT_EQ(Get("s", "a"), "DEF");
-}
-
-TEST_F(ProfileTest, ValuesAreCutToSizeMinusOne) {
-  EXPECT_EQ(Get("main", "long", "", 1), "");
-  EXPECT_EQ(Get("main", "long", "", 2), "0");
-  EXPECT_EQ(Get("main", "long", "", 10), "012345678");
-  EXPECT_EQ(Get("main", "long", "", 11), "0123456789");
-  EXPECT_EQ(Get("main", "long", "", 12), "0123456789");
-  EXPECT_EQ(Get("main", "nokey", "defaultvalue", 4), "def");
-  // A quoted value is unquoted first, then cut.
-  EXPECT_EQ(Get("main", "cut", "", 3), "ab");
-  EXPECT_EQ(Get("main", "cut", "", 4), "abc");
-  EXPECT_EQ(Get("main", "cut", "", 5), "abcd");
-  EXPECT_EQ(Get("main", "cut", "", 6), "abcd");
-
-  char buf[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_EQ(ProfileGetString("main", "long", "", buf, 0, path_.c_str()), 0u);
-  EXPECT_EQ(buf[0], 'x') << "a zero size writes nothing";
+  const std::pair<const char*, const char*> files[] = {
+      {"[s]\ra=cr only\rb=2\r", "cr only"},
+      {"\xEF\xBB\xBF[s]\r\na=after a byte order mark\r\n", "after a byte order mark"},
+      {"", "DEF"}};
+  for (const auto& [text, value] : files) {
+    ASSERT_TRUE(PutFile(path_, text));
+    EXPECT_EQ(Get("s", "a"), value);
+  }
 }
 
 TEST_F(ProfileTest, IntegersReadLikeTheWindowsReader) {
-  const char* f = path_.c_str();
-  EXPECT_EQ(ProfileGetInt("main", "int1", 77, f), 42u) << "digits as far as they go";
-  EXPECT_EQ(ProfileGetInt("main", "int2", 77, f), static_cast<unsigned>(-5));
-  EXPECT_EQ(ProfileGetInt("main", "int3", 77, f), 0u) << "no digits";
-  EXPECT_EQ(ProfileGetInt("main", "int4", 77, f), 7u);
-  EXPECT_EQ(ProfileGetInt("main", "int5", 77, f), 12u) << "quotes go first";
-  EXPECT_EQ(ProfileGetInt("main", "int6", 77, f), 1215752191u) << "wraps at 32 bits";
-  EXPECT_EQ(ProfileGetInt("main", "dup", 77, f), 0u);
-  EXPECT_EQ(ProfileGetInt("main", "nokey", 77, f), 77u);
-  EXPECT_EQ(ProfileGetInt("main", "empty", 77, f), 77u) << "an empty value gives the default";
-  EXPECT_EQ(ProfileGetInt("main", "noeq", 77, f), 77u);
-  EXPECT_EQ(ProfileGetInt("main", "nokey", -1, f), 0xFFFFFFFFu);
+  const struct {
+    const char *section, *key;
+    int def;
+    unsigned value;
+  } cases[] = {
+      // clang-format off
+      {"main", "int1", 77, 42u},  // digits as far as they go
+      {"main", "int2", 77, static_cast<unsigned>(-5)},
+      {"main", "int3", 77, 0u},  {"main", "dup", 77, 0u},  // no digits
+      {"main", "int4", 77, 7u},  {"main", "int5", 77, 12u},  // quotes go first
+      {"main", "int6", 77, 1215752191u},  // wraps at 32 bits
+      {"main", "nokey", 77, 77u}, {"main", "empty", 77, 77u}, {"main", "noeq", 77, 77u},
+      {"main", "nokey", -1, 0xFFFFFFFFu},
+      {"Output", "ColorT", 6, 9u}, {"Output", "hex", 0, 16u}, {"Output", "bin", 0, 5u},
+      {"Output", "oct", 0, 15u},
+      {"Output", "zero", 0, 10u},  // a leading 0 is still decimal
+      {"Output", "neg", 0, static_cast<unsigned>(-16)},
+      {"Output", "upper", 7, 0u},  // prefixes are lower case only
+      {"Output", "signs", 7, 0u},
+      {"Output", "long", 7, 0u},  // only the first 29 characters count
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProfileGetInt(c.section, c.key, c.def, path_.c_str()), c.value) << c.key;
+  }
   EXPECT_EQ(ProfileGetInt("Activate", "Delay", 200, (dir_ / "none.cfg").c_str()), 200u);
-
-  ASSERT_TRUE(PutFile(path_,
-                      "[Output]\nColorT=9\nhex=0x10\nbin=0b101\noct=0o17\nzero=010\nneg=-0x10\n"
-                      "upper=0X10\nsigns=+-3\nlong=000000000000000000000000000000000000005\n"));
-  EXPECT_EQ(ProfileGetInt("Output", "ColorT", 6, f), 9u);
-  EXPECT_EQ(ProfileGetInt("Output", "hex", 0, f), 16u);
-  EXPECT_EQ(ProfileGetInt("Output", "bin", 0, f), 5u);
-  EXPECT_EQ(ProfileGetInt("Output", "oct", 0, f), 15u);
-  EXPECT_EQ(ProfileGetInt("Output", "zero", 0, f), 10u) << "a leading 0 is still decimal";
-  EXPECT_EQ(ProfileGetInt("Output", "neg", 0, f), static_cast<unsigned>(-16));
-  EXPECT_EQ(ProfileGetInt("Output", "upper", 7, f), 0u) << "prefixes are lower case only";
-  EXPECT_EQ(ProfileGetInt("Output", "signs", 7, f), 0u);
-  EXPECT_EQ(ProfileGetInt("Output", "long", 7, f), 0u) << "only the first 29 characters count";
 }
 
 }  // namespace

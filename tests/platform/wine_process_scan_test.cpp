@@ -66,6 +66,9 @@ TEST_F(WineScanTest, MapsTheWindowsPathThroughThePrefixIgnoringCase) {
 }
 
 TEST_F(WineScanTest, SkipsOtherProcessesAndTakesTheLowestMatchingId) {
+  std::string none;
+  EXPECT_FALSE(FindWineProgramDirectory(root_ + "/noproc", "", "LFS.exe", &none));
+  EXPECT_EQ(Find(), "<none>");
   fs::create_directories(proc_ + "/self");
   fs::create_directories(proc_ + "/77");  // no cmdline: gone or not ours
   Process(5, std::string("/bin/bash\0-c\0LFS.exe\0", 21));
@@ -104,12 +107,6 @@ TEST_F(WineScanTest, StartedByNameFromItsOwnDirectoryOrByUnixPath) {
   fs::remove_all(proc_ + "/31");
   Process(32, std::string("\\??\\C:\\Games\\Live for speed\\LFS.exe\0", 36), Env(root_ + "/pfx"));
   EXPECT_EQ(Find(), dir + "/");
-}
-
-TEST_F(WineScanTest, NothingToFind) {
-  EXPECT_EQ(Find(), "<none>");
-  std::string dir;
-  EXPECT_FALSE(FindWineProgramDirectory(root_ + "/noproc", "", "LFS.exe", &dir));
 }
 
 }  // namespace
