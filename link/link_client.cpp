@@ -52,6 +52,9 @@ bool LinkClient::StopLinkClient(ClientModelHandlers& model) {
   LinkRecord discarded;
   while (toGui_.take(discarded)) {
   }
+  // The thread has ended, so the window thread may consume its queue: requests made while it was
+  // waiting to reconnect must not reach the director of a later start.
+  DropRequests();
   linkVersion_ = 0;
   model.applyTrack(TrackMsg{});
   return true;
@@ -98,12 +101,16 @@ void LinkClient::RunConnection() {
     std::lock_guard<std::mutex> hold(connectLock_);
     if (connectAborted_) {
       connectAborted_ = false;  // the stop has closed the socket already
+      DropRequests();
       return;
     }
     connecting_ = plat::kNoSocket;
   }
   if (!connected) {
     plat::Close(socket);
+    // Requests made while no director listened were for none: the director that comes next must
+    // not carry them out before its own session has even been checked.
+    DropRequests();
     return;
   }
   receiver_.Reset();
@@ -119,9 +126,13 @@ void LinkClient::RunConnection() {
   }
   plat::Send(socket, kGoodbyeFrame, sizeof kGoodbyeFrame);
   PostConnectionEnded();
-  while (toDirector_.peek() != nullptr) toDirector_.release();
+  DropRequests();
   plat::ShutdownBoth(socket);
   plat::Close(socket);
+}
+
+void LinkClient::DropRequests() {
+  while (toDirector_.peek() != nullptr) toDirector_.release();
 }
 
 void LinkClient::PostConnectionEnded() {

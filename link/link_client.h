@@ -5,7 +5,8 @@
 // ToDirectorQueue; when a connection ends (goodbye frame, peer closed, socket error, a stream that
 // cannot be cut, or stop) it sends its own goodbye, queues a "connection ended" record that the
 // dispatcher turns into the no-track case, drops unsent requests, and tries again every 2 s until
-// stopped. DispatchLinkMessages runs on the window thread's 10 ms timer: it checks the link
+// stopped. Requests made while no connection stands are dropped too (after a failed attempt and
+// on stop), so a director never receives requests made before its session began. DispatchLinkMessages runs on the window thread's 10 ms timer: it checks the link
 // version (GLM_VERSION 0, 2 must come first on every connection), hands each record, decoded and
 // size-checked, to the model's handler, and runs extrapolateCars once the queue is empty. Any
 // other version, or any record before it, stops the client and reports the mismatch.
@@ -75,7 +76,7 @@ class LinkClient {
   // or one is still held (a stop that timed out).
   bool StartLinkClient();
   // True at once without a thread. Otherwise stops it within 3000 ms (false, and nothing reset,
-  // on time-out), also while it is still connecting; then discards what is left in ToGuiQueue and
+  // on time-out), also while it is still connecting; then discards what is left in both queues and
   // applies the no-track case to the model directly.
   bool StopLinkClient(ClientModelHandlers& model);
   // The window timer's tick.
@@ -98,6 +99,7 @@ class LinkClient {
   void Run();
   void RunConnection();
   void PostConnectionEnded();
+  void DropRequests();
   void AbortConnect();
   void Mismatch(ClientModelHandlers& model);
 

@@ -15,13 +15,13 @@ using linktest::Bytes;
 using linktest::FrameOf;
 using linktest::Goodbye;
 using linktest::Join;
+using linktest::kVersionFrame;
 using linktest::Listener;
 using linktest::Peer;
 using linktest::WaitFor;
 
 using Calls = std::vector<std::string>;
 
-const Bytes kVersionFrame = {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x02, 0x04};
 const std::string kNoTrack = "track  0 0";
 const std::string kMismatch =
     "mismatch GUI version does not match Morvane version | version mismatch";
@@ -67,13 +67,13 @@ TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
   Bytes shortCamera = FrameOf([](std::uint8_t* s) { WriteCamera(s, GLM_CAMERA_ADDED, {}); });
   shortCamera[4] = 23;  // one byte too short for its layout: dropped, never read past its end
   shortCamera.pop_back();
-  const Bytes burst = Join({
+  director.Send(Join({
       kVersionFrame,
       FrameOf([](std::uint8_t* s) { WriteTrack(s, "BL1", 180, 3); }),
       FrameOf([&](std::uint8_t* s) { WriteTrackNode(s, "BL1", 31, node); }),
       FrameOf([](std::uint8_t* s) { WriteEditMode(s, GLM_EDIT_MODE, true); }),
       FrameOf([](std::uint8_t* s) {
-        WriteCamera(s, GLM_CAMERA_ADDED, {2, -10, 20, 30, 1499, 4, 1});
+        WriteCamera(s, GLM_CAMERA_ADDED, {2, -10, 20, 30, 1499, 4});
       }),
       shortCamera,
       FrameOf([](std::uint8_t* s) {
@@ -90,30 +90,18 @@ TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
       FrameOf([](std::uint8_t* s) { WritePlayerLabelClear(s); }),
       ClockFrame(3725000),
       FrameOf([](std::uint8_t* s) { WriteEditMode(s, GLM_EDIT_MODE, false); }),
-  });
-  director.Send(burst);
+  }));
 
   // The dispatcher stops right after a valid version; the rest waits for the next tick.
   EXPECT_EQ(rig.DispatchWhenQueued(18), Calls{});
   EXPECT_EQ(rig.client.LinkVersion(), 2);
   EXPECT_EQ(rig.model.extrapolations, 0);
   rig.client.DispatchLinkMessages(rig.model);
-  EXPECT_EQ(rig.model.Take(), (Calls{
-                                  "track BL1 180 3",
-                                  "node BL1 31 100..139",
-                                  "edit 1",
-                                  "added 2 -10 20 30 1499 4 1",
-                                  "changed 1 40 -50 60 7 8 9",
-                                  "current 2",
-                                  "editcam 1",
-                                  "deleted 0",
-                                  "cars 2 7:1:-65536:131072 9:0:5:6",
-                                  "view -3 4",
-                                  "label 12 Ann (2)",
-                                  "labels cleared",
-                                  "clock 3725000",
-                                  "edit 0",
-                              }));
+  EXPECT_EQ(rig.model.Take(),
+            (Calls{"track BL1 180 3", "node BL1 31 100..139", "edit 1",
+                   "added 2 -10 20 30 1499 4 0", "changed 1 40 -50 60 7 8 9", "current 2",
+                   "editcam 1", "deleted 0", "cars 2 7:1:-65536:131072 9:0:5:6", "view -3 4",
+                   "label 12 Ann (2)", "labels cleared", "clock 3725000", "edit 0"}));
   EXPECT_EQ(rig.model.extrapolations, 1) << "extrapolateCars runs once the queue is drained";
 
   // Requests leave as frames, in order, byte for byte.
@@ -130,17 +118,13 @@ TEST(LinkClient, AnythingButLinkVersion2FirstStopsTheClientWithTheMismatchMessag
     Bytes first;
     bool accepted;
   };
+  const Bytes version = {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13};
   const Case cases[] = {
-      {"a track before the version", FrameOf([](std::uint8_t* s) { WriteTrack(s, "BL1", 9, 0); }),
-       false},
-      {"link version 0, 3", {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x03, 0x04}, false},
-      {"link version 1, 2", {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x01, 0x02, 0x04}, false},
-      {"a version record without its version",
-       {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x13, 0x00},
-       false},
-      {"0, 2 with any third byte",
-       {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x02, 0x4D},
-       true},
+      {"a track first", FrameOf([](std::uint8_t* s) { WriteTrack(s, "BL1", 9, 0); }), false},
+      {"link version 0, 3", Join({version, {0x00, 0x03, 0x04}}), false},
+      {"link version 1, 2", Join({version, {0x01, 0x02, 0x04}}), false},
+      {"no version in it", {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x13, 0x00}, false},
+      {"0, 2 with any third byte", Join({version, {0x00, 0x02, 0x4D}}), true},
       {"0, 2 without a third byte", {0x4D, 0x72, 0x56, 0x00, 0x05, 0x00, 0x13, 0x00, 0x02}, true},
   };
   for (const Case& c : cases) {
@@ -165,43 +149,51 @@ TEST(LinkClient, AnythingButLinkVersion2FirstStopsTheClientWithTheMismatchMessag
   }
 }
 
-TEST(LinkClient, DirectorGoodbyeDropsTheTrackAndEveryConnectionIsCheckedAnew) {
+// However a connection ends, what arrived before the end is applied, the track is dropped, and the
+// client reconnects 2 s later without a message; each new connection must start with its version.
+TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
+  struct Case {
+    const char* name;
+    Bytes bytes;  // after the version and a clock record; none: the director closes its side
+    Calls calls;
+  };
+  Bytes badMagic = {'X', 'r', 'V', 0x00, 0x04, 0x00, 0x04, 0x01};
+  badMagic.resize(1200, 0x55);
+  Bytes size405 = {0x4D, 0x72, 0x56, 0x00, 0x95, 0x01, 0x14};
+  size405.resize(409, 0);
+  const Case cases[] = {
+      {"goodbye inside a burst", Join({Goodbye(), ClockFrame(8)}), {"clock 7", kNoTrack}},
+      {"closed without goodbye", {}, {"clock 7", kNoTrack}},
+      {"closed before its version", {}, {kNoTrack}},  // no mismatch: nothing arrived to judge
+      {"size 1", {0x4D, 0x72, 0x56, 0x00, 0x01, 0x00, 0x14}, {"clock 7", kNoTrack}},
+      {"size 405", size405, {"clock 7", kNoTrack}},
+      {"bad magic filling the buffer", badMagic, {"clock 7", kNoTrack}},
+  };
   ClientRig rig;
   ASSERT_TRUE(rig.client.StartLinkClient());
-  Peer first(rig.director.Accept());
-  first.Send(Join({kVersionFrame, FrameOf([](std::uint8_t* s) { WriteTrack(s, "AS3", 9, 0); })}));
-  EXPECT_EQ(rig.DispatchUntil(1), Calls{"track AS3 9 0"});
-
-  // A goodbye in the middle of a burst: what came before it counts, nothing after it.
-  first.Send(Join({ClockFrame(1), Goodbye(), ClockFrame(2)}));
-  EXPECT_EQ(first.ReadToEnd(), Goodbye());
-  const std::uint32_t ended = rig.clock.Now();
-  EXPECT_EQ(rig.DispatchUntil(2), (Calls{"clock 1", kNoTrack}));
-  EXPECT_EQ(rig.client.LinkVersion(), 0);
-
-  // Reconnected after 2 s; the new connection must start with its own version again.
-  Peer second(rig.director.Accept());
-  ASSERT_NE(second.socket(), plat::kNoSocket);
-  const std::uint32_t gap = rig.clock.Now() - ended;
-  EXPECT_GE(gap, 1800u);
-  EXPECT_LE(gap, 2400u);
-  second.Send(ClockFrame(3));
+  std::uint32_t ended = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Peer director(rig.director.Accept());
+    ASSERT_NE(director.socket(), plat::kNoSocket);
+    if (ended != 0) {
+      const std::uint32_t gap = rig.clock.Now() - ended;
+      EXPECT_GE(gap, 1800u);
+      EXPECT_LE(gap, 2400u);
+    }
+    if (c.calls.size() > 1) director.Send(Join({kVersionFrame, ClockFrame(7), c.bytes}));
+    if (c.bytes.empty()) {
+      director.Close();
+    } else {
+      EXPECT_EQ(director.ReadToEnd(), Goodbye());
+    }
+    EXPECT_EQ(rig.DispatchUntil(c.calls.size()), c.calls);
+    ended = rig.clock.Now();
+    EXPECT_EQ(rig.client.LinkVersion(), 0);
+  }
+  Peer director(rig.director.Accept());
+  director.Send(ClockFrame(3));
   EXPECT_EQ(rig.DispatchWhenQueued(1), (Calls{kNoTrack, kMismatch}));
-}
-
-TEST(LinkClient, DirectorThatVanishesWithoutGoodbyeIsNoticedAndReconnectedTo) {
-  ClientRig rig;
-  ASSERT_TRUE(rig.client.StartLinkClient());
-  {
-    Peer first(rig.director.Accept());
-    first.Send(Join({kVersionFrame, FrameOf([](std::uint8_t* s) { WriteTrack(s, "AS3", 9, 0); })}));
-    EXPECT_EQ(rig.DispatchUntil(1), Calls{"track AS3 9 0"});
-  }  // closed without a goodbye
-  EXPECT_EQ(rig.DispatchUntil(1), Calls{kNoTrack});
-  Peer second(rig.director.Accept());
-  ASSERT_NE(second.socket(), plat::kNoSocket);
-  second.Send(Join({kVersionFrame, FrameOf([](std::uint8_t* s) { WriteTrack(s, "AS3", 9, 0); })}));
-  EXPECT_EQ(rig.DispatchUntil(1), Calls{"track AS3 9 0"});
 }
 
 TEST(LinkClient, RetriesSilentlyWhileNoDirectorListensAndStopsWithin100msOfWaiting) {
@@ -211,12 +203,14 @@ TEST(LinkClient, RetriesSilentlyWhileNoDirectorListensAndStopsWithin100msOfWaiti
   LinkClient client(clock);
   linktest::RecordingModel model;
   client.SetServer(plat::kLoopback, port);
+  PostEditMode(client.toDirector(), GLM_SET_EDIT_MODE, true);  // for no director
   ASSERT_TRUE(client.StartLinkClient());
   const std::uint32_t start = clock.Now();
   // Halfway through the wait after the second refused attempt.
   ASSERT_TRUE(WaitFor([&] { return clock.Now() - start >= 3000; }));
   client.DispatchLinkMessages(model);
   EXPECT_EQ(model.Take(), Calls{}) << "a refused connection is no connection to end";
+  EXPECT_EQ(client.toDirector().pending(), 0) << "kept a request for the next director";
 
   const std::uint32_t stopAt = clock.Now();
   EXPECT_TRUE(client.StopLinkClient(model));
@@ -226,7 +220,7 @@ TEST(LinkClient, RetriesSilentlyWhileNoDirectorListensAndStopsWithin100msOfWaiti
   EXPECT_EQ(model.Take(), Calls{}) << "a stop without a thread changes nothing";
 }
 
-TEST(LinkClient, StopWhileTheConnectIsStillWaitingSucceeds) {
+TEST(LinkClient, StopWhileTheConnectIsStillWaitingSucceedsAndDropsRequests) {
   Listener director(0);  // room for one connection in the backlog, never accepted
   Peer first;
   ASSERT_TRUE(first.Connect(director.port()));
@@ -236,9 +230,11 @@ TEST(LinkClient, StopWhileTheConnectIsStillWaitingSucceeds) {
   client.SetServer(plat::kLoopback, director.port());
   ASSERT_TRUE(client.StartLinkClient());
   plat::SleepMs(300);  // the client's connect waits for a backlog slot that never frees
+  PostEditMode(client.toDirector(), GLM_SET_EDIT_MODE, true);
   EXPECT_TRUE(client.StopLinkClient(model));
   EXPECT_FALSE(client.Running());
   EXPECT_EQ(model.Take(), Calls{kNoTrack});
+  EXPECT_EQ(client.toDirector().pending(), 0) << "kept a request for the next start";
 }
 
 TEST(LinkClient, StopWhileConnectedSendsGoodbyeAndDiscardsWhatIsQueued) {
@@ -270,39 +266,17 @@ TEST(LinkClient, RecordsHeldForAFullQueueArriveWhileTheDirectorIsQuiet) {
   ASSERT_TRUE(rig.client.StartLinkClient());
   Peer director(rig.director.Accept());
   Bytes burst = kVersionFrame;
-  for (std::uint32_t i = 0; i < 80; ++i) burst = Join({burst, ClockFrame(i)});
+  Calls expected;
+  for (std::uint32_t i = 0; i < 80; ++i) {
+    burst = Join({burst, ClockFrame(i)});
+    expected.push_back("clock " + std::to_string(i));
+  }
+  expected.push_back(kNoTrack);             // the goodbye behind them still ends the connection
   director.Send(Join({burst, Goodbye()}));  // then nothing more
   ASSERT_TRUE(WaitFor([&] { return rig.client.toGui().pending() == kQueueSlots; }));
   plat::SleepMs(50);
-  Calls expected;
-  for (std::uint32_t i = 0; i < 80; ++i) expected.push_back("clock " + std::to_string(i));
-  expected.push_back(kNoTrack);  // the goodbye behind them still ends the connection
   EXPECT_EQ(rig.DispatchUntil(81), expected) << "the frames kept for want of a slot were lost";
   EXPECT_EQ(director.ReadToEnd(), Goodbye());
-}
-
-TEST(LinkClient, HostileStreamsEndTheConnectionAndTheClientComesBack) {
-  Bytes badMagic = {'X', 'r', 'V', 0x00, 0x04, 0x00, 0x04, 0x01};
-  badMagic.resize(1200, 0x55);
-  Bytes size405 = {0x4D, 0x72, 0x56, 0x00, 0x95, 0x01, 0x14};
-  size405.resize(409, 0);
-  const Bytes streams[] = {
-      {0x4D, 0x72, 0x56, 0x00, 0x01, 0x00, 0x14},
-      size405,
-      badMagic,
-  };
-  ClientRig rig;
-  ASSERT_TRUE(rig.client.StartLinkClient());
-  for (const Bytes& stream : streams) {
-    Peer director(rig.director.Accept());
-    ASSERT_NE(director.socket(), plat::kNoSocket);
-    director.Send(Join({kVersionFrame, ClockFrame(7), stream}));
-    EXPECT_EQ(director.ReadToEnd(), Goodbye());
-    EXPECT_EQ(rig.DispatchUntil(2), (Calls{"clock 7", kNoTrack}));
-  }
-  Peer director(rig.director.Accept());
-  ASSERT_NE(director.socket(), plat::kNoSocket);
-  EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
 }
 
 // The real server with a fake InSim thread: the client keeps its model fed across a restart of the
@@ -318,29 +292,20 @@ TEST(LinkClient, KeepsTheModelFedAcrossADirectorRestart) {
   ASSERT_TRUE(server.StartGuiServer());
   port = server.ListeningPort();
 
-  linktest::FastClock clock;
-  LinkClient client(clock);
-  linktest::RecordingModel model;
-  client.SetServer(plat::kLoopback, port);
-  ASSERT_TRUE(client.StartLinkClient());
-  auto dispatchUntil = [&](std::size_t n) {
-    WaitFor([&] {
-      client.DispatchLinkMessages(model);
-      return model.calls.size() >= n;
-    });
-    return model.Take();
-  };
-  EXPECT_EQ(dispatchUntil(1), Calls{"track FE2 600 10"});
-  PostGetNodes(client.toDirector(), 0);
+  ClientRig rig;
+  rig.client.SetServer(plat::kLoopback, port);
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  EXPECT_EQ(rig.DispatchUntil(1), Calls{"track FE2 600 10"});
+  PostGetNodes(rig.client.toDirector(), 0);
   ASSERT_TRUE(WaitFor([&] { return toDirector.pending() == 1; }));
 
   EXPECT_TRUE(server.StopGuiServer());
-  EXPECT_EQ(dispatchUntil(1), Calls{kNoTrack});
+  EXPECT_EQ(rig.DispatchUntil(1), Calls{kNoTrack});
   ASSERT_TRUE(server.StartGuiServer());
   EXPECT_EQ(server.ListeningPort(), port);
-  EXPECT_EQ(dispatchUntil(1), Calls{"track FE2 600 10"});
+  EXPECT_EQ(rig.DispatchUntil(1), Calls{"track FE2 600 10"});
   EXPECT_EQ(insim.starts, 2);
-  EXPECT_TRUE(client.StopLinkClient(model));
+  EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
   EXPECT_TRUE(WaitFor([&] { return insim.stops == 2; }));
   EXPECT_TRUE(server.StopGuiServer());
 }

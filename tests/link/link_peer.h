@@ -11,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/link_client.h"
@@ -35,6 +36,8 @@ inline const ::testing::Environment* const kNet =
 
 inline Bytes Magic() { return {0x4D, 0x72, 0x56, 0x00}; }
 inline Bytes Goodbye() { return {0x4D, 0x72, 0x56, 0x00, 0x00, 0x00}; }
+// GLM_VERSION 0, 2 over InSim 4, as the director's first frame.
+inline const Bytes kVersionFrame = {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x02, 0x04};
 
 // The frame of a record written into a slot by one of the catalogue's writers.
 inline Bytes FrameOf(const std::function<void(std::uint8_t*)>& write) {
@@ -134,12 +137,12 @@ class Peer {
   bool closed_ = false;
 };
 
-// A listening socket on 127.0.0.1 with a port the system chose.
+// A listening socket on 127.0.0.1, by default on a port the system chose.
 class Listener {
  public:
-  explicit Listener(int backlog = 2) {
+  explicit Listener(int backlog = 2, std::uint16_t port = 0) {
     s_ = plat::TcpOpen();
-    EXPECT_TRUE(plat::Bind(s_, plat::kLoopback, 0));
+    EXPECT_TRUE(plat::Bind(s_, plat::kLoopback, port));
     EXPECT_TRUE(plat::Listen(s_, backlog));
     port_ = plat::LocalPort(s_);
   }
@@ -186,61 +189,62 @@ class FakeInsim final : public glink::InsimThreadControl {
   glink::MessageQueue& toGui_;
 };
 
-// Writes down every call of the dispatcher, in order.
+// Writes down every call of the dispatcher, in order, as words.
 class RecordingModel final : public glink::ClientModelHandlers {
  public:
   void applyTrack(const glink::TrackMsg& m) override {
-    Log("track " + std::string(m.name) + " " + std::to_string(m.nodeCount) + " " +
-        std::to_string(m.finishNode));
+    Log("track", m.name, m.nodeCount, m.finishNode);
   }
-  void applyEditMode(bool on) override { Log(on ? "edit 1" : "edit 0"); }
-  void applyCurrentCamera(std::uint16_t i) override { Log("current " + std::to_string(i)); }
-  void applyEditCamera(std::uint16_t i) override { Log("editcam " + std::to_string(i)); }
-  void applyCameraAdded(const glink::CameraMsg& c) override { Log("added " + Camera(c)); }
-  void applyCameraChanged(const glink::CameraMsg& c) override { Log("changed " + Camera(c)); }
-  void applyCameraDeleted(std::uint16_t i) override { Log("deleted " + std::to_string(i)); }
+  void applyEditMode(bool on) override { Log("edit", on ? 1 : 0); }
+  void applyCurrentCamera(std::uint16_t i) override { Log("current", i); }
+  void applyEditCamera(std::uint16_t i) override { Log("editcam", i); }
+  void applyCameraAdded(const glink::CameraMsg& c) override { Camera("added", c); }
+  void applyCameraChanged(const glink::CameraMsg& c) override { Camera("changed", c); }
+  void applyCameraDeleted(std::uint16_t i) override { Log("deleted", i); }
   void applyCars(const glink::CarTableMsg& m) override {
-    std::string s = "cars " + std::to_string(m.count);
+    Log("cars", m.count);
     for (int i = 0; i < m.count; ++i) {
-      s += " " + std::to_string(m.cars[i].plid) + ":" + std::to_string(m.cars[i].flags) + ":" +
-           std::to_string(m.cars[i].x) + ":" + std::to_string(m.cars[i].y);
+      const glink::CarEntry& c = m.cars[i];
+      calls.back() += Words(" ", c.plid) + Words(":", c.flags) + Words(":", c.x) + Words(":", c.y);
     }
-    Log(s);
   }
-  void applyViewPos(const glink::ViewPosMsg& m) override {
-    Log("view " + std::to_string(m.x) + " " + std::to_string(m.y));
-  }
+  void applyViewPos(const glink::ViewPosMsg& m) override { Log("view", m.x, m.y); }
   void applyPlayerLabel(const glink::PlayerLabelMsg& m) override {
-    Log(m.clearAll ? std::string("labels cleared")
-                   : "label " + std::to_string(m.plid) + " " + std::string(m.text));
+    m.clearAll ? Log("labels cleared") : Log("label", m.plid, m.text);
   }
-  void applyRaceClock(std::uint32_t ms) override { Log("clock " + std::to_string(ms)); }
+  void applyRaceClock(std::uint32_t ms) override { Log("clock", ms); }
   void applyTrackNode(const glink::TrackNodeMsg& m) override {
-    Log("node " + std::string(m.name) + " " + std::to_string(m.index) + " " +
-        std::to_string(m.node[0]) + ".." + std::to_string(m.node[glink::kPathNodeSize - 1]));
+    Log("node", m.name, m.index, Words(m.node[0], "..", m.node[glink::kPathNodeSize - 1]));
   }
   void extrapolateCars() override { ++extrapolations; }
   void linkVersionMismatch(const char* text, const char* caption) override {
-    Log("mismatch " + std::string(text) + " | " + std::string(caption));
+    Log("mismatch", text, "|", caption);
   }
 
   // The calls so far, then forgotten.
-  std::vector<std::string> Take() {
-    std::vector<std::string> out;
-    out.swap(calls);
-    return out;
-  }
+  std::vector<std::string> Take() { return std::exchange(calls, {}); }
 
   std::vector<std::string> calls;
   int extrapolations = 0;
 
  private:
-  static std::string Camera(const glink::CameraMsg& c) {
-    return std::to_string(c.index) + " " + std::to_string(c.x) + " " + std::to_string(c.y) + " " +
-           std::to_string(c.z) + " " + std::to_string(c.startNode) + " " +
-           std::to_string(c.endNode) + " " + std::to_string(c.positionNode);
+  static std::string Word(const std::string& s) { return s; }
+  static std::string Word(const char* s) { return s; }
+  template <typename T>
+  static std::string Word(T v) {
+    return std::to_string(+v);  // + prints a byte as a number
   }
-  void Log(std::string s) { calls.push_back(std::move(s)); }
+  template <typename... T>
+  static std::string Words(T... v) {
+    return (Word(v) + ...);
+  }
+  template <typename... T>
+  void Log(const char* what, T... v) {
+    calls.push_back((std::string(what) + ... + (" " + Word(v))));
+  }
+  void Camera(const char* what, const glink::CameraMsg& c) {
+    Log(what, c.index, c.x, c.y, c.z, c.startNode, c.endNode, c.positionNode);
+  }
 };
 
 }  // namespace linktest

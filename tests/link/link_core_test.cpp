@@ -1,24 +1,38 @@
+#include "link/link_core.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <random>
+#include <thread>
 #include <vector>
 
-#include "link/link_core.h"
 #include "link/link_messages.h"
+#include "link_peer.h"
 #include "platform/thread.h"
 
 namespace glink {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using linktest::Bytes;
+using linktest::Join;
 
-Bytes Frame(const Bytes& record) {
-  Bytes f = {0x4D, 0x72, 0x56, 0x00};
-  f.insert(f.end(), record.begin(), record.end());
-  return f;
-}
+// Each direction exposes only the consumer operations it is drained with.
+template <typename Q>
+concept Takes = requires(Q& q, std::uint8_t* b) {
+  q.take(b);
+};
+template <typename Q>
+concept PeeksAndReleases = requires(Q& q) {
+  q.peek();
+  q.release();
+};
+static_assert(Takes<ToGuiQueue> && !PeeksAndReleases<ToGuiQueue>);
+static_assert(PeeksAndReleases<ToDirectorQueue> && !Takes<ToDirectorQueue>);
+
+Bytes Frame(const Bytes& record) { return Join({{0x4D, 0x72, 0x56, 0x00}, record}); }
 
 // A record of the given size whose bytes all depend on its tag.
 Bytes Record(int size, std::uint8_t tag) {
@@ -26,12 +40,6 @@ Bytes Record(int size, std::uint8_t tag) {
   PutU16(r.data(), static_cast<std::uint16_t>(size));
   for (int i = 2; i < size; ++i) r[i] = static_cast<std::uint8_t>(tag + i);
   return r;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
 }
 
 // Everything pending in q, each record cut to its size.
@@ -57,6 +65,124 @@ struct Parser {
   int Receive(const Bytes& b) { return Receive(b.data(), static_cast<int>(b.size())); }
 };
 
+bool PostNumbered(MessageQueue& q, std::uint32_t n) {
+  std::uint8_t payload[4];
+  PutU32(payload, n);
+  return PostLinkMessage(q, 7, payload, sizeof payload);
+}
+
+TEST(MessageQueue, SixtyFifthRecordIsDroppedAndTheFirst64ArriveInOrder) {
+  ToGuiQueue q;
+  LinkRecord r;
+  EXPECT_FALSE(q.take(r));
+  for (std::uint32_t i = 0; i < 64; ++i) ASSERT_TRUE(PostNumbered(q, i));
+  EXPECT_EQ(q.reserve(), nullptr);
+  EXPECT_FALSE(PostNumbered(q, 64));
+  EXPECT_FALSE(PostVersion(q, 4));
+  for (std::uint32_t i = 0; i < 64; ++i) {
+    ASSERT_TRUE(q.take(r));
+    EXPECT_EQ(Bytes(r.bytes, r.bytes + 3), (Bytes{7, 0, 7}));
+    EXPECT_EQ(GetU32(r.bytes + 3), i);
+  }
+  EXPECT_FALSE(q.take(r));
+  EXPECT_EQ(q.pending(), 0);
+}
+
+TEST(MessageQueue, TakeCopiesTheWholeSlotAndMisuseCannotCorruptTheCount) {
+  ToGuiQueue q;
+  std::uint8_t* slot = q.reserve();
+  ASSERT_NE(slot, nullptr);
+  for (int i = 0; i < kSlotSize; ++i) slot[i] = static_cast<std::uint8_t>(i * 7);
+  q.commit();
+  LinkRecord r;
+  ASSERT_TRUE(q.take(r));
+  for (int i = 0; i < kSlotSize; ++i) ASSERT_EQ(r.bytes[i], static_cast<std::uint8_t>(i * 7));
+
+  ToDirectorQueue d;
+  d.release();  // nothing pending: no effect
+  EXPECT_EQ(d.pending(), 0);
+  for (std::uint32_t i = 0; i < 64; ++i) ASSERT_TRUE(PostNumbered(d, i));
+  d.commit();  // without a reserve, on a full queue
+  EXPECT_EQ(d.pending(), 64);
+  EXPECT_EQ(GetU32(d.peek() + 3), 0u);
+}
+
+TEST(PostLinkMessage, WritesSizeTypeAndPayload) {
+  ToGuiQueue q;
+  Bytes payload(255);
+  for (int i = 0; i < 255; ++i) payload[i] = static_cast<std::uint8_t>(255 - i);
+  ASSERT_TRUE(PostLinkMessage(q, 20, payload.data(), 255));
+  ASSERT_TRUE(PostLinkMessage(q, 9, nullptr, 0));
+  EXPECT_FALSE(PostLinkMessage(q, 9, nullptr, 1));
+  EXPECT_EQ(Drain(q), (std::vector<Bytes>{Join({{2, 1, 20}, payload}), {3, 0, 9}}));
+}
+
+// Record n carries n in its first payload bytes and a pattern of n over a length that varies, so a
+// torn or reused slot shows up as a wrong byte.
+void WriteNumbered(std::uint8_t* slot, std::uint32_t n) {
+  const int size = 7 + static_cast<int>(n % 397);
+  PutU16(slot, static_cast<std::uint16_t>(size));
+  slot[2] = static_cast<std::uint8_t>(n);
+  PutU32(slot + 3, n);
+  for (int i = 7; i < size; ++i) slot[i] = static_cast<std::uint8_t>(n + i);
+}
+
+::testing::AssertionResult IsNumbered(const std::uint8_t* rec, std::uint32_t n) {
+  std::uint8_t want[kSlotSize];
+  WriteNumbered(want, n);
+  if (std::memcmp(rec, want, RecordSize(want)) != 0)
+    return ::testing::AssertionFailure() << "record " << n << " arrived as " << GetU32(rec + 3);
+  return ::testing::AssertionSuccess();
+}
+
+// A producer thread posts numbered records while this thread consumes them with consume(n), which
+// returns false when nothing was pending. Stops early on the first failure.
+template <typename Consume>
+void ProduceAndConsume(MessageQueue& q, Consume consume) {
+  constexpr std::uint32_t kRecords = 100000;
+  std::atomic<bool> stop{false};
+  std::thread producer([&] {
+    for (std::uint32_t n = 0; n < kRecords && !stop.load();) {
+      if (std::uint8_t* slot = q.reserve()) {
+        WriteNumbered(slot, n++);
+        q.commit();
+      } else {
+        std::this_thread::yield();
+      }
+    }
+  });
+  std::uint32_t n = 0;
+  while (n < kRecords && !::testing::Test::HasFailure()) {
+    if (consume(n)) {
+      ++n;
+    } else {
+      std::this_thread::yield();
+    }
+  }
+  stop = true;
+  producer.join();
+  EXPECT_EQ(n, kRecords);
+  EXPECT_EQ(q.pending(), 0);
+}
+
+TEST(MessageQueue, TwoThreadsDeliverEveryRecordOnceAndInOrder) {
+  ToGuiQueue toGui;
+  LinkRecord r;
+  ProduceAndConsume(toGui, [&](std::uint32_t n) {
+    if (!toGui.take(r)) return false;
+    EXPECT_TRUE(IsNumbered(r.bytes, n)) << "take";
+    return true;
+  });
+  ToDirectorQueue toDirector;
+  ProduceAndConsume(toDirector, [&](std::uint32_t n) {
+    const std::uint8_t* rec = toDirector.peek();
+    if (rec == nullptr) return false;
+    EXPECT_TRUE(IsNumbered(rec, n)) << "peek";
+    toDirector.release();
+    return true;
+  });
+}
+
 TEST(BuildFrame, ExampleFramesAndUnsendableSizes) {
   std::uint8_t slot[kSlotSize], frame[kFrameBufferSize];
   WriteEditMode(slot, GLM_EDIT_MODE, true);
@@ -72,18 +198,12 @@ TEST(BuildFrame, ExampleFramesAndUnsendableSizes) {
   }
 }
 
-TEST(ParseFrames, SeveralFramesInOneReceiveAreQueuedInOrder) {
-  const Bytes a = Record(3, 1), b = Record(kSlotSize, 2), c = Record(57, 3);
-  Parser p;
-  EXPECT_EQ(p.Receive(Concat({Frame(a), Frame(b), Frame(c)})), 0);
-  EXPECT_EQ(Drain(p.queue), (std::vector<Bytes>{a, b, c}));
-  EXPECT_EQ(p.clock.Now(), 0u);
-}
-
+// Frames of the smallest, a middling and the largest record, cut at every byte: each is queued
+// once, complete, when its last byte has arrived; the rest is kept at the start of the buffer.
 TEST(ParseFrames, FrameSplitAtEveryByteIsQueuedOnceWhenComplete) {
-  const std::vector<Bytes> records = {Record(4, 10), Record(53, 20), Record(kSlotSize, 30)};
-  const Bytes stream = Concat({Frame(records[0]), Frame(records[1]), Frame(records[2])});
-  const int ends[] = {8, 8 + 57, static_cast<int>(stream.size())};
+  const std::vector<Bytes> records = {Record(3, 10), Record(53, 20), Record(kSlotSize, 30)};
+  const Bytes stream = Join({Frame(records[0]), Frame(records[1]), Frame(records[2])});
+  const int ends[] = {7, 7 + 57, static_cast<int>(stream.size())};
   for (int split = 1; split < static_cast<int>(stream.size()); ++split) {
     Parser p;
     const int kept = p.Receive(stream.data(), split);
@@ -95,6 +215,7 @@ TEST(ParseFrames, FrameSplitAtEveryByteIsQueuedOnceWhenComplete) {
     ASSERT_EQ(p.queue.pending(), static_cast<int>(complete)) << "split " << split;
     ASSERT_EQ(p.Receive(stream.data() + split, static_cast<int>(stream.size()) - split), 0);
     ASSERT_EQ(Drain(p.queue), records) << "split " << split;
+    ASSERT_EQ(p.clock.Now(), 0u) << "slept with room in the queue";
   }
   Parser p;  // one byte per receive
   for (std::uint8_t byte : stream) p.Receive(&byte, 1);
@@ -104,7 +225,7 @@ TEST(ParseFrames, FrameSplitAtEveryByteIsQueuedOnceWhenComplete) {
 
 TEST(ParseFrames, FullQueueKeepsTheFrameAndWaits10ms) {
   const Bytes a = Record(20, 1), b = Record(30, 2);
-  const Bytes stream = Concat({Frame(a), Frame(b)});
+  const Bytes stream = Join({Frame(a), Frame(b)});
   Parser p;
   for (int i = 0; i < kQueueSlots; ++i) ASSERT_TRUE(PostLinkMessage(p.queue, 99, nullptr, 0));
   ASSERT_EQ(p.Receive(stream), static_cast<int>(stream.size()));
@@ -126,9 +247,7 @@ TEST(ParseFrames, WrongMagicStopsAtTheSamePlaceOnEveryPass) {
   Bytes bad = Frame(Record(9, 2));
   bad[1] = 'R';
   Parser p;
-  const Bytes stream = Concat({good, bad, good});
-  EXPECT_EQ(p.Receive(stream), static_cast<int>(bad.size() + good.size()));
-  EXPECT_EQ(p.queue.pending(), 1);
+  EXPECT_EQ(p.Receive(Join({good, bad, good})), static_cast<int>(bad.size() + good.size()));
   for (int pass = 0; pass < 3; ++pass) {
     EXPECT_EQ(p.Receive(good), static_cast<int>(bad.size() + good.size() * (pass + 2)));
     EXPECT_EQ(Bytes(p.buf, p.buf + bad.size()), bad);
@@ -137,7 +256,7 @@ TEST(ParseFrames, WrongMagicStopsAtTheSamePlaceOnEveryPass) {
 }
 
 TEST(ParseFrames, GoodbyeAndImpossibleSizesEndTheConnection) {
-  const Bytes goodbye(kGoodbyeFrame, kGoodbyeFrame + 6);
+  const Bytes goodbye = linktest::Goodbye();
   Parser p;
   EXPECT_EQ(p.Receive(Bytes(goodbye.begin(), goodbye.end() - 1)), 5);  // not yet a goodbye
   EXPECT_EQ(p.Receive(Bytes{0x00}), -1);
@@ -145,7 +264,7 @@ TEST(ParseFrames, GoodbyeAndImpossibleSizesEndTheConnection) {
 
   Parser burst;  // size 0 mid-burst: the frames before it are queued
   const Bytes a = Record(5, 1), b = Record(6, 2);
-  EXPECT_EQ(burst.Receive(Concat({Frame(a), Frame(b), goodbye, Frame(a)})), -1);
+  EXPECT_EQ(burst.Receive(Join({Frame(a), Frame(b), goodbye, Frame(a)})), -1);
   EXPECT_EQ(Drain(burst.queue), (std::vector<Bytes>{a, b}));
 
   // No slot can hold these; the parser gives up at once instead of waiting for their bytes.
@@ -153,25 +272,24 @@ TEST(ParseFrames, GoodbyeAndImpossibleSizesEndTheConnection) {
     Parser bad;
     Bytes header = {0x4D, 0x72, 0x56, 0x00, 0, 0};
     PutU16(header.data() + 4, size);
-    EXPECT_EQ(bad.Receive(Concat({Frame(a), header})), -1) << size;
+    EXPECT_EQ(bad.Receive(Join({Frame(a), header})), -1) << size;
     EXPECT_EQ(bad.queue.pending(), 1);
   }
-  Parser nothing;
-  EXPECT_EQ(ParseFrames(nothing.buf, 0, nothing.queue, nothing.clock), 0);
+  EXPECT_EQ(ParseFrames(p.buf, 0, p.queue, p.clock), 0);
 }
 
 TEST(ParseFrames, ShortRecordNeverShowsBytesOfAnOlderOne) {
   Parser p;
   LinkRecord r;
+  Bytes big(kSlotSize, 0xFF);
+  PutU16(big.data(), kSlotSize);
   for (int i = 0; i < kQueueSlots; ++i) {  // every slot once held a full record of 0xFF
-    Bytes big(kSlotSize, 0xFF);
-    PutU16(big.data(), kSlotSize);
     p.Receive(Frame(big));
     ASSERT_TRUE(p.queue.take(r));
   }
   p.Receive(Frame(Record(5, 7)));
   ASSERT_TRUE(p.queue.take(r));
-  for (int i = 5; i < kSlotSize; ++i) ASSERT_EQ(r.bytes[i], 0) << i;
+  EXPECT_EQ(std::count(r.bytes + 5, r.bytes + kSlotSize, 0), kSlotSize - 5);
 }
 
 // A long stream through the 1000-byte receive buffer in random chunks, with a consumer that falls
@@ -183,15 +301,13 @@ TEST(ParseFrames, LongStreamThroughTheReceiveBuffer) {
   for (int i = 0; i < 600; ++i) {
     records.push_back(
         Record(3 + static_cast<int>(rng() % (kSlotSize - 2)), static_cast<std::uint8_t>(i)));
-    const Bytes f = Frame(records.back());
-    stream.insert(stream.end(), f.begin(), f.end());
+    stream = Join({stream, Frame(records.back())});
   }
   Parser p;
   std::vector<Bytes> got;
   std::size_t at = 0;
   while (at < stream.size() || p.kept > 0) {
-    const int room = kReceiveBufferSize - p.kept;
-    const int n = std::min<int>({room, static_cast<int>(stream.size() - at),
+    const int n = std::min<int>({kReceiveBufferSize - p.kept, static_cast<int>(stream.size() - at),
                                  1 + static_cast<int>(rng() % kReceiveBufferSize)});
     ASSERT_GE(p.Receive(stream.data() + at, n), 0);
     at += static_cast<std::size_t>(n);
