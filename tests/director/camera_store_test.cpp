@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
+#include <tuple>
+#include <utility>
 
 #include "director/engine/track_path.h"
 #include "director/insim/gui_post.h"
@@ -37,6 +38,9 @@ class CameraStoreTest : public ::testing::Test {
     ASSERT_TRUE(store().Add(p.x, p.y, z));
   }
   CameraStore& store() { return track->cameras; }
+  std::pair<int, int> Range(int i) {
+    return {store().cameras[i].rangeStart, store().cameras[i].rangeEnd};
+  }
   std::vector<int> Nodes() {
     std::vector<int> out;
     for (int i = 0; i < store().count; ++i) out.push_back(store().cameras[i].nearestNode);
@@ -70,25 +74,22 @@ TEST(CameraPositionTest, HeadingsUseThreePointOneFourOneForPi) {
 }
 
 TEST(CameraPositionTest, RangesCoverTheirNodesAndWrapOverTheLine) {
-  CameraPosition c;
-  c.rangeStart = 10;
-  c.rangeEnd = 20;
-  EXPECT_FALSE(c.coversNode(9));
-  EXPECT_TRUE(c.coversNode(10));
-  EXPECT_TRUE(c.coversNode(20));
-  EXPECT_FALSE(c.coversNode(21));
-  c.rangeStart = 590;
-  c.rangeEnd = 10;
-  EXPECT_FALSE(c.coversNode(589));
-  EXPECT_TRUE(c.coversNode(590));
-  EXPECT_TRUE(c.coversNode(599));
-  EXPECT_TRUE(c.coversNode(0));
-  EXPECT_TRUE(c.coversNode(10));
-  EXPECT_FALSE(c.coversNode(11));
-  c.rangeStart = c.rangeEnd = 0;  // start = end: every node
-  for (int n : {0, 1, 299, 599, 65535}) EXPECT_TRUE(c.coversNode(static_cast<std::uint16_t>(n)));
-  c.rangeStart = c.rangeEnd = 42;
-  EXPECT_TRUE(c.coversNode(7));
+  const struct {
+    std::uint16_t start, end;
+    std::vector<int> in, out;
+  } cases[] = {
+      {10, 20, {10, 20}, {9, 21}},
+      {590, 10, {590, 599, 0, 10}, {589, 11}},  // over the finish line
+      {0, 0, {0, 1, 299, 599, 65535}, {}},      // start = end: every node
+      {42, 42, {7}, {}},
+  };
+  for (const auto& c : cases) {
+    CameraPosition cam;
+    cam.rangeStart = c.start;
+    cam.rangeEnd = c.end;
+    for (int n : c.in) EXPECT_TRUE(cam.coversNode(static_cast<std::uint16_t>(n))) << c.start << n;
+    for (int n : c.out) EXPECT_FALSE(cam.coversNode(static_cast<std::uint16_t>(n))) << c.start << n;
+  }
 }
 
 TEST_F(CameraStoreTest, FileLinesAreReadSortedAndBounded) {
@@ -119,33 +120,28 @@ TEST_F(CameraStoreTest, FileLinesAreReadSortedAndBounded) {
       "1,2,3,4\n"
       "9,9,9,9,9\n");
   ASSERT_EQ(store().count, 3);
-  const CameraPosition* first = nullptr;
-  for (int i = 0; i < 3; ++i) {
-    if (store().cameras[i].x == 0x12C) first = &store().cameras[i];
-  }
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->y, -256);
-  EXPECT_EQ(first->z, 16);
-  EXPECT_EQ(first->rangeStart, 0);
-  EXPECT_EQ(first->rangeEnd, 0);
-  EXPECT_EQ(first->nearestNode, track->nearestNode(0x12C, -256));
-  bool found599 = false;
-  for (int i = 0; i < 3; ++i) {
-    if (store().cameras[i].x == 1) {
-      found599 = true;
-      EXPECT_EQ(store().cameras[i].rangeStart, 599);
-      EXPECT_EQ(store().cameras[i].rangeEnd, 0);
+  const auto withX = [&](std::int32_t x) {
+    for (int i = 0; i < store().count; ++i) {
+      if (store().cameras[i].x == x) return store().cameras[i];
     }
-  }
-  EXPECT_TRUE(found599);
+    ADD_FAILURE() << "no camera at x " << x;
+    return CameraPosition();
+  };
+  const CameraPosition first = withX(0x12C);
+  EXPECT_EQ(first.y, -256);
+  EXPECT_EQ(first.z, 16);
+  EXPECT_EQ(first.rangeStart + first.rangeEnd, 0);
+  EXPECT_EQ(first.nearestNode, track->nearestNode(0x12C, -256));
+  EXPECT_EQ(withX(1).rangeStart, 599);
+  EXPECT_EQ(withX(1).rangeEnd, 0);
 
-  // Bytes that are not a camera file at all: nothing, and nothing breaks.
-  store().ParseCameraFile(std::string("\0\xff,,\n-,-,-,-,-\n", 14));
-  EXPECT_EQ(store().count, 0);
-  store().ParseCameraFile("FFFFFFFFF,0,0,0,0\n");  // more than 32 bits
-  EXPECT_EQ(store().count, 0);
-  store().ParseCameraFile("0,0,0,99999999999,0\n");
-  EXPECT_EQ(store().count, 0);
+  // Bytes that are not a camera file at all, and numbers beyond 32 bits: nothing.
+  for (const std::string& bad :
+       {std::string("\0\xff,,\n-,-,-,-,-\n", 14), std::string("FFFFFFFFF,0,0,0,0\n"),
+        std::string("0,0,0,99999999999,0\n")}) {
+    store().ParseCameraFile(bad);
+    EXPECT_EQ(store().count, 0);
+  }
 }
 
 TEST_F(CameraStoreTest, EqualNodesKeepTheirFileOrder) {
@@ -162,39 +158,6 @@ TEST_F(CameraStoreTest, EqualNodesKeepTheirFileOrder) {
   EXPECT_EQ(store().cameras[2].z, 1);
 }
 
-TEST_F(CameraStoreTest, WrittenFilesReadBackTheSame) {
-  plat::TempDir dir;
-  ASSERT_TRUE(dir.ok());
-  AddAt(590, -65536);
-  AddAt(10, 0x7FFFFFFF);
-  AddAt(300, 12);
-  const std::string text = store().FormatCameraFile();
-  // Three lines, each " %08X, %08X, %08X,%4d,%4d" and CR LF.
-  ASSERT_EQ(text.size(), 3u * 41);
-  EXPECT_EQ(text.substr(39, 2), "\r\n");
-  EXPECT_EQ(text.substr(2 * 41 + 19, 10), ", FFFF0000");  // negative height, two's complement
-  const std::string path = dir / "cam" + plat::kPathSep + "BL1.cam";
-  ASSERT_TRUE(store().WriteCameraFile(path));  // makes the missing "cam" directory
-  EXPECT_EQ(store().unsavedChanges, 0);
-  EXPECT_EQ(plat::GetFile(path), text);
-
-  auto again = test::MakeTrack(test::CircleCentres(600));
-  again->cameras.ReadCameraFile(path);
-  ASSERT_EQ(again->cameras.count, 3);
-  for (int i = 0; i < 3; ++i) {
-    const CameraPosition& a = store().cameras[i];
-    const CameraPosition& b = again->cameras.cameras[i];
-    EXPECT_EQ(a.x, b.x);
-    EXPECT_EQ(a.y, b.y);
-    EXPECT_EQ(a.z, b.z);
-    EXPECT_EQ(a.rangeStart, b.rangeStart);
-    EXPECT_EQ(a.rangeEnd, b.rangeEnd);
-    EXPECT_EQ(a.nearestNode, b.nearestNode);
-  }
-  EXPECT_EQ(again->cameras.cameras[0].z, 0x7FFFFFFF);
-  EXPECT_EQ(again->cameras.cameras[2].z, -65536);
-}
-
 TEST_F(CameraStoreTest, WriterFormatIsExact) {
   store().count = 2;
   store().cameras[0].x = -1;
@@ -202,37 +165,46 @@ TEST_F(CameraStoreTest, WriterFormatIsExact) {
   store().cameras[0].z = 0xABCDEF;
   store().cameras[0].rangeStart = 25;
   store().cameras[0].rangeEnd = 575;
-  store().cameras[1].x = 0;
   store().cameras[1].y = INT32_MIN;
   store().cameras[1].z = 7;
   store().cameras[1].rangeStart = 1499;
-  store().cameras[1].rangeEnd = 0;
   EXPECT_EQ(store().FormatCameraFile(),
             " FFFFFFFF, 00010000, 00ABCDEF,  25, 575\r\n"
             " 00000000, 80000000, 00000007,1499,   0\r\n");
 }
 
-TEST_F(CameraStoreTest, SavingOnlyWhatChangedAndKeepingChangesAFailedSaveWouldLose) {
+TEST_F(CameraStoreTest, SavesOnlyWhatChangedKeepsWhatAFailedSaveWouldLoseAndReadsItBack) {
   plat::TempDir dir;
   ASSERT_TRUE(dir.ok());
-  const std::string path = dir / "BL1.cam";
+  const std::string path = dir / "cam" + plat::kPathSep + "BL1.cam";
   EXPECT_TRUE(store().WriteCameraFile(path));  // nothing changed: no file
   EXPECT_FALSE(plat::FileExists(path));
 
-  AddAt(100);
+  AddAt(590, -65536);
+  AddAt(10, 0x7FFFFFFF);
+  AddAt(300, 12);
   // The directory cannot be made (a file stands in its place): the changes stay marked.
   ASSERT_TRUE(plat::PutFile(dir / "blocked", "x"));
-  const std::string blocked = dir / "blocked" + plat::kPathSep + "BL1.cam";
-  EXPECT_FALSE(store().WriteCameraFile(blocked));
+  EXPECT_FALSE(store().WriteCameraFile(dir / "blocked" + plat::kPathSep + "BL1.cam"));
   EXPECT_EQ(store().unsavedChanges, 1);
-  EXPECT_TRUE(store().WriteCameraFile(path));
+  ASSERT_TRUE(store().WriteCameraFile(path));  // makes the missing "cam" directory
   EXPECT_EQ(store().unsavedChanges, 0);
   EXPECT_EQ(plat::GetFile(path), store().FormatCameraFile());
+
+  auto again = test::MakeTrack(test::CircleCentres(600));
+  again->cameras.ReadCameraFile(path);
+  ASSERT_EQ(again->cameras.count, 3);
+  const auto fields = [](const CameraPosition& c) {
+    return std::make_tuple(c.x, c.y, c.z, c.rangeStart, c.rangeEnd, c.nearestNode);
+  };
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(fields(again->cameras.cameras[i]), fields(store().cameras[i]));
+  EXPECT_EQ(again->cameras.cameras[2].z, -65536);
 
   // An old file is replaced whole.
   ASSERT_TRUE(plat::PutFile(path, std::string(500, 'x')));
   CameraPositionRecord packet;
-  store().Delete(0, &packet);
+  for (int i = 0; i < 3; ++i) store().Delete(0, &packet);
   EXPECT_TRUE(store().WriteCameraFile(path));
   EXPECT_EQ(plat::GetFile(path), "");
 }
@@ -242,16 +214,11 @@ TEST_F(CameraStoreTest, AddPlacesInNodeOrderWithAWrappingRange) {
   AddAt(10);  // near the start: range start wraps over the line
   EXPECT_EQ(Nodes(), (std::vector<int>{10, 300}));
   EXPECT_EQ(store().current, 0);
-  const CameraPosition& early = store().cameras[0];
-  EXPECT_EQ(early.rangeStart, 10 + 575);
-  EXPECT_EQ(early.rangeEnd, 35);
-  EXPECT_EQ(early.active, 0);
+  EXPECT_EQ(Range(0), std::make_pair(10 + 575, 35));
   AddAt(590);
   EXPECT_EQ(store().current, 2);
-  EXPECT_EQ(store().cameras[2].rangeStart, 565);
-  EXPECT_EQ(store().cameras[2].rangeEnd, 15);  // 615 wraps to 15
-  EXPECT_EQ(store().cameras[1].rangeStart, 275);
-  EXPECT_EQ(store().cameras[1].rangeEnd, 325);
+  EXPECT_EQ(Range(2), std::make_pair(565, 15));  // 615 wraps to 15
+  EXPECT_EQ(Range(1), std::make_pair(275, 325));
   EXPECT_EQ(store().unsavedChanges, 1);
 
   const auto posted = Drain(toGui);
@@ -290,14 +257,10 @@ TEST_F(CameraStoreTest, NextAndPreviousWrapAndShowTheCamera) {
   store().current = 2;
   Drain(toGui);
 
-  ASSERT_TRUE(store().Next(&packet));
-  EXPECT_EQ(store().current, 0);
-  ASSERT_TRUE(store().Previous(&packet));
-  EXPECT_EQ(store().current, 2);
-  ASSERT_TRUE(store().Previous(&packet));
-  EXPECT_EQ(store().current, 1);
-  ASSERT_TRUE(store().Previous(&packet));
-  EXPECT_EQ(store().current, 0);
+  for (const auto& [next, expected] : {std::pair{true, 0}, {false, 2}, {false, 1}, {false, 0}}) {
+    ASSERT_TRUE(next ? store().Next(&packet) : store().Previous(&packet));
+    EXPECT_EQ(store().current, expected);
+  }
   EXPECT_EQ(Drain(toGui),
             (std::vector<Bytes>{
                 Index(glink::GLM_CURRENT_CAMERA, 0), Index(glink::GLM_CURRENT_CAMERA, 2),
@@ -314,10 +277,6 @@ TEST_F(CameraStoreTest, NextAndPreviousWrapAndShowTheCamera) {
             Cat({B({'C', 'P', 'P', 0}), LE32(static_cast<std::uint32_t>(cam.x)),
                  LE32(static_cast<std::uint32_t>(cam.y)), LE32(777), LE16(heading), LE16(0),
                  LE16(0), B({0, 2}), LE32(0x41F00000), LE16(0), LE16(8)}));
-  // Seen from just outside node 100 (60 degrees round the circle), node 75 lies towards +X and
-  // -Y, about 42 degrees below the X axis: 16384 - 42 x 182.
-  EXPECT_GT(heading, 8500);
-  EXPECT_LT(heading, 9000);
 }
 
 TEST_F(CameraStoreTest, MoveChangesOnlyWhatMovedAndResorts) {
@@ -336,7 +295,7 @@ TEST_F(CameraStoreTest, MoveChangesOnlyWhatMovedAndResorts) {
   EXPECT_TRUE(store().MoveCurrent(p.x, p.y, 9));
   EXPECT_EQ(Nodes(), (std::vector<int>{200, 250, 300}));
   EXPECT_EQ(store().current, 1);
-  EXPECT_EQ(store().cameras[1].rangeStart, before.rangeStart);  // the range is kept
+  EXPECT_EQ(Range(1), std::make_pair(0 + before.rangeStart, 0 + before.rangeEnd));  // kept
   EXPECT_EQ(store().cameras[1].z, 9);
   EXPECT_EQ(store().unsavedChanges, 1);
   // The message carries the index the camera had before it was re-sorted.
@@ -384,9 +343,9 @@ TEST_F(CameraStoreTest, DeleteNearLooksWithin6500OnEveryAxis) {
   AddAt(100, 1000);
   AddAt(200, 1000);
   const CameraPosition c = store().cameras[1];
-  EXPECT_FALSE(store().DeleteNear(c.x + 6500, c.y, c.z, &packet));
-  EXPECT_FALSE(store().DeleteNear(c.x, c.y - 6500, c.z, &packet));
-  EXPECT_FALSE(store().DeleteNear(c.x, c.y, c.z + 6500, &packet));
+  for (const auto& [dx, dy, dz] : {std::tuple{6500, 0, 0}, {0, -6500, 0}, {0, 0, 6500}}) {
+    EXPECT_FALSE(store().DeleteNear(c.x + dx, c.y + dy, c.z + dz, &packet));
+  }
   EXPECT_EQ(store().count, 2);
   EXPECT_TRUE(store().DeleteNear(c.x + 6499, c.y - 6499, c.z + 6499, &packet));
   EXPECT_EQ(Nodes(), std::vector<int>{100});
@@ -426,37 +385,15 @@ TEST_F(CameraStoreTest, EditSetsHeightAndRangeAndAlwaysShowsTheCamera) {
   EXPECT_EQ(store().current, 1);
   EXPECT_EQ(store().unsavedChanges, 1);
   EXPECT_EQ(store().cameras[1].z, 4000);
-  EXPECT_EQ(store().cameras[1].rangeStart, 190);
-  EXPECT_EQ(store().cameras[1].rangeEnd, 5);
+  EXPECT_EQ(Range(1), std::make_pair(190, 5));
   EXPECT_EQ(packet.z, 4000);
   EXPECT_EQ(store().cameras[1].nearestNode, 200);  // the order stays valid
 
   // A node beyond the path is taken as 0, as the file reader does, so the camera packet never
   // looks at a node that is not there.
   ASSERT_TRUE(store().Edit(1, 4000, 60000, 600, &packet));
-  EXPECT_EQ(store().cameras[1].rangeStart, 0);
-  EXPECT_EQ(store().cameras[1].rangeEnd, 0);
+  EXPECT_EQ(Range(1), std::make_pair(0, 0));
   EXPECT_FALSE(store().Edit(2, 0, 0, 0, &packet));
-}
-
-TEST_F(CameraStoreTest, ArbitraryBytesKeepTheStoreValid) {
-  std::mt19937 random(7);
-  const std::string alphabet = "0123456789abcdefABCDEFxX+- ,\r\n\t";
-  for (int round = 0; round < 3000; ++round) {
-    std::string text(random() % 300, ' ');
-    for (char& c : text) {
-      c = round % 2 ? alphabet[random() % alphabet.size()] : static_cast<char>(random());
-    }
-    store().ParseCameraFile(text);
-    ASSERT_LE(store().count, kMaxCameras);
-    for (int i = 0; i < store().count; ++i) {
-      ASSERT_LT(store().cameras[i].rangeStart, 600);
-      ASSERT_LT(store().cameras[i].rangeEnd, 600);
-      if (i > 0) {
-        ASSERT_LE(store().cameras[i - 1].nearestNode, store().cameras[i].nearestNode);
-      }
-    }
-  }
 }
 
 }  // namespace

@@ -13,9 +13,8 @@ namespace {
 
 // A program directory with "views\" and a simulator directory with "data\views\" and
 // "data\misc\" in a fresh temporary directory.
-class CustomViewsTest : public ::testing::Test {
- public:
-  CustomViewsTest() {
+struct ViewsRig {
+  ViewsRig() {
     for (const char* d : {"prog", "prog\\views", "prog\\views\\set", "sim", "sim\\data",
                           "sim\\data\\views", "sim\\data\\misc"}) {
       plat::MakeDirectory(Path(d));
@@ -26,8 +25,11 @@ class CustomViewsTest : public ::testing::Test {
     for (const char* kind : {"_incar", "_front", "_rear"}) {
       Put(std::string("prog\\views\\set\\XFG") + kind + ".cvw", kind);
     }
-    std::snprintf(players[3].carName, sizeof players[3].carName, "XFG");
+    Car(3, "XFG");
     views.SetSimVersion("0.5Z");
+  }
+  void Car(std::uint8_t plid, const char* code) {
+    std::snprintf(players[plid].carName, sizeof players[plid].carName, "%s", code);
   }
   std::string Path(const std::string& relative) { return dir / plat::NativePath(relative); }
   void Put(const std::string& relative, const std::string& bytes) {
@@ -48,6 +50,8 @@ class CustomViewsTest : public ::testing::Test {
   PlayerTable players;
   CustomViews views{players, program, sim};
 };
+
+class CustomViewsTest : public ::testing::Test, public ViewsRig {};
 
 TEST_F(CustomViewsTest, CopiesTheViewOfEachKindOverTheSimulatorsFileOncePerChange) {
   std::string out;
@@ -74,7 +78,7 @@ TEST_F(CustomViewsTest, CopiesTheViewOfEachKindOverTheSimulatorsFileOncePerChang
   EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "_rear");
 
   // A failure is remembered too, until the car changes.
-  std::snprintf(players[4].carName, sizeof players[4].carName, "FZR");
+  Car(4, "FZR");
   EXPECT_EQ(Install(kViewInCar, 4), kViewFileNotFoundText);
   Put("prog\\views\\set\\FZR_incar.cvw", "fzr");
   EXPECT_EQ(Install(kViewInCar, 4), kViewFileNotFoundText);
@@ -142,55 +146,40 @@ TEST_F(CustomViewsTest, BackupAndRestoreBracketTheInstalledViewsOfNewerSimulator
   EXPECT_EQ(Get("sim\\data\\views\\FZR.cvw"), "user fzr");
 }
 
-struct FailureCase {
-  const char* what;
-  void (*prepare)(CustomViewsTest&);
-  const char* message;
-};
-
-class CustomViewFailures : public CustomViewsTest,
-                           public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(CustomViewFailures, HaveTheirMessages) {
-  GetParam().prepare(*this);
-  EXPECT_EQ(Install(kViewFront, 3), GetParam().message) << GetParam().what;
+TEST(CustomViewFailures, HaveTheirMessages) {
+  const struct {
+    const char* what;
+    void (*prepare)(ViewsRig&);
+    const char* message;
+  } cases[] = {
+      {"no folder for the version",
+       [](ViewsRig& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Y=set\n"); },
+       kNoViewFolderText},
+      {"no configuration file",
+       [](ViewsRig& t) { plat::RemoveFile(t.Path("prog\\views\\cvw.ini")); }, kNoViewFolderText},
+      {"no source file", [](ViewsRig& t) { t.Car(3, "FOX"); }, kViewFileNotFoundText},
+      {"a car code that could leave the folder",
+       [](ViewsRig& t) {
+         t.Car(3, "../X");
+         t.Put("prog\\views\\X_front.cvw", "outside the set");
+       },
+       kViewFileNotFoundText},
+      {"no source folder",
+       [](ViewsRig& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Z=gone\n"); },
+       kViewPathNotFoundText},
+      {"no target directory", [](ViewsRig& t) { t.sim = t.Path("nosim") + plat::kPathSep; },
+       kViewPathNotFoundText},
+      {"simulator directory unknown", [](ViewsRig& t) { t.sim.clear(); }, kViewPathNotFoundText},
+      {"the target is a directory",
+       [](ViewsRig& t) { plat::MakeDirectory(t.Path("sim\\data\\views\\XFG.cvw")); },
+       kViewCopyFailedText},
+  };
+  for (const auto& c : cases) {
+    ViewsRig t;
+    c.prepare(t);
+    EXPECT_EQ(t.Install(kViewFront, 3), c.message) << c.what;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Install, CustomViewFailures,
-    ::testing::Values(
-        FailureCase{
-            "no folder for the version",
-            [](CustomViewsTest& t) { t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Y=set\n"); },
-            kNoViewFolderText},
-        FailureCase{"no configuration file",
-                    [](CustomViewsTest& t) { plat::RemoveFile(t.Path("prog\\views\\cvw.ini")); },
-                    kNoViewFolderText},
-        FailureCase{"no source file",
-                    [](CustomViewsTest& t) {
-                      std::snprintf(t.players[3].carName, sizeof t.players[3].carName, "FOX");
-                    },
-                    kViewFileNotFoundText},
-        FailureCase{"a car code that could leave the folder",
-                    [](CustomViewsTest& t) {
-                      std::snprintf(t.players[3].carName, sizeof t.players[3].carName, "../X");
-                      t.Put("prog\\views\\X_front.cvw", "outside the set");
-                    },
-                    kViewFileNotFoundText},
-        FailureCase{"no source folder",
-                    [](CustomViewsTest& t) {
-                      t.Put("prog\\views\\cvw.ini", "[SourceFolder]\n0.5Z=gone\n");
-                    },
-                    kViewPathNotFoundText},
-        FailureCase{"no target directory",
-                    [](CustomViewsTest& t) { t.sim = t.Path("nosim") + plat::kPathSep; },
-                    kViewPathNotFoundText},
-        FailureCase{"simulator directory unknown", [](CustomViewsTest& t) { t.sim.clear(); },
-                    kViewPathNotFoundText},
-        FailureCase{
-            "the target is a directory",
-            [](CustomViewsTest& t) { plat::MakeDirectory(t.Path("sim\\data\\views\\XFG.cvw")); },
-            kViewCopyFailedText}));
 
 }  // namespace
 }  // namespace director

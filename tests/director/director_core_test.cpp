@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "director/app/director_app.h"
-#include "director/insim/session.h"
-#include "fake_simulator.h"
+#include "insim_test_support.h"
 #include "link/link_messages.h"
 #include "platform/files.h"
 #include "race_test_support.h"
@@ -18,7 +14,6 @@ namespace {
 using test::B;
 using test::Bytes;
 using test::Capture;
-using test::Car;
 using test::Cat;
 using test::CircleCentres;
 using test::Drain;
@@ -37,14 +32,20 @@ Bytes TrackRecord(const char* name, std::uint32_t nodes, std::uint32_t finish) {
   return Record(glink::GLM_TRACK, Cat({Padded(name, 6), LE32(nodes), LE32(finish)}));
 }
 
-// A program directory with "pth" and "cam", and a simulator directory with "data\smx".
-struct Install {
-  Install() {
-    program = dir / "prog" + plat::kPathSep;
-    sim = dir / "sim" + plat::kPathSep;
+// A program directory with "pth" and "cam", a simulator directory with "data\smx", and the track
+// BL1 with two cameras next to the program.
+class DirectorCoreTest : public ::testing::Test {
+ protected:
+  DirectorCoreTest() {
     for (const char* d : {"prog", "prog\\pth", "prog\\cam", "sim", "sim\\data", "sim\\data\\smx"}) {
       plat::MakeDirectory(dir / plat::NativePath(d));
     }
+    settings.guiAccess = 1;
+    link.sink = &capture;
+    link.clock = &clock;
+    link.lastSendTick = &lastSend;
+    Put("prog\\pth\\BL1.pth", PathFile(600, 10, CircleCentres(600)));
+    Put("prog\\cam\\BL1.cam", kTwoCameras);
   }
   void Put(const std::string& relative, const std::string& bytes) {
     ASSERT_TRUE(plat::PutFile(dir / plat::NativePath(relative), bytes));
@@ -52,31 +53,18 @@ struct Install {
   std::string Get(const std::string& relative) {
     return plat::GetFile(dir / plat::NativePath(relative));
   }
-
-  plat::TempDir dir;
-  std::string program, sim;
-};
-
-class DirectorCoreTest : public ::testing::Test {
- protected:
-  DirectorCoreTest() {
-    settings.guiAccess = 1;
-    link.sink = &capture;
-    link.clock = &clock;
-    link.lastSendTick = &lastSend;
-    files.Put("prog\\pth\\BL1.pth", PathFile(600, 10, CircleCentres(600)));
-    files.Put("prog\\cam\\BL1.cam",
-              " 0000000A, 00000000, 00000000,  10,  20\r\n"
-              " 0000000B, 00000000, 00000000,  30,  40\r\n");
-  }
   void State(const Bytes& sta) { core.OnState(link, sta.data()); }
 
-  Install files;
+  static constexpr char kTwoCameras[] =
+      " 0000000A, 00000000, 00000000,  10,  20\r\n"
+      " 0000000B, 00000000, 00000000,  30,  40\r\n";
+  plat::TempDir dir;
+  std::string program = dir / "prog" + plat::kPathSep;
   Settings settings;
   plat::ManualClock clock{1000};
   glink::MessageQueue toGui;
   glink::MessageQueue toDirector;
-  DirectorCore core{settings, clock, toGui, toDirector, files.program};
+  DirectorCore core{settings, clock, toGui, toDirector, program};
   Capture capture;
   std::uint32_t lastSend = 0;
   InsimLink link;
@@ -92,7 +80,7 @@ TEST_F(DirectorCoreTest, StateReportsLoadTheTrackOnceAndTellTheGui) {
   // The same track again: neither the path nor the cameras are read again.
   const TrackPath* loaded = core.track.get();
   core.track->cameras.cameras[0].z = 99;
-  files.Put("prog\\cam\\BL1.cam", "");
+  Put("prog\\cam\\BL1.cam", "");
   State(Sta(ISS_REPLAY, "BL1"));
   EXPECT_EQ(core.track.get(), loaded);
   EXPECT_EQ(core.track->cameras.cameras[0].z, 99);
@@ -111,9 +99,17 @@ TEST_F(DirectorCoreTest, StateReportsLoadTheTrackOnceAndTellTheGui) {
   // Tried again on every report; back on BL1 it loads afresh.
   State(Sta(ISS_GAME, "FE1"));
   EXPECT_EQ(capture.Packets().size(), 2u);
-  State(Sta(ISS_GAME, "BL1"));
+  State(Sta(ISS_GAME | ISS_SHIFTU, "BL1"));
   ASSERT_NE(core.track, nullptr);
   EXPECT_EQ(core.CameraCount(), 0);  // the emptied camera file
+
+  // In edit mode another track neither replaces it nor makes a complaint.
+  const TrackPath* edited = core.track.get();
+  core.control.editMode = 1;
+  capture.Clear();
+  State(Sta(ISS_GAME | ISS_SHIFTU, "FE1"));
+  EXPECT_EQ(core.track.get(), edited);
+  EXPECT_TRUE(capture.Packets().empty());
 }
 
 TEST_F(DirectorCoreTest, OutsideGameAndReplayTheRaceIsReset) {
@@ -166,25 +162,11 @@ TEST_F(DirectorCoreTest, TheRaceClockStopsWhenPausedOrAtAnotherReplaySpeed) {
   EXPECT_EQ(toGui.pending(), 0);
 }
 
-TEST_F(DirectorCoreTest, InEditModeTheTrackIsKept) {
-  State(Sta(ISS_GAME | ISS_SHIFTU, "BL1"));
-  const TrackPath* loaded = core.track.get();
-  core.control.editMode = 1;
-  capture.Clear();
-  State(Sta(ISS_GAME | ISS_SHIFTU, "FE1"));
-  EXPECT_EQ(core.track.get(), loaded);
-  EXPECT_TRUE(capture.Packets().empty());  // no "could not load pth file" either
-}
-
 TEST_F(DirectorCoreTest, RaceStartResetsTheFollowedCarAndAsksForThePlayers) {
   core.director.followedCar = 12;
-  core.race.resultCount = 4;
-  Drain(toGui);
   core.OnRaceStart(link);
   EXPECT_EQ(core.director.followedCar, -1);
-  EXPECT_EQ(core.race.resultCount, 0);
   EXPECT_EQ(core.race.raceStarted, 1);
-  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{B({3, 0, glink::GLM_PLAYER_LABEL}), kClockZero}));
   EXPECT_EQ(capture.Packets(), std::vector<Bytes>{B({4, ISP_TINY, 1, TINY_NPL})});
 }
 
@@ -194,9 +176,7 @@ TEST_F(DirectorCoreTest, ThreadEndSavesCamerasOnlyInEditMode) {
   ASSERT_TRUE(core.Cameras()->Add(p.x, p.y, 7));
   core.OnThreadEnd();  // not in edit mode: the change is dropped with the track
   EXPECT_EQ(core.track, nullptr);
-  EXPECT_EQ(files.Get("prog\\cam\\BL1.cam"),
-            " 0000000A, 00000000, 00000000,  10,  20\r\n"
-            " 0000000B, 00000000, 00000000,  30,  40\r\n");
+  EXPECT_EQ(Get("prog\\cam\\BL1.cam"), kTwoCameras);
 
   State(Sta(ISS_GAME, "BL1"));
   ASSERT_TRUE(core.Cameras()->Add(p.x, p.y, 7));
@@ -204,18 +184,16 @@ TEST_F(DirectorCoreTest, ThreadEndSavesCamerasOnlyInEditMode) {
   core.OnThreadEnd();
   EXPECT_EQ(core.control.editMode, 0);
   EXPECT_EQ(core.track, nullptr);
-  EXPECT_EQ(files.Get("prog\\cam\\BL1.cam"),
-            " 0000000A, 00000000, 00000000,  10,  20\r\n"
-            " 0000000B, 00000000, 00000000,  30,  40\r\n"
-            " FE0C0000, 00000000, 00000007, 275, 325\r\n");
+  EXPECT_EQ(Get("prog\\cam\\BL1.cam"),
+            std::string(kTwoCameras) + " FE0C0000, 00000000, 00000007, 275, 325\r\n");
   core.OnThreadEnd();  // without a track: nothing to do
 }
 
 TEST_F(DirectorCoreTest, EachAttemptStartsCleanAndReadsTheConfiguration) {
-  files.Put("prog\\Morvane.cfg", "[default]\nPath2LFS=" + files.dir.path() + plat::kPathSep +
-                                     "sim\n[Activate]\nDelay=350\n[Output]\nColorT=2\n");
-  files.Put("prog\\alias.ini", "[AliasNames]\nNumber=1\nnickname1=kim\nrealname1=Kim Lee\n");
-  files.Put("sim\\data\\smx\\AS1.pth", PathFile(900, 5, CircleCentres(900)));
+  Put("prog\\Morvane.cfg",
+      "[default]\nPath2LFS=" + dir.path() + plat::kPathSep + "sim\n[Activate]\nDelay=350\n");
+  Put("prog\\alias.ini", "[AliasNames]\nNumber=1\nnickname1=kim\nrealname1=Kim Lee\n");
+  Put("sim\\data\\smx\\AS1.pth", PathFile(900, 5, CircleCentres(900)));
   core.control.directorActive = 1;
   core.race.raceStarted = 1;
   core.race.resultCount = 3;
@@ -228,9 +206,8 @@ TEST_F(DirectorCoreTest, EachAttemptStartsCleanAndReadsTheConfiguration) {
   EXPECT_EQ(core.director.manual.count, 0);
 
   core.OnGreeted(link);
-  EXPECT_EQ(core.simulator.simulatorDirectory, files.sim);
+  EXPECT_EQ(core.simulator.simulatorDirectory, dir / "sim" + plat::kPathSep);
   EXPECT_EQ(core.simulator.activationDelay, 350u);
-  EXPECT_EQ(core.simulator.overlayColour, 2);
   core.tracker.NewPlayerV4(test::Npl(2, "kim", "XFG").data());
   EXPECT_STREQ(core.race.players[2].name, "Kim Lee");
   State(Sta(ISS_GAME, "AS1"));  // found in the simulator's own directory
@@ -267,56 +244,6 @@ TEST_F(DirectorCoreTest, LapFiguresResetOutsideARaceWithLaps) {
   EXPECT_EQ(core.race.players[8].lapFigure, 1);
   EXPECT_EQ(core.race.players[8].stopCount, 0);
   EXPECT_EQ(core.race.players[8].lapsDone, 3);
-}
-
-// The whole director program against a simulator on loopback: the state report loads the track
-// with its cameras, a missing path is answered on the simulator's screen, a new player and the
-// car positions are taken, and the GUI link queue receives the race-state records.
-TEST(DirectorProgram, LoadsTracksAndFollowsCarsOverInsim) {
-  test::TcpSim sim;
-  Install files;
-  files.Put("prog\\Morvane.cfg",
-            "[default]\r\nPath2LFS=" + files.dir.path() + plat::kPathSep + "sim\r\n");
-  files.Put("sim\\data\\smx\\BL1.pth", PathFile(600, 10, CircleCentres(600)));
-  files.Put("prog\\cam\\BL1.cam", " 0000000A, 00000000, 00000000,  10,  20\r\n");
-
-  auto app = std::make_unique<DirectorApp>("Software\\MorvaneTest\\CoreSession");
-  app->programDirectory = files.program;
-  app->settings.insimPort = sim.Port();
-  app->settings.insimVersion = 4;
-  app->settings.guiAccess = 1;
-  ASSERT_TRUE(app->insim.StartInsimThread());
-  test::V4Handshake(sim);
-
-  const auto sta = [](const char* track) {
-    Bytes p = Sta(ISS_GAME, track);
-    p.resize(28);
-    return p;
-  };
-  sim.Send(sta("XX1"));
-  EXPECT_EQ(sim.ReadPacket(), kNoPathMessage);
-  Bytes npl = test::Npl(3, "^1Alice", "XFG");
-  npl.resize(76);
-  Bytes mci = test::Mci({{120, 1, 3}, {80, 1, 5, CCI_LAST}});
-  mci.resize(4 + 2 * 28);
-  sim.Send(Cat({sta("BL1"), npl, mci}));
-  // The completed set runs the update step: the inactive director asks for the race time, and
-  // with camera positions on the track it sets the free view option.
-  EXPECT_EQ(sim.ReadPacket(), B({4, ISP_TINY, 1, TINY_GTH}));
-  EXPECT_EQ(sim.ReadPacket(), B({8, ISP_SFP, 0, 0, 0x40, 0, 1, 0}));
-
-  ASSERT_TRUE(app->insim.StopInsimThread());
-  EXPECT_EQ(app->core.RaceOrderCount(), 2);
-  EXPECT_EQ(app->core.race.raceOrder.ids[0], 3);
-  EXPECT_EQ(app->core.race.players[5].node, 80);
-  EXPECT_EQ(app->core.track, nullptr);  // released when the thread ended
-
-  const std::vector<Bytes> posted = Drain(app->toGui);
-  ASSERT_EQ(posted.size(), 4u);
-  EXPECT_EQ(posted[0], Record(glink::GLM_VERSION, B({0, 2, 4})));
-  EXPECT_EQ(posted[1], kNoTrack);
-  EXPECT_EQ(posted[2], TrackRecord("BL1", 600, 10));
-  EXPECT_EQ(posted[3], Record(glink::GLM_PLAYER_LABEL, Cat({B({3}), Padded("Alice", 5)})));
 }
 
 }  // namespace
