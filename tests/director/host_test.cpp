@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "director/app/director_app.h"
+#include "fake_simulator.h"  // Windows Sockets for the test program
 #include "platform/files.h"
+#include "platform/net.h"
 
 namespace director {
 namespace {
+
+using Strings = std::vector<std::string>;
 
 class FakeDialog final : public DialogControls {
  public:
@@ -34,8 +40,8 @@ class FakeDialog final : public DialogControls {
   std::map<int, bool> checked;
   std::map<int, bool> enabled;
   std::map<int, int> selection;
-  std::map<int, std::vector<std::string>> lists;
-  std::vector<std::string> messages;
+  std::map<int, Strings> lists;
+  Strings messages;
   bool ended = false;
 };
 
@@ -43,14 +49,13 @@ class FakeWorker final : public LinkWorker {
  public:
   bool StartWorker() override {
     starts++;
-    if (startResult) running = true;
+    running = running || startResult;
     return startResult;
   }
   bool StopWorker() override {
     stops++;
-    if (!running) return true;
-    if (stopResult) running = false;
-    return stopResult;
+    if (running && stopResult) running = false;
+    return !running;
   }
   bool WorkerRunning() const override { return running; }
   bool startResult = true;
@@ -76,15 +81,17 @@ class HostTest : public ::testing::Test {
     ASSERT_TRUE(k.SetU32(name, value));
     ASSERT_TRUE(k.Close());
   }
-  bool Stored(const char* name, std::uint32_t* value) {
+  // The stored value, or -1 when there is none.
+  std::int64_t Stored(const char* name) {
     plat::SettingsKey k(key);
-    if (!k.OpenRead()) return false;
-    const bool found = k.GetU32(name, value);
+    std::uint32_t value = 0;
+    if (!k.OpenRead()) return -1;
+    const bool found = k.GetU32(name, &value);
     k.Close();
-    return found;
+    return found ? static_cast<std::int64_t>(value) : -1;
   }
-  DirectorHost Host(LinkWorker* server = nullptr) {
-    return DirectorHost(settings, dialog, insim, server, key);
+  DirectorHost Host(LinkWorker* guiServer = nullptr) {
+    return DirectorHost(settings, dialog, insim, guiServer, key);
   }
 
   std::string key;
@@ -102,18 +109,14 @@ TEST_F(HostTest, FreshUserSeesTheDefaults) {
   host.InitDialog();
   EXPECT_EQ(dialog.texts[1000], "32300");
   EXPECT_EQ(dialog.texts[1001], "32301");
-  EXPECT_FALSE(dialog.checked[1007]);
+  for (int id : {1007, 1011, 1019, 1021}) EXPECT_FALSE(dialog.checked[id]) << id;
   EXPECT_TRUE(dialog.checked[1012]);
-  EXPECT_FALSE(dialog.checked[1011]);
-  EXPECT_FALSE(dialog.checked[1019]);
-  EXPECT_FALSE(dialog.checked[1021]);
   EXPECT_EQ(dialog.selection[1014], 5);
   EXPECT_EQ(dialog.selection[1015], 6);
   EXPECT_FALSE(dialog.Enabled(1001));
   EXPECT_FALSE(dialog.Enabled(1008));
-  const std::vector<std::string> keys = {"Ctrl-F1", "Ctrl-F2",  "Ctrl-F3",  "Ctrl-F4",
-                                         "Ctrl-F5", "Ctrl-F6",  "Ctrl-F7",  "Ctrl-F8",
-                                         "Ctrl-F9", "Ctrl-F10", "Ctrl-F11", "Ctrl-F12"};
+  Strings keys;
+  for (int i = 1; i <= 12; ++i) keys.push_back("Ctrl-F" + std::to_string(i));
   EXPECT_EQ(dialog.lists[1014], keys);
   EXPECT_EQ(dialog.lists[1015], keys);
   EXPECT_EQ(insim.starts, 0);
@@ -128,15 +131,12 @@ TEST_F(HostTest, InvalidInsimPortIsRefusedAndNothingApplied) {
     dialog.texts[1000] = text;
     dialog.checked[1012] = false;
     host.OnCommand(1002, 0);
-    EXPECT_EQ(dialog.messages,
-              std::vector<std::string>{"Morvane|please enter valid portnumbers|warning"})
-        << text;
+    EXPECT_EQ(dialog.messages, Strings{"Morvane|please enter valid portnumbers|warning"}) << text;
     EXPECT_EQ(settings.insimPort, 32300) << text;
     EXPECT_EQ(settings.insimVersion, 4) << text;
   }
   EXPECT_EQ(insim.starts, 0);
-  std::uint32_t value;
-  EXPECT_FALSE(Stored("InsimPort", &value));
+  EXPECT_EQ(Stored("InsimPort"), -1);
   // Close with bad ports does not end the dialog either.
   host.OnCommand(1003, 0);
   EXPECT_FALSE(dialog.ended);
@@ -151,21 +151,19 @@ TEST_F(HostTest, GuiPortIsCheckedOnlyWithGuiAccess) {
   EXPECT_TRUE(dialog.messages.empty());
   EXPECT_EQ(settings.insimPort, 4000);
   EXPECT_EQ(settings.guiPort, 32301);
-  std::uint32_t value;
-  EXPECT_FALSE(Stored("GUI-Port", &value));
-  ASSERT_TRUE(Stored("EnableGUI", &value));
-  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(Stored("GUI-Port"), -1);
+  EXPECT_EQ(Stored("EnableGUI"), 0);
 
   dialog.checked[1007] = true;
-  EXPECT_FALSE(host.ApplySettings(true, false));
-  EXPECT_EQ(dialog.messages.size(), 1u);
-  dialog.texts[1001] = "0";
-  EXPECT_FALSE(host.ApplySettings(true, false));
+  for (const char* refused : {"", "0"}) {
+    dialog.texts[1001] = refused;
+    EXPECT_FALSE(host.ApplySettings(true, false)) << refused;
+  }
+  EXPECT_EQ(dialog.messages.size(), 2u);
   dialog.texts[1001] = "5000";
   EXPECT_TRUE(host.ApplySettings(true, false));
   EXPECT_EQ(settings.guiPort, 5000);
-  ASSERT_TRUE(Stored("GUI-Port", &value));
-  EXPECT_EQ(value, 5000u);
+  EXPECT_EQ(Stored("GUI-Port"), 5000);
 }
 
 TEST_F(HostTest, StoredVersion3StartsVersion3UntilVersion4IsClicked) {
@@ -187,9 +185,7 @@ TEST_F(HostTest, StoredVersion3StartsVersion3UntilVersion4IsClicked) {
   dialog.checked[1012] = true;
   host.OnCommand(1002, 0);
   EXPECT_EQ(settings.insimVersion, 4);
-  std::uint32_t value;
-  ASSERT_TRUE(Stored("InsimVersion", &value));
-  EXPECT_EQ(value, 4u);
+  EXPECT_EQ(Stored("InsimVersion"), 4);
 }
 
 TEST_F(HostTest, PasswordIsUsedButNeverStored) {
@@ -214,8 +210,7 @@ TEST_F(HostTest, PasswordIsUsedButNeverStored) {
   // A new start has an empty password field.
   FakeDialog fresh;
   Settings again;
-  DirectorHost second(again, fresh, insim, nullptr, key);
-  second.InitDialog();
+  DirectorHost(again, fresh, insim, nullptr, key).InitDialog();
   EXPECT_EQ(fresh.texts[1005], "");
   EXPECT_STREQ(again.password, "");
 }
@@ -229,9 +224,7 @@ TEST_F(HostTest, StartAndStopSwitchButtonAndControls) {
   EXPECT_EQ(dialog.texts[1002], "Stop");
   for (int id : kSettingsIds) EXPECT_FALSE(dialog.Enabled(id)) << id;
   EXPECT_EQ(settings.activateKey, 2);
-  std::uint32_t value;
-  ASSERT_TRUE(Stored("FKeyA", &value));
-  EXPECT_EQ(value, 2u);
+  EXPECT_EQ(Stored("FKeyA"), 2);
 
   // A thread that does not end in time leaves everything as it is.
   insim.stopResult = false;
@@ -291,17 +284,43 @@ TEST_F(HostTest, ThreadFailuresAreReportedAndTheDialogStaysStopped) {
   host.InitDialog();
   insim.startResult = false;
   host.OnCommand(1002, 0);
-  EXPECT_EQ(dialog.messages,
-            std::vector<std::string>{"Error|Insim Thread konnte nicht gestartet werden|plain"});
-  EXPECT_NE(dialog.texts[1002], "Stop");
-  EXPECT_TRUE(dialog.Enabled(1000));
-
-  dialog.messages.clear();
   server.startResult = false;
   dialog.checked[1007] = true;
   host.OnCommand(1002, 0);
-  EXPECT_EQ(dialog.messages,
-            std::vector<std::string>{"Error|GUI Thread konnte nicht gestartet werden|plain"});
+  EXPECT_EQ(dialog.messages, (Strings{"Error|Insim Thread konnte nicht gestartet werden|plain",
+                                      "Error|GUI Thread konnte nicht gestartet werden|plain"}));
+  EXPECT_NE(dialog.texts[1002], "Stop");
+  EXPECT_TRUE(dialog.Enabled(1000));
+}
+
+// The real composition root: a GUI port that another program holds is a warning with the reason,
+// and the dialog stays stopped until the port is free.
+TEST_F(HostTest, TakenGuiPortIsAWarningAndTheDialogStaysStopped) {
+  const plat::Socket taken = plat::TcpOpen();
+  ASSERT_TRUE(plat::Bind(taken, plat::kAnyAddress, 0));
+  ASSERT_TRUE(plat::Listen(taken, 1));
+  const std::string port = std::to_string(plat::LocalPort(taken));
+  auto app = std::make_unique<DirectorApp>(key);
+  DirectorHost host = app->MakeHost(dialog);
+  host.InitDialog();
+  dialog.checked[kIdEnableGui] = true;
+  dialog.texts[kIdGuiPort] = port;
+
+  host.OnCommand(kIdStartStop, 0);
+  EXPECT_EQ(dialog.messages, Strings{"Morvane|GUI port " + port +
+                                     " could not be opened: is another program using it?|warning"});
+  EXPECT_NE(dialog.texts[kIdStartStop], kTextStop);
+  EXPECT_TRUE(dialog.Enabled(kIdInsimPort)) << "the settings were locked";
+  EXPECT_FALSE(host.WorkerRunning());
+
+  plat::Close(taken);
+  host.OnCommand(kIdStartStop, 0);
+  EXPECT_EQ(dialog.messages.size(), 1u);
+  EXPECT_EQ(dialog.texts[kIdStartStop], kTextStop);
+  EXPECT_TRUE(host.WorkerRunning());
+  host.OnCommand(kIdStartStop, 0);
+  EXPECT_EQ(dialog.texts[kIdStartStop], kTextStart);
+  EXPECT_FALSE(host.WorkerRunning());
 }
 
 TEST_F(HostTest, CloseStopsSavesAndEndsCancelDoesNotSave) {
@@ -312,10 +331,8 @@ TEST_F(HostTest, CloseStopsSavesAndEndsCancelDoesNotSave) {
   EXPECT_FALSE(insim.running);
   EXPECT_EQ(server.stops, 1);
   EXPECT_TRUE(dialog.ended);
-  std::uint32_t value;
-  EXPECT_TRUE(Stored("InsimPort", &value));
+  EXPECT_EQ(Stored("InsimPort"), 32300);
 
-  plat::SettingsKey(key).DeleteKey();
   FakeDialog other;
   Settings s;
   DirectorHost cancel(s, other, insim, &server, key);
@@ -326,7 +343,7 @@ TEST_F(HostTest, CloseStopsSavesAndEndsCancelDoesNotSave) {
   cancel.OnCancel();
   EXPECT_TRUE(other.ended);
   EXPECT_FALSE(insim.running);
-  EXPECT_FALSE(Stored("InsimPort", &value));
+  EXPECT_EQ(Stored("InsimPort"), -1);
 }
 
 TEST_F(HostTest, AutoActivationStartsAtOnceWithoutSaving) {
@@ -337,22 +354,20 @@ TEST_F(HostTest, AutoActivationStartsAtOnceWithoutSaving) {
   EXPECT_EQ(insim.starts, 1);
   EXPECT_EQ(dialog.texts[1002], "Stop");
   EXPECT_EQ(settings.autoActivate, 1);
-  std::uint32_t value;
-  EXPECT_FALSE(Stored("InsimPort", &value));
+  EXPECT_EQ(Stored("InsimPort"), -1);
 }
 
 TEST(HostPorts, ParsePort) {
-  std::uint16_t port = 0;
-  EXPECT_TRUE(ParsePort("32300", &port));
-  EXPECT_EQ(port, 32300);
-  EXPECT_TRUE(ParsePort("  7 ", &port));
-  EXPECT_EQ(port, 7);
-  EXPECT_TRUE(ParsePort("65535", &port));
-  EXPECT_EQ(port, 65535);
-  EXPECT_TRUE(ParsePort("0", &port));
-  EXPECT_EQ(port, 0);
-  for (const char* bad : {"", "  ", "-1", "+5", "1 2", "0x10", "65536", "4294967296"}) {
-    EXPECT_FALSE(ParsePort(bad, &port)) << bad;
+  const struct {
+    const char* text;
+    int port;  // -1: refused
+  } cases[] = {{"32300", 32300}, {"  7 ", 7},  {"65535", 65535}, {"0", 0},
+               {"", -1},         {"  ", -1},   {"-1", -1},       {"+5", -1},
+               {"1 2", -1},      {"0x10", -1}, {"65536", -1},    {"4294967296", -1}};
+  for (const auto& c : cases) {
+    std::uint16_t port = 1;
+    EXPECT_EQ(ParsePort(c.text, &port), c.port >= 0) << c.text;
+    EXPECT_EQ(port, c.port >= 0 ? c.port : 1) << c.text;  // untouched when refused
   }
 }
 
