@@ -125,14 +125,10 @@ class OverlayTest : public ::testing::Test {
 };
 
 TEST(OverlayTexts, RaceTimesAndColourCodes) {
-  const std::pair<std::uint32_t, const char*> times[] = {{0, ""},
-                                                         {4294967295u, ""},
-                                                         {83456, "1:23.46  "},
-                                                         {995, "1.00  "},
-                                                         {3723456, "1:02:03.46  "},
-                                                         {4, "0.00  "},
-                                                         {59995, "1:00.00  "},
-                                                         {4294967294u, "1193:02:47.29  "}};
+  const std::pair<std::uint32_t, const char*> times[] = {// clang-format off
+      {0, ""}, {4294967295u, ""}, {83456, "1:23.46  "}, {995, "1.00  "}, {4, "0.00  "},
+      {3723456, "1:02:03.46  "}, {59995, "1:00.00  "}, {4294967294u, "1193:02:47.29  "}};
+  // clang-format on
   for (const auto& [ms, text] : times) {
     char out[24];
     FormatRaceTime(ms, out, sizeof out);
@@ -373,9 +369,10 @@ TEST_F(OverlayTest, VersionThreeSendsNothing) {
   Car(2, 3, 4, 29, 301000, "B");
   Order({1, 2});
   Announce("A", 1);
-  for (std::uint32_t t = 100000; t < 130000; t += 200) At(t);
-  Result(0, "A", 10, 1000);
-  for (std::uint32_t t = 130000; t < 140000; t += 200) At(t);
+  for (std::uint32_t t = 100000; t < 140000; t += 200) {
+    if (t == 130000) Result(0, "A", 10, 1000);
+    At(t);
+  }
   EXPECT_EQ(ov.state, kOverlayStandings);  // the displays ran all the same
   Pass(false);
   EXPECT_TRUE(capture.Packets().empty());
@@ -398,8 +395,7 @@ TEST(OverlayInCore, RaceStartAndFrontEndRemoveTheButtons) {
   for (int step = 0; step < 2; ++step) {
     core.OverlayUpdate(link, true);
     capture.Clear();
-    if (step == 0) core.OnRaceStart(link);
-    if (step == 1) core.OnState(link, frontEnd);
+    step == 0 ? core.OnRaceStart(link) : core.OnState(link, frontEnd);
     ASSERT_FALSE(capture.Packets().empty());
     EXPECT_EQ(Decode(capture.Packets()[0]), "-1") << step;
     EXPECT_EQ(core.overlay.shownLap, kProgressNotShown);
