@@ -22,46 +22,29 @@ TrackOptions Options(int nodes, std::uint32_t seed) {
   return o;
 }
 
-TEST(TrackPathFile, HeaderAndNodeRecordsAtTheirOffsets) {
-  const Track track(Options(600, 7));
-  const std::vector<std::uint8_t> bytes = track.PathFileBytes();
-  ASSERT_EQ(bytes.size(), 16u + 40u * 600u);
-  const std::uint8_t magic[8] = {'L', 'F', 'S', 'P', 'T', 'H', 0, 0};
-  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 8),
-            std::vector<std::uint8_t>(magic, magic + 8));
-  EXPECT_EQ(glink::GetU32(bytes.data() + 8), 600u);
-  EXPECT_EQ(glink::GetU32(bytes.data() + 12), static_cast<std::uint32_t>(track.FinishNode()));
-  for (int i : {0, 1, 299, 599}) {
-    const std::uint8_t* r = bytes.data() + 16 + 40 * i;
-    const PathPoint& p = track.Node(i);
-    EXPECT_EQ(glink::GetI32(r), static_cast<std::int32_t>(std::lround(p.x * 65536))) << i;
-    EXPECT_EQ(glink::GetI32(r + 4), static_cast<std::int32_t>(std::lround(p.y * 65536))) << i;
-    EXPECT_EQ(glink::GetI32(r + 8), static_cast<std::int32_t>(std::lround(p.z * 65536))) << i;
-    const float dx = std::bit_cast<float>(glink::GetU32(r + 12));
-    const float dy = std::bit_cast<float>(glink::GetU32(r + 16));
-    const float dz = std::bit_cast<float>(glink::GetU32(r + 20));
-    EXPECT_NEAR(dx * dx + dy * dy + dz * dz, 1.0f, 1e-4f) << i;
-    EXPECT_EQ(std::bit_cast<float>(glink::GetU32(r + 24)), -kOuterHalfWidth);
-    EXPECT_EQ(std::bit_cast<float>(glink::GetU32(r + 28)), kOuterHalfWidth);
-    EXPECT_EQ(std::bit_cast<float>(glink::GetU32(r + 32)), -kRoadHalfWidth);
-    EXPECT_EQ(std::bit_cast<float>(glink::GetU32(r + 36)), kRoadHalfWidth);
-  }
-}
-
-TEST(TrackPathFile, TheDirectorsReaderTakesItWhole) {
+TEST(TrackPathFile, TheDirectorsReaderTakesItWholeWithTheLimitsForTheMap) {
   const Track track(Options(1500, 3));
   const std::vector<std::uint8_t> bytes = track.PathFileBytes();
+  ASSERT_EQ(bytes.size(), 16u + 40u * 1500u);
   auto path = std::make_unique<director::TrackPath>("RS1");
   ASSERT_EQ(director::ParsePathFile(bytes.data(), bytes.size(), path.get()),
             director::PathFileResult::kLoaded);
   EXPECT_EQ(path->nodeCount, 1500u);
   EXPECT_EQ(path->finishNode, static_cast<std::uint32_t>(track.FinishNode()));
-  // A point on the racing line a little after a node is nearest to that node.
   for (int i : {0, 10, 777, 1499}) {
+    // A point on the racing line a little after a node is nearest to that node.
     const Pose p = track.At(i * track.Spacing() + 1.0, 0.0);
     EXPECT_EQ(path->nearestNode(static_cast<std::int32_t>(p.x * 65536),
                                 static_cast<std::int32_t>(p.y * 65536)),
               i);
+    const std::uint8_t* r = bytes.data() + 16 + 40 * i;
+    EXPECT_EQ(glink::GetI32(r + 8), static_cast<std::int32_t>(std::lround(track.Node(i).z * 65536)));
+    float f[7];
+    for (int k = 0; k < 7; ++k) f[k] = std::bit_cast<float>(glink::GetU32(r + 12 + 4 * k));
+    EXPECT_NEAR(f[0] * f[0] + f[1] * f[1] + f[2] * f[2], 1.0f, 1e-4f) << i;
+    EXPECT_EQ(std::vector<float>(f + 3, f + 7),
+              (std::vector<float>{-kOuterHalfWidth, kOuterHalfWidth, -kRoadHalfWidth,
+                                  kRoadHalfWidth}));
   }
 }
 
@@ -94,34 +77,32 @@ TEST(TrackShape, FinishLineOnAStraightUnlessGiven) {
 
 TEST(TrackShape, NodeAtCountsFromNodeZeroAndWraps) {
   const Track track(Options(100, 1));
-  EXPECT_EQ(track.NodeAt(0.0), 0);
-  EXPECT_EQ(track.NodeAt(4.99), 0);
-  EXPECT_EQ(track.NodeAt(5.0), 1);
-  EXPECT_EQ(track.NodeAt(499.9), 99);
-  EXPECT_EQ(track.NodeAt(500.0), 0);
-  EXPECT_EQ(track.NodeAt(-0.1), 99);
-  EXPECT_EQ(track.NodeAt(1000.0 + 52.0), 10);
+  const std::pair<double, int> cases[] = {{0.0, 0},   {4.99, 0}, {5.0, 1},      {499.9, 99},
+                                          {500.0, 0}, {-0.1, 99}, {1052.0, 10}};
+  for (const auto& [metres, node] : cases) EXPECT_EQ(track.NodeAt(metres), node) << metres;
 }
 
 TEST(TrackOptionsCheck, RefusesWhatNoTrackCanBeMadeOf) {
-  std::string error;
-  TrackOptions o;
-  o.name = "TOOLONG";
-  EXPECT_FALSE(Track::CheckOptions(o, &error));
-  EXPECT_EQ(error, "the track name must have 1 to 6 characters");
-  o.name = "../x";
-  EXPECT_FALSE(Track::CheckOptions(o, &error));
-  EXPECT_EQ(error, "the track name may hold only letters and digits");
-  o.name = "BL1";
-  o.nodeCount = 1501;
-  EXPECT_FALSE(Track::CheckOptions(o, &error));
-  EXPECT_EQ(error, "the node count must be between 16 and 1500");
-  o.nodeCount = 600;
-  o.finishNode = 600;
-  EXPECT_FALSE(Track::CheckOptions(o, &error));
-  EXPECT_EQ(error, "the finish node must be below the node count");
-  o.finishNode = 599;
-  EXPECT_TRUE(Track::CheckOptions(o, &error));
+  const struct {
+    const char* name;
+    int nodes, finish;
+    const char* error;  // empty: accepted
+  } cases[] = {
+      {"TOOLONG", 600, -1, "the track name must have 1 to 6 characters"},
+      {"../x", 600, -1, "the track name may hold only letters and digits"},
+      {"BL1", 1501, -1, "the node count must be between 16 and 1500"},
+      {"BL1", 600, 600, "the finish node must be below the node count"},
+      {"BL1", 600, 599, ""},
+  };
+  for (const auto& c : cases) {
+    TrackOptions o;
+    o.name = c.name;
+    o.nodeCount = c.nodes;
+    o.finishNode = c.finish;
+    std::string error;
+    EXPECT_EQ(Track::CheckOptions(o, &error), *c.error == 0) << c.error;
+    EXPECT_EQ(*c.error == 0 ? std::string() : error, c.error);
+  }
 }
 
 TEST(Cameras, RangesCoverEveryNodeExactlyOnceAndStandBesideTheRoad) {

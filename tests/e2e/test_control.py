@@ -8,20 +8,10 @@ import os
 import struct
 import unittest
 
-from harness import Stage, free_port
-from test_gui_link import GuiClient
+from harness import (GLM_CARS, GLM_FOLLOW_CARS, MAGIC, RACE, TINY_GTH, TINY_SCP, GuiClient,
+                     Stage, free_port)
 
-PREFIX = "^3Morvane: ^2"
-GLM_CARS = 14
-GLM_FOLLOW_CARS = 15
 FRONT_VIEW = 128
-TINY_SCP = 6
-TINY_GTH = 8
-RACE = ("--cars", "6", "--cams", "8", "--lobby", "0.5", "--grid", "1")
-
-
-def shown(stage, text, after=None, timeout=10.0):
-    return stage.wait_packet("IS_MSL", msg=PREFIX + text, after=after, timeout=timeout)
 
 
 def cam_lines(stage):
@@ -30,11 +20,24 @@ def cam_lines(stage):
 
 
 def view_kinds(stage):
-    kinds = {}
+    kinds = set()
     for path in glob.glob(os.path.join(stage.sim_dir, "data", "views", "*.cvw")):
         with open(path) as f:
-            kinds[os.path.basename(path)] = f.read().split("KIND=")[1].strip()
+            kinds.add(f.read().split("KIND=")[1].strip())
     return kinds
+
+
+def edit_and_leave(stage, after):
+    """Edit mode from the chat: one camera added where the free camera stands, then leave."""
+    stage.command("type e")
+    on = stage.shown("switched into edit mode", after=after)
+    stage.command("freecam 12.5 -30.25 7")
+    moved = stage.wait_for(lambda r: r.get("text", "").startswith("freecam"), after=on)
+    stage.wait_packet("IS_TINY", subt=TINY_SCP, after=moved)  # its answer holds the spot
+    stage.command("type a")
+    stage.shown("added a new cam position", after=moved)
+    stage.command("type x")
+    return stage.shown("leaving edit mode", after=moved)
 
 
 class ControlTest(unittest.TestCase):
@@ -49,16 +52,14 @@ class ControlTest(unittest.TestCase):
         lights = stage.wait_event("lights_out", timeout=15)
         self.assertEqual([e["key"] for e in stage.events("bound")], [6, 7])
         stage.command("press 6")  # Ctrl+F6 echoes "activate Morvane"
-        active = shown(stage, "active", after=lights)
+        active = stage.shown("active", after=lights)
 
         # Camera packets for every set of positions, from the track's cameras, panning and cutting.
-        cams = []
-        while len(cams) < 40:
-            cams.append(stage.wait_packet("IS_CPP", after=cams[-1] if cams else active))
+        cams = stage.wait_packets("IS_CPP", 40, active)
         tv = [c for c in cams if c["ingame_cam"] == 2]
         self.assertGreater(len(tv), 20)
         self.assertTrue(all(tuple(c["pos"]) in positions and c["flags"] == 8 and c["fov"] > 0
-                            for c in tv))
+                            and c["reqi"] == 1 for c in tv))
         self.assertGreater(len({c["heading"] for c in tv}), 10)
         self.assertIn(1500, [c["time"] for c in cams])
         stage.wait_for(lambda r: r.get("type") == "IS_CPP" and r["time"] == 0 and
@@ -70,14 +71,7 @@ class ControlTest(unittest.TestCase):
         self.assertTrue(driver["text"].startswith(" "))
 
         # Edit mode: a camera added where the free camera stands is saved on leaving.
-        stage.command("type e")
-        shown(stage, "switched into edit mode", after=driver)
-        stage.command("freecam 12.5 -30.25 7")
-        moved = stage.wait_for(lambda r: r.get("text", "").startswith("freecam"), after=driver)
-        stage.wait_packet("IS_TINY", subt=TINY_SCP, after=moved)  # its answer holds the spot
-        for line, text in (("type a", "added a new cam position"), ("type x", "leaving edit mode")):
-            stage.command(line)
-            left = shown(stage, text, after=moved)
+        left = edit_and_leave(stage, driver)
         lines = cam_lines(stage)
         self.assertEqual(len(lines), 9)
         self.assertIn(" 000C8000, FFE1C000, 00070000,", [line[:30] for line in lines])
@@ -89,17 +83,16 @@ class ControlTest(unittest.TestCase):
 
         # Deactivation: the simulator's TV camera, the 2D display, no buttons, no more direction.
         stage.command("press 7")
-        off = shown(stage, "inactive", after=row)
+        off = stage.shown("inactive", after=row)
         stage.wait_packet("IS_SFP", flag=0x80, on=1, after=off)
-        after = [r for r in stage.packets() if r["_i"] > off["_i"]]
-        self.assertIn(1, [r["click_id"] for r in after if r["type"] == "IS_BFN"])
-        asks = stage.wait_packet("IS_TINY", subt=TINY_GTH, after=stage.wait_packet(
-            "IS_TINY", subt=TINY_GTH, after=off))
+        self.assertIn(1, [r["click_id"] for r in stage.packets("IS_BFN", after=off)])
+        asks = stage.wait_packets("IS_TINY", 2, off, subt=TINY_GTH)[-1]
         # (No hand-over is needed when the last shot was on board, outside the free view.)
-        handed = [r for r in stage.packets("IS_CPP") if off["_i"] < r["_i"] < asks["_i"]]
+        handed = [r for r in stage.packets("IS_CPP", after=off) if r["_i"] < asks["_i"]]
         self.assertLessEqual(len(handed), 1)
-        self.assertTrue(all((r["ingame_cam"], r["flags"], r["fov"]) == (2, 0, 0) for r in handed))
-        self.assertEqual(set(view_kinds(stage).values()), {"user"})
+        self.assertTrue(all((r["reqi"], r["ingame_cam"], r["view_plid"], r["flags"], r["fov"])
+                            == (0, 2, 0, 0, 0) for r in handed))
+        self.assertEqual(view_kinds(stage), {"user"})
 
     # requires: director/control/gui_requests.cpp
     def test_race_clock_activates_and_a_gui_view_is_restored_on_deactivation(self):
@@ -109,32 +102,28 @@ class ControlTest(unittest.TestCase):
         stage.start_racesim("--laps", "3", "--speed", "2", *RACE)
         stage.start_morvane("--auto-activate", "--enable-gui", "--gui-port", str(gui_port))
         gui = GuiClient(self, gui_port)
-        self.addCleanup(gui.close)
         lights = stage.wait_event("lights_out", timeout=15)
-        active = shown(stage, "active", after=lights)
+        active = stage.shown("active", after=lights)
         self.assertGreater(active["race_ms"], 2000)
         self.assertLess(active["race_ms"], 2000 + 800)
         # Switched on, it no longer asks for the race time.
-        first = last = stage.wait_packet("IS_CPP", after=active)
-        for _ in range(10):
-            last = stage.wait_packet("IS_CPP", after=last)
-        self.assertEqual([r for r in stage.packets("IS_TINY") if r["subt"] == TINY_GTH
-                          and first["_i"] < r["_i"] < last["_i"]], [])
+        cams = stage.wait_packets("IS_CPP", 11, active)
+        self.assertEqual([r for r in stage.packets("IS_TINY", after=cams[0])
+                          if r["subt"] == TINY_GTH and r["_i"] < cams[-1]["_i"]], [])
 
         # The GUI's car list marks the director's car; following one car with the front view puts
         # the simulator on board with the installed front view file.
         cars = gui.record_where(lambda r: r[2] == GLM_CARS and r[3] == 6)
-        entries = [cars[4 + 10 * i: 14 + 10 * i] for i in range(6)]
-        self.assertEqual(sum(e[1] for e in entries), 1)
-        plid = entries[-1][0]
-        gui.send(b"MrV\x00" + struct.pack("<HBBB", 5, GLM_FOLLOW_CARS, FRONT_VIEW | 1, plid))
+        self.assertEqual(sum(cars[5 + 10 * i] for i in range(6)), 1)
+        plid = cars[4 + 10 * 5]
+        gui.send(MAGIC + struct.pack("<HBBB", 5, GLM_FOLLOW_CARS, FRONT_VIEW | 1, plid))
         stage.wait_packet("IS_CPP", ingame_cam=4, view_plid=plid, after=active)
-        self.assertIn("front", view_kinds(stage).values())
+        self.assertIn("front", view_kinds(stage))
 
         stage.command("press 7")
-        shown(stage, "inactive", after=active)
+        stage.shown("inactive", after=active)
         gui.record_where(lambda r: r[2] == GLM_CARS and r[3] == 0)
-        self.assertEqual(set(view_kinds(stage).values()), {"user"})
+        self.assertEqual(view_kinds(stage), {"user"})
 
 
 if __name__ == "__main__":

@@ -6,55 +6,34 @@ user is told, and every stop ends within its bounded waits (exit status 0)."""
 
 import os
 import resource
+import shutil
 import signal
 import socket
 import struct
 import time
 import unittest
 
-from harness import Stage, free_port
-from test_control import RACE, cam_lines, shown
-from test_gui_link import GOODBYE, MAGIC, VERSION_RECORD, GuiClient, wait_output
+from harness import (GLM_CARS, GLM_FOLLOW_CARS, GLM_TRACK_NODE, GOODBYE, MAGIC, RACE,
+                     TINY_CLOSE, TINY_SST, VERSION_RECORD, GuiClient, Stage, free_port,
+                     get_nodes, is_track, marked)
+from test_control import FRONT_VIEW, cam_lines, edit_and_leave
 
-GLM_TRACK = 3
-GLM_CARS = 14
-GLM_FOLLOW_CARS = 15
-GLM_GET_NODES = 21
-GLM_TRACK_NODE = 22
-FRONT_VIEW = 128
-TINY_SST = 7
-TINY_SCP = 6
-TINY_CLOSE = 2
 # Two worker threads, each stopped within 3000 ms, and a little for the process itself.
 STOP_BOUND_S = 7.0
 
 
-def get_nodes(first):
-    return MAGIC + struct.pack("<HBI", 7, GLM_GET_NODES, first)
+def node_index(rec):
+    return struct.unpack_from("<I", rec, 9)[0]
 
 
 def frozen_client(test, port, requests):
     """A GUI client that waits for the track (requests before it are dropped unanswered), sends
     node requests and never reads again; its small receive buffer fills within moments."""
     gui = GuiClient(test, port)
-    test.addCleanup(gui.close)
     gui.sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
-    gui.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
-    gui.send(b"".join(get_nodes(0) for _ in range(requests)))
+    gui.record_where(is_track, timeout=20)
+    gui.send(get_nodes(0) * requests)
     return gui
-
-
-def edit_and_leave(stage, after):
-    """Edit mode from the chat: one camera added where the free camera stands, then leave."""
-    stage.command("type e")
-    on = shown(stage, "switched into edit mode", after=after)
-    stage.command("freecam 12.5 -30.25 7")
-    moved = stage.wait_for(lambda r: r.get("text", "").startswith("freecam"), after=on)
-    stage.wait_packet("IS_TINY", subt=TINY_SCP, after=moved)
-    stage.command("type a")
-    shown(stage, "added a new cam position", after=moved)
-    stage.command("type x")
-    return shown(stage, "leaving edit mode", after=moved)
 
 
 class FaultTest(unittest.TestCase):
@@ -72,9 +51,7 @@ class FaultTest(unittest.TestCase):
         self.assertGreater(isi["t_ms"] - cut["t_ms"], 1500)
         stage.wait_packet("IS_TINY", subt=TINY_SST, after=isi)
         stage.command("press 6")
-        active = shown(stage, "active", after=isi)
-        stage.wait_packet("IS_CPP", ingame_cam=2, after=active)
-        self.assertTrue(morvane.running())
+        stage.wait_packet("IS_CPP", ingame_cam=2, after=stage.shown("active", after=isi))
         self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0)
 
     def test_request_flood_and_a_client_that_stops_reading(self):
@@ -86,15 +63,14 @@ class FaultTest(unittest.TestCase):
         morvane = stage.start_morvane("--auto-activate", "--enable-gui",
                                       "--gui-port", str(gui_port))
         gui = GuiClient(self, gui_port)
-        self.addCleanup(gui.close)
         self.assertEqual(gui.record(), VERSION_RECORD)
-        gui.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
+        gui.record_where(is_track, timeout=20)
         stage.wait_packet("IS_CPP", timeout=20)
 
         # 3000 requests of 32 nodes each in one go: the director's request queue fills (the rest
         # waits in the server's receive buffer) and so does its queue to the client, whose
         # replies are dropped there, as they may be.
-        gui.send(b"".join(get_nodes(0) for _ in range(3000)))
+        gui.send(get_nodes(0) * 3000)
         flood_end = time.monotonic() + 20
         while time.monotonic() < flood_end:
             rec = gui.record()
@@ -109,8 +85,8 @@ class FaultTest(unittest.TestCase):
             until = time.monotonic() + 2
             while len(nodes) < 32 and time.monotonic() < until:
                 rec = gui.record()
-                if rec[2] == GLM_TRACK_NODE and struct.unpack_from("<I", rec, 9)[0] >= 32:
-                    nodes.append(struct.unpack_from("<I", rec, 9)[0])  # (no late flood reply)
+                if rec[2] == GLM_TRACK_NODE and node_index(rec) >= 32:  # (no late flood reply)
+                    nodes.append(node_index(rec))
             if nodes == list(range(64, 96)):
                 break
         self.assertEqual(nodes, list(range(64, 96)))
@@ -129,7 +105,6 @@ class FaultTest(unittest.TestCase):
         isi = stage.wait_packet("IS_ISI", after=close)
         stage.wait_packet("IS_TINY", subt=TINY_CLOSE, after=isi, timeout=20)
         again = GuiClient(self, gui_port)
-        self.addCleanup(again.close)
         self.assertEqual(again.record(), VERSION_RECORD)
         self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0, morvane.output()[-2000:])
         again.until_goodbye()
@@ -140,21 +115,19 @@ class FaultTest(unittest.TestCase):
         stage.start_racesim("--laps", "3", "--speed", "4", *RACE)
         stage.start_morvane("--enable-gui", "--gui-port", str(gui_port))
         gone = GuiClient(self, gui_port)
-        gone.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
+        gone.record_where(is_track, timeout=20)
         isi = stage.wait_packet("IS_ISI")
         gone.send(get_nodes(0)[:6])  # half a request, then a reset instead of a goodbye
         gone.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         gone.close()
         close = stage.wait_packet("IS_TINY", subt=TINY_CLOSE, after=isi)
         nxt = GuiClient(self, gui_port)
-        self.addCleanup(nxt.close)
         self.assertEqual(nxt.record(), VERSION_RECORD)
         stage.wait_packet("IS_ISI", after=close)
-        nxt.record_where(lambda r: r[2] == GLM_TRACK and len(r) == 17, timeout=20)
+        nxt.record_where(is_track, timeout=20)
         # Nothing of the half request is kept for the next client: its own request is understood.
         nxt.send(get_nodes(0))
-        first = nxt.record_where(lambda r: r[2] == GLM_TRACK_NODE)
-        self.assertEqual(struct.unpack_from("<I", first, 9)[0], 0)
+        self.assertEqual(node_index(nxt.record_where(lambda r: r[2] == GLM_TRACK_NODE)), 0)
 
     def test_a_camera_file_that_cannot_be_written_is_told_and_the_old_one_kept(self):
         for case in ("no cam folder", "disk full"):
@@ -162,11 +135,9 @@ class FaultTest(unittest.TestCase):
                 stage = Stage(self)
                 stage.start_racesim("--laps", "3", "--speed", "4", *RACE)
                 old = cam_lines(stage)
-                limit = None
-                if case == "disk full":
-                    # No file may grow beyond what the camera file holds now: the save of one more
-                    # camera runs out of room (the program's own log is cut there too).
-                    limit = sum(len(line) + 2 for line in old) + 8
+                # Disk full: no file may grow beyond what the camera file holds now, so the save
+                # of one more camera runs out of room (the program's own log is cut there too).
+                limit = sum(len(line) + 2 for line in old) + 8 if case == "disk full" else None
 
                 def preexec():
                     if limit is not None:
@@ -176,25 +147,25 @@ class FaultTest(unittest.TestCase):
                 stage.start_morvane(preexec_fn=preexec)
                 race = stage.wait_event("lights_out", timeout=15)
                 cam_dir = os.path.join(stage.program_dir, "cam")
-                if case == "no cam folder":
+                if limit is None:
                     os.rename(cam_dir, cam_dir + ".away")
                     with open(cam_dir, "w") as f:
                         f.write("a file where the folder belongs")
                 left = edit_and_leave(stage, race)
-                failed = shown(stage, "could not save the cam positions", after=left)
-                self.assertEqual([r for r in stage.packets("IS_MSL")
-                                  if r["_i"] > failed["_i"] and "save" in r["msg"]], [])
-                if case == "no cam folder":
+                failed = stage.shown("could not save the cam positions", after=left)
+                self.assertEqual([r for r in stage.packets("IS_MSL", after=failed)
+                                  if "save" in r["msg"]], [])
+                if limit is None:
                     os.remove(cam_dir)
                     os.rename(cam_dir + ".away", cam_dir)
                 self.assertEqual(cam_lines(stage), old)
                 self.assertEqual(sorted(os.listdir(cam_dir)), ["RS1.cam"])
-                if case == "no cam folder":
+                if limit is None:
                     # Once the folder is back the kept changes are saved at the next leave.
                     stage.command("type e")
-                    on = shown(stage, "switched into edit mode", after=failed)
+                    on = stage.shown("switched into edit mode", after=failed)
                     stage.command("type x")
-                    shown(stage, "leaving edit mode", after=on)
+                    stage.shown("leaving edit mode", after=on)
                     stage.wait_for(lambda r: len(cam_lines(stage)) == len(old) + 1, timeout=5,
                                    what="the camera file saved with the added camera")
                 self.assertEqual(stage.morvane.stop(timeout=STOP_BOUND_S), 0)
@@ -203,31 +174,21 @@ class FaultTest(unittest.TestCase):
         stage = Stage(self)
         gui_port = free_port()
         stage.start_racesim("--laps", "3", "--speed", "4", *RACE)
-        for root, dirs, files in os.walk(os.path.join(stage.program_dir, "views"), False):
-            for name in files:
-                os.remove(os.path.join(root, name))
-            os.rmdir(root)
+        shutil.rmtree(os.path.join(stage.program_dir, "views"))
         stage.start_morvane("--enable-gui", "--gui-port", str(gui_port))
         gui = GuiClient(self, gui_port)
-        self.addCleanup(gui.close)
         lights = stage.wait_event("lights_out", timeout=15)
         stage.command("press 6")
-        active = shown(stage, "active", after=lights)
-        cars = gui.record_where(lambda r: r[2] == GLM_CARS and r[3] == 6)
-        plid = cars[4]
+        active = stage.shown("active", after=lights)
+        plid = gui.record_where(lambda r: r[2] == GLM_CARS and r[3] == 6)[4]
         # A manual on-board view cannot be installed: the user is told, the car is still followed
         # from the track's cameras.
         gui.send(MAGIC + struct.pack("<HBBB", 5, GLM_FOLLOW_CARS, FRONT_VIEW | 1, plid))
-        told = shown(stage, "path information for custom views not found -> check cvw.ini",
-                     after=active)
-        last = stage.wait_packet("IS_CPP", after=told)
-        for _ in range(30):
-            last = stage.wait_packet("IS_CPP", after=last)
-        self.assertEqual({c["ingame_cam"] for c in stage.packets("IS_CPP")
-                          if c["_i"] > active["_i"]}, {2})
+        told = stage.shown("path information for custom views not found -> check cvw.ini",
+                           after=active)
+        stage.wait_packets("IS_CPP", 31, told)
+        self.assertEqual({c["ingame_cam"] for c in stage.packets("IS_CPP", after=active)}, {2})
         # The car list for the client marks the car followed: only the chosen one, steadily.
-        def marked(cars):
-            return [cars[4 + 10 * i] for i in range(cars[3]) if cars[5 + 10 * i]]
         gui.record_where(lambda r: r[2] == GLM_CARS and marked(r) == [plid])
         for _ in range(10):
             self.assertEqual(marked(gui.record_where(lambda r: r[2] == GLM_CARS)), [plid])
@@ -235,9 +196,9 @@ class FaultTest(unittest.TestCase):
     def test_every_stop_ends_within_its_bound_whatever_the_threads_are_doing(self):
         cases = [
             # (what is going on, InSim version, racesim arguments or None, GUI client)
-            ("InSim thread between attempts, no simulator", 4, None, False),
+            ("InSim thread between attempts, no simulator", 4, None, None),
             ("GUI server listening, no client", 4, None, "none"),
-            ("version 3 session in a race", 3, ("--speed", "4"), False),
+            ("version 3 session in a race", 3, ("--speed", "4"), None),
             ("version 4 race of 40 cars directed, client reading", 4,
              ("--cars", "40", "--speed", "8"), "reading"),
             ("client connected that never reads", 4, ("--cars", "40", "--speed", "8"), "frozen"),
@@ -253,18 +214,16 @@ class FaultTest(unittest.TestCase):
                 if racesim is not None:
                     stage.start_racesim("--laps", "5", "--lobby", "0.5", "--grid", "1", *racesim)
                 morvane = stage.start_morvane(*args)
-                wait_output(stage, morvane, "stop with Ctrl-C")
+                stage.wait_output(morvane, "stop with Ctrl-C")
                 gui = None
                 if client == "reading":
                     gui = GuiClient(self, gui_port)
-                    self.addCleanup(gui.close)
                 elif client == "frozen":
                     gui = frozen_client(self, gui_port, 3000)
                 if version == 3:
                     # (Switching on by the race clock needs version 4: this one stays off, busy
                     # acknowledging the race's packets.)
-                    lights = stage.wait_event("lights_out", timeout=20)
-                    stage.wait_packet("ACK", after=lights)
+                    stage.wait_packet("ACK", after=stage.wait_event("lights_out", timeout=20))
                 elif racesim is not None:
                     stage.wait_packet("IS_CPP", timeout=20)
                 else:
