@@ -20,13 +20,12 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Stage, free_port  # noqa: E402
+from harness import (GLM_CARS, GLM_FOLLOW_CARS, GLM_GET_NODES, GLM_TRACK_NODE,  # noqa: E402
+                     MAGIC, Stage, free_port, is_track, marked, split_frame)
 
 SECONDS = float(os.environ.get("MORVANE_SOAK_SECONDS", "600"))
 WARM_UP = min(60.0, SECONDS / 4)
-MAGIC = b"MrV\x00"
-GLM_TRACK, GLM_CARS, GLM_FOLLOW_CARS = 3, 14, 15
-GLM_PLAYER_LABEL, GLM_VERSION, GLM_GET_NODES, GLM_TRACK_NODE = 18, 19, 21, 22
+GLM_PLAYER_LABEL, GLM_VERSION = 18, 19
 CARS = 40
 RSS_MARGIN_KB = 2048
 
@@ -76,7 +75,7 @@ class SoakClient:
 
     def handle(self, rec):
         kind = rec[2]
-        if kind == GLM_TRACK and len(rec) == 17:
+        if is_track(rec):
             self.node_count = struct.unpack_from("<I", rec, 9)[0]
             if self.current is None:
                 self.start_transfer()
@@ -105,22 +104,18 @@ class SoakClient:
                 self.closed = True
                 break
             buf += data
-            while len(buf) >= 6:
-                if buf[:4] != MAGIC:
-                    self.errors.append("bad magic %r" % buf[:8])
-                    self.stop = True
-                    break
-                size = struct.unpack_from("<H", buf, 4)[0]
-                if size == 0:
-                    self.closed = True
-                    self.stop = True
-                    break
-                if len(buf) < 4 + size:
-                    break
-                rec = buf[4:4 + size]
-                buf = buf[4 + size:]
-                self.records.append((time.monotonic(), rec))
-                self.handle(rec)
+            try:
+                rec, buf = split_frame(buf)
+                while rec:
+                    self.records.append((time.monotonic(), rec))
+                    self.handle(rec)
+                    rec, buf = split_frame(buf)
+            except ValueError as e:
+                self.errors.append(str(e))
+                break
+            if rec == b"":  # the goodbye frame
+                self.closed = True
+                break
 
 
 class Soak(unittest.TestCase):
@@ -163,8 +158,7 @@ class Soak(unittest.TestCase):
                 # The car tables of the last few seconds mark the chosen car only.
                 recent = [r for t, r in client.records if t > now - 5 and r[2] == GLM_CARS]
                 for r in recent:
-                    marked = [r[4 + 10 * i] for i in range(r[3]) if r[5 + 10 * i]]
-                    self.assertIn(marked, ([manual_plid], []), "manual control not followed")
+                    self.assertIn(marked(r), ([manual_plid], []), "manual control not followed")
                 manual_checks += 1
                 client.send(struct.pack("<BB", GLM_FOLLOW_CARS, 0))  # back to the director
                 manual_until = None
