@@ -34,16 +34,10 @@ class AimingTest : public ::testing::Test {
   void PointAt(std::uint16_t h, double r, std::int32_t* x, std::int32_t* y) {
     const double a =
         static_cast<std::int16_t>(static_cast<std::uint16_t>(h - 16384)) * 3.141 / 32768;
-    const std::int32_t x0 = cam.x + static_cast<std::int32_t>(r * std::cos(a));
-    const std::int32_t y0 = cam.y + static_cast<std::int32_t>(r * std::sin(a));
-    for (int d = 0; d < 2000; ++d) {
-      for (int sx : {-1, 1}) {
-        for (int sy : {-1, 1}) {
-          *x = x0 + sx * d * 7;
-          *y = y0 + sy * d * 5;
-          if (cam.headingTo(*x, *y) == h) return;
-        }
-      }
+    for (int d = 0; d < 8000; ++d) {  // the ideal point, then ever wider around it
+      *x = cam.x + static_cast<std::int32_t>(r * std::cos(a)) + (d % 4 < 2 ? 7 : -7) * (d / 4);
+      *y = cam.y + static_cast<std::int32_t>(r * std::sin(a)) + (d % 2 ? 5 : -5) * (d / 4);
+      if (cam.headingTo(*x, *y) == h) return;
     }
     FAIL() << "no point at heading " << h;
   }

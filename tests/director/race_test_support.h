@@ -33,6 +33,10 @@ inline Bytes Packet(const Bytes& head) {
   std::memcpy(p.data(), head.data(), head.size());
   return p;
 }
+// A version 4 packet of the size and type, for the player, the rest zero.
+inline Bytes Packet(std::uint8_t size, std::uint8_t type, std::uint8_t plid = 0) {
+  return Packet(B({size, type, 0, plid}));
+}
 
 struct Car {
   std::uint16_t node = 0;
@@ -81,10 +85,7 @@ inline Bytes V3Mci(int total, int first, const std::vector<Car>& cars) {
 }
 
 inline Bytes Npl(std::uint8_t plid, const char* name, const char* car, std::uint16_t flags = 0) {
-  Bytes p(256, 0);
-  p[0] = 76;
-  p[1] = ISP_NPL;
-  p[3] = plid;
+  Bytes p = Packet(76, ISP_NPL, plid);
   PutLE16(p, 6, flags);
   std::memcpy(p.data() + 8, name, std::strlen(name) < 24 ? std::strlen(name) : 24);
   std::memcpy(p.data() + 40, car, std::strlen(car) < 4 ? std::strlen(car) : 4);
@@ -93,10 +94,7 @@ inline Bytes Npl(std::uint8_t plid, const char* name, const char* car, std::uint
 
 inline Bytes Lap(std::uint8_t plid, std::uint32_t lapTime, std::uint32_t elapsed,
                  std::uint16_t lapsDone, std::uint8_t stops) {
-  Bytes p(256, 0);
-  p[0] = 20;
-  p[1] = ISP_LAP;
-  p[3] = plid;
+  Bytes p = Packet(20, ISP_LAP, plid);
   PutLE32(p, 4, lapTime);
   PutLE32(p, 8, elapsed);
   PutLE16(p, 12, lapsDone);
@@ -105,18 +103,13 @@ inline Bytes Lap(std::uint8_t plid, std::uint32_t lapTime, std::uint32_t elapsed
 }
 
 inline Bytes Pit(std::uint8_t plid, std::uint8_t stops) {
-  Bytes p(256, 0);
-  p[0] = 24;
-  p[1] = ISP_PIT;
-  p[3] = plid;
+  Bytes p = Packet(24, ISP_PIT, plid);
   p[10] = stops;
   return p;
 }
 
 inline Bytes Res(std::uint8_t resultNum, std::uint8_t confirm, std::uint8_t marker = 0xAB) {
-  Bytes p(256, 0);
-  p[0] = 84;
-  p[1] = ISP_RES;
+  Bytes p = Packet(84, ISP_RES);
   p[8] = marker;
   p[74] = confirm;
   p[80] = resultNum;
@@ -126,9 +119,7 @@ inline Bytes Res(std::uint8_t resultNum, std::uint8_t confirm, std::uint8_t mark
 // An IS_STA with the given flags, replay speed, track and race figures.
 inline Bytes Sta(std::uint16_t flags, const char* track, float speed = 1.0f,
                  std::uint8_t raceInProgress = 0, std::uint8_t raceLaps = 0) {
-  Bytes p(256, 0);
-  p[0] = 28;
-  p[1] = ISP_STA;
+  Bytes p = Packet(28, ISP_STA);
   std::uint32_t bits;
   std::memcpy(&bits, &speed, 4);
   PutLE32(p, 4, bits);
