@@ -57,6 +57,7 @@ class App final : public ShellHost, public MapActions {
   // ShellHost
   bool linkRunning() override { return link.Running(); }
   bool stopLink() override { return link.StopLinkClient(model); }
+  bool releaseEndedLink() override { return link.ReleaseIfFinished(); }
   bool runConnectDialog() override { return RunConnectDialog(instance, window, link) == IDOK; }
   void runInfoDialog() override { RunInfoDialog(instance, window); }
   void runEditCameraDialog() override { RunEditCameraDialog(instance, window, model); }
@@ -208,7 +209,7 @@ LRESULT CALLBACK WindowProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) 
       if (wParam != IDT_LINK_TIMER) break;
       app.link.DispatchLinkMessages(app.model);
       if (app.model.takeRedraw()) app.invalidateMap();
-      app.link.ReleaseIfFinished();
+      app.shell.afterDispatch();
       return 0;
     case WM_MOUSEMOVE:
       app.view.onMapMouseMove(MouseX(lParam), MouseY(lParam, app.toolbarHeight));

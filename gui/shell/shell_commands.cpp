@@ -81,6 +81,12 @@ void Shell::connect() {
   if (host_.runConnectDialog() && host_.linkRunning()) ShowConnected(ui_, true);
 }
 
+void Shell::afterDispatch() {
+  // A thread that outlived a timed-out stop has now ended: the link is down, so Connect is
+  // released as after any other stop instead of staying pressed over a dead link.
+  if (host_.releaseEndedLink()) ShowConnected(ui_, false);
+}
+
 void Shell::linkVersionMismatch(const char* text, const char* caption) {
   ShowConnected(ui_, false);
   host_.showMessage(text, caption);

@@ -20,6 +20,9 @@ class ShellHost {
   virtual bool linkRunning() = 0;
   // Stops the link (up to 3000 ms); false when the communication thread did not end in time.
   virtual bool stopLink() = 0;
+  // Releases a communication thread that has ended after a stop that timed out; true when one was
+  // released.
+  virtual bool releaseEndedLink() = 0;
   // The Connect dialog; true when it ended with OK.
   virtual bool runConnectDialog() = 0;
   virtual void runInfoDialog() = 0;
@@ -37,6 +40,8 @@ class Shell : public ModelListener {
   bool onCommand(int id);
   // A pick of cars on the map: manual-on states and manual control.
   void takeManualControl();
+  // The window timer's tick, after the link's records have been applied.
+  void afterDispatch();
 
   // ModelListener
   void showTrackStates() override;

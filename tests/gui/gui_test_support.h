@@ -1,6 +1,6 @@
-// Shared helpers of the GUI client tests: path node bytes, records taken from the outgoing queue,
-// a canvas that records what is drawn, and fake menus and toolbar with the resource's initial
-// states.
+// Shared helpers of the GUI client tests: link messages and path node bytes, records taken from
+// the outgoing queue, a canvas that records what is drawn, and fake menus and toolbar that start
+// as the resources do and print their states.
 #pragma once
 
 #include <cstdint>
@@ -26,26 +26,18 @@ struct NodeSpec {
   float outerLeft = -8, outerRight = 8, roadLeft = -5, roadRight = 5;
 };
 
-inline void PutF32(std::uint8_t* p, float f) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  glink::PutU32(p, bits);
-}
-
 inline glink::TrackNodeMsg NodeMsg(const char* track, std::uint32_t index, const NodeSpec& n) {
   glink::TrackNodeMsg m;
   std::strncpy(m.name, track, glink::kTrackNameLength);
   m.index = index;
   glink::PutI32(m.node + 0, n.x);
   glink::PutI32(m.node + 4, n.y);
-  glink::PutI32(m.node + 8, 0);
-  PutF32(m.node + 12, n.dirX);
-  PutF32(m.node + 16, n.dirY);
-  PutF32(m.node + 20, 0);
-  PutF32(m.node + 24, n.outerLeft);
-  PutF32(m.node + 28, n.outerRight);
-  PutF32(m.node + 32, n.roadLeft);
-  PutF32(m.node + 36, n.roadRight);
+  const float floats[] = {n.dirX, n.dirY, 0, n.outerLeft, n.outerRight, n.roadLeft, n.roadRight};
+  for (int i = 0; i < 7; ++i) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &floats[i], sizeof bits);
+    glink::PutU32(m.node + 12 + 4 * i, bits);
+  }
   return m;
 }
 
@@ -59,29 +51,23 @@ inline glink::TrackMsg TrackNamed(const char* name, std::uint32_t nodes, std::ui
 
 inline glink::CameraMsg Camera(std::uint16_t index, std::uint16_t positionNode, std::int32_t x = 0,
                                std::int32_t y = 0, std::uint16_t start = 0, std::uint16_t end = 0) {
-  glink::CameraMsg c;
-  c.index = index;
-  c.x = x;
-  c.y = y;
-  c.z = 65536;
-  c.startNode = start;
-  c.endNode = end;
-  c.positionNode = positionNode;
-  return c;
+  return {index, x, y, 65536, start, end, positionNode};
 }
 
 inline glink::CarEntry Car(std::uint8_t plid, std::int32_t x, std::int32_t y, bool focus = false) {
-  glink::CarEntry c;
-  c.plid = plid;
-  c.flags = focus ? glink::kCarFocus : 0;
-  c.x = x;
-  c.y = y;
-  return c;
+  return {plid, focus ? glink::kCarFocus : std::uint8_t{0}, x, y};
 }
 
 inline glink::CarTableMsg Cars(std::initializer_list<glink::CarEntry> cars) {
   glink::CarTableMsg m;
   for (const glink::CarEntry& c : cars) m.cars[m.count++] = c;
+  return m;
+}
+
+inline glink::PlayerLabelMsg Label(std::uint8_t plid, const char* text) {
+  glink::PlayerLabelMsg m;
+  m.plid = plid;
+  std::strncpy(m.text, text, glink::kLabelReadLength);
   return m;
 }
 
@@ -117,6 +103,28 @@ struct DrawOp {
   TextAlign align = TextAlign::kLeft;
 };
 
+// A drawing call in one line: "ellipse grey 67,77 73,83", "text red 2,2 ' 1. Anna'" ("text>" for
+// right-aligned text).
+inline std::string Str(const DrawOp& op) {
+  static const char* const kKinds[] = {"clear", "polyline", "line", "ellipse", "text"};
+  if (op.kind == DrawOp::kClear) return "clear";
+  const std::pair<Colour, const char*> names[] = {{kGrey, "grey"},
+                                                  {kDarkRed, "darkred"},
+                                                  {kBlack, "black"},
+                                                  {kRed, "red"},
+                                                  {kBandGrey, "bandgrey"}};
+  std::string s = kKinds[op.kind];
+  if (op.align == TextAlign::kRight) s += ">";
+  const char* colour = "?";
+  for (const auto& [c, name] : names) {
+    if (c == op.colour) colour = name;
+  }
+  s += std::string(" ") + colour + (op.dotted ? " dotted" : "");
+  for (const Point& p : op.points) s += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+  if (op.kind == DrawOp::kText) s += " '" + op.text + "'";
+  return s;
+}
+
 struct Segment {
   Point from, to;
   Colour colour;
@@ -124,27 +132,18 @@ struct Segment {
 
 class RecordingCanvas : public Canvas {
  public:
-  void clear() override { ops.push_back(Op(DrawOp::kClear, {})); }
+  void clear() override { ops.push_back({}); }
   void setPen(Colour c, bool dotted) override {
     pen_ = c;
     dotted_ = dotted;
   }
-  void line(int x1, int y1, int x2, int y2) override {
-    ops.push_back(Op(DrawOp::kLine, {{x1, y1}, {x2, y2}}));
-  }
-  void polyline(const Point* p, int n) override {
-    ops.push_back(Op(DrawOp::kPolyline, std::vector<Point>(p, p + n)));
-  }
+  void line(int x1, int y1, int x2, int y2) override { add(DrawOp::kLine, {{x1, y1}, {x2, y2}}); }
+  void polyline(const Point* p, int n) override { add(DrawOp::kPolyline, {p, p + n}); }
   void ellipse(int x1, int y1, int x2, int y2) override {
-    ops.push_back(Op(DrawOp::kEllipse, {{x1, y1}, {x2, y2}}));
+    add(DrawOp::kEllipse, {{x1, y1}, {x2, y2}});
   }
   void text(int x, int y, const char* s, int n, Colour c, TextAlign align) override {
-    DrawOp op = Op(DrawOp::kText, {{x, y}});
-    op.colour = c;
-    op.dotted = false;
-    op.text.assign(s, static_cast<std::size_t>(n));
-    op.align = align;
-    ops.push_back(op);
+    ops.push_back({DrawOp::kText, c, false, {{x, y}}, std::string(s, s + n), align});
   }
   TextMetrics metrics() override { return {kLineHeight, kCharWidth}; }
 
@@ -159,10 +158,11 @@ class RecordingCanvas : public Canvas {
     }
     return out;
   }
-  std::vector<DrawOp> of(DrawOp::Kind kind) const {
-    std::vector<DrawOp> out;
+  // Every call but the road edges' polylines, as Str prints them.
+  std::vector<std::string> listing() const {
+    std::vector<std::string> out;
     for (const DrawOp& op : ops) {
-      if (op.kind == kind) out.push_back(op);
+      if (op.kind != DrawOp::kPolyline || op.dotted) out.push_back(Str(op));
     }
     return out;
   }
@@ -172,13 +172,8 @@ class RecordingCanvas : public Canvas {
   std::vector<DrawOp> ops;
 
  private:
-  DrawOp Op(DrawOp::Kind kind, std::vector<Point> points) const {
-    DrawOp op;
-    op.kind = kind;
-    op.colour = pen_;
-    op.dotted = dotted_;
-    op.points = std::move(points);
-    return op;
+  void add(DrawOp::Kind kind, std::vector<Point> points) {
+    ops.push_back({kind, pen_, dotted_, std::move(points), {}, TextAlign::kLeft});
   }
 
   Colour pen_;
@@ -189,17 +184,7 @@ class RecordingCanvas : public Canvas {
 class FakeUi : public CommandUi {
  public:
   FakeUi() {
-    for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_ZOOM_250, IDM_ZOOM_500, IDM_ZOOM_1000,
-                   IDM_ZOOM_FIT}) {
-      menuEnabled[id] = false;
-    }
-    for (int id : {IDM_CONNECT, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM, IDM_EXIT, IDM_ABOUT}) {
-      menuEnabled[id] = true;
-    }
-    for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_ZOOM_IN, IDM_ZOOM_OUT, IDM_ZOOM_FIT,
-                   IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM}) {
-      buttonEnabled[id] = false;
-    }
+    for (int id : {IDM_CONNECT, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM}) menuEnabled[id] = true;
     buttonEnabled[IDM_CONNECT] = true;
   }
   void enableButton(int id, bool on) override { buttonEnabled[id] = on; }
@@ -207,13 +192,24 @@ class FakeUi : public CommandUi {
   void enableMenuItem(int id, bool on) override { menuEnabled[id] = on; }
   void checkMenuItem(int id, bool on) override { menuChecked[id] = on; }
 
-  // The checked zoom items.
-  std::vector<int> zoomChecks() {
-    std::vector<int> out;
-    for (int id : {IDM_ZOOM_250, IDM_ZOOM_500, IDM_ZOOM_1000, IDM_ZOOM_FIT}) {
-      if (menuChecked[id]) out.push_back(id);
+  // "tb[enabled buttons] pressed[...] menu[enabled items] checked[...]", by short names.
+  std::string states() {
+    const std::pair<int, const char*> names[] = {
+        {IDM_CONNECT, "connect"}, {IDM_EDIT_CAMERAS, "edit"}, {IDM_MANUAL_CONTROL, "manual"},
+        {IDM_ZOOM_IN, "in"},      {IDM_ZOOM_OUT, "out"},      {IDM_ZOOM_250, "250"},
+        {IDM_ZOOM_500, "500"},    {IDM_ZOOM_1000, "1000"},    {IDM_ZOOM_FIT, "fit"},
+        {IDM_FRONT_CAM, "front"}, {IDM_INCAR_CAM, "incar"},   {IDM_REAR_CAM, "rear"}};
+    std::string s;
+    for (auto [label, set] :
+         {std::pair{"tb", &buttonEnabled}, std::pair{" pressed", &buttonChecked},
+          std::pair{" menu", &menuEnabled}, std::pair{" checked", &menuChecked}}) {
+      std::string list;
+      for (const auto& [id, name] : names) {
+        if ((*set)[id]) list += (list.empty() ? "" : " ") + std::string(name);
+      }
+      s += std::string(label) + "[" + list + "]";
     }
-    return out;
+    return s;
   }
 
   std::map<int, bool> buttonEnabled, buttonChecked, menuEnabled, menuChecked;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "gui_test_support.h"
@@ -18,6 +19,11 @@ struct FakeHost : ShellHost {
     calls += "stop;";
     if (stopSucceeds) running = false;
     return stopSucceeds;
+  }
+  bool releaseEndedLink() override {
+    if (!running || !threadEnded) return false;
+    running = false;
+    return true;
   }
   bool runConnectDialog() override {
     calls += "connect;";
@@ -36,6 +42,7 @@ struct FakeHost : ShellHost {
 
   bool running = false;
   bool stopSucceeds = true;
+  bool threadEnded = false;
   bool dialogOk = true;
   bool dialogStarts = true;
   std::function<void()> nested;
@@ -44,10 +51,9 @@ struct FakeHost : ShellHost {
 
 class ShellTest : public ::testing::Test {
  protected:
-  void WithTrack(bool cars = true) {
-    model.applyTrack(TrackNamed("BL1", 10));
-    if (cars) model.applyCars(Cars({Car(4, 0, 0), Car(6, 10, 10, true)}));
-    Drain(out);
+  std::string Checked() {
+    std::string s = ui.states();
+    return s.substr(s.find("checked"));
   }
 
   plat::ManualClock clock{1};
@@ -59,176 +65,140 @@ class ShellTest : public ::testing::Test {
 };
 
 TEST_F(ShellTest, ZoomInAndOutWalkTheChainsAndMoveTheCheck) {
-  WithTrack();
+  // Without a track a zoom item only moves the check, and the toolbar's zoom does nothing.
+  shell.onCommand(IDM_ZOOM_500);
+  shell.onCommand(IDM_ZOOM_IN);
+  EXPECT_EQ(Checked(), "checked[500]");
+  EXPECT_FALSE(model.takeRedraw());
+
+  model.applyTrack(TrackNamed("BL1", 10));
+  model.applyCars(Cars({Car(4, 0, 0)}));
   struct Step {
     int command;
     std::uint16_t zoom;
-    int checked;
+    const char* checked;
   };
   const Step steps[] = {
-      {IDM_ZOOM_OUT, 0, IDM_ZOOM_FIT},     {IDM_ZOOM_IN, 1000, IDM_ZOOM_1000},
-      {IDM_ZOOM_IN, 500, IDM_ZOOM_500},    {IDM_ZOOM_IN, 250, IDM_ZOOM_250},
-      {IDM_ZOOM_IN, 250, IDM_ZOOM_250},    {IDM_ZOOM_OUT, 500, IDM_ZOOM_500},
-      {IDM_ZOOM_OUT, 1000, IDM_ZOOM_1000}, {IDM_ZOOM_OUT, 0, IDM_ZOOM_FIT},
-      {IDM_ZOOM_500, 500, IDM_ZOOM_500},   {IDM_ZOOM_FIT, 0, IDM_ZOOM_FIT},
-      {IDM_ZOOM_250, 250, IDM_ZOOM_250},   {IDM_ZOOM_1000, 1000, IDM_ZOOM_1000},
+      {IDM_ZOOM_OUT, 0, "checked[fit]"},     {IDM_ZOOM_IN, 1000, "checked[1000]"},
+      {IDM_ZOOM_IN, 500, "checked[500]"},    {IDM_ZOOM_IN, 250, "checked[250]"},
+      {IDM_ZOOM_IN, 250, "checked[250]"},    {IDM_ZOOM_OUT, 500, "checked[500]"},
+      {IDM_ZOOM_OUT, 1000, "checked[1000]"}, {IDM_ZOOM_OUT, 0, "checked[fit]"},
+      {IDM_ZOOM_500, 500, "checked[500]"},   {IDM_ZOOM_FIT, 0, "checked[fit]"},
+      {IDM_ZOOM_250, 250, "checked[250]"},   {IDM_ZOOM_1000, 1000, "checked[1000]"},
   };
   for (const Step& s : steps) {
     model.takeRedraw();
     EXPECT_TRUE(shell.onCommand(s.command));
     EXPECT_EQ(model.track->zoom, s.zoom) << "after " << s.command;
-    EXPECT_EQ(ui.zoomChecks(), std::vector<int>{s.checked}) << "after " << s.command;
+    EXPECT_EQ(Checked(), s.checked) << "after " << s.command;
     EXPECT_TRUE(model.takeRedraw());  // the map follows at once
   }
-  EXPECT_TRUE(Drain(out).empty());
+  EXPECT_EQ(Drain(out).size(), 1u);  // the node request alone
 }
 
-TEST_F(ShellTest, ZoomWithoutTrackOnlyMovesTheCheck) {
-  shell.onCommand(IDM_ZOOM_500);
-  EXPECT_EQ(ui.zoomChecks(), std::vector<int>{IDM_ZOOM_500});
-  shell.onCommand(IDM_ZOOM_IN);  // toolbar zoom needs a track
-  shell.onCommand(IDM_ZOOM_OUT);
-  EXPECT_EQ(ui.zoomChecks(), std::vector<int>{IDM_ZOOM_500});
-  EXPECT_FALSE(model.takeRedraw());
-}
-
-TEST_F(ShellTest, TrackAndCarStatesFollowTheModel) {
-  // A track without cars: edit and manual buttons on, the manual menu item still grayed.
-  model.applyTrack(TrackNamed("BL1", 10));
-  EXPECT_TRUE(ui.buttonEnabled[IDM_EDIT_CAMERAS]);
-  EXPECT_TRUE(ui.buttonEnabled[IDM_MANUAL_CONTROL]);
-  EXPECT_TRUE(ui.menuEnabled[IDM_EDIT_CAMERAS]);
-  EXPECT_FALSE(ui.menuEnabled[IDM_MANUAL_CONTROL]);
-  EXPECT_FALSE(ui.buttonEnabled[IDM_ZOOM_IN]);
-  EXPECT_FALSE(ui.menuEnabled[IDM_ZOOM_250]);
-
-  // Cars switch the zoom rule on without checking any zoom item.
-  model.applyCars(Cars({Car(1, 0, 0)}));
-  for (int id : {IDM_ZOOM_IN, IDM_ZOOM_OUT, IDM_ZOOM_FIT}) EXPECT_TRUE(ui.buttonEnabled[id]);
-  for (int id : {IDM_ZOOM_250, IDM_ZOOM_500, IDM_ZOOM_1000, IDM_ZOOM_FIT}) {
-    EXPECT_TRUE(ui.menuEnabled[id]);
+TEST_F(ShellTest, CommandStatesFollowTrackCarsEditModeAndManualControl) {
+  const glink::CarTableMsg oneCar = Cars({Car(4, 0, 0)});
+  struct Step {
+    std::function<void()> act;
+    const char* states;
+  };
+  const Step steps[] = {
+      // A track without cars: the manual menu item stays grayed, no zoom.
+      {[&] { model.applyTrack(TrackNamed("BL1", 10)); },
+       "tb[connect edit manual] pressed[] menu[connect edit front incar rear] checked[]"},
+      // Cars switch the zoom rule on without checking a zoom item.
+      {[&] { model.applyCars(oneCar); },
+       "tb[connect edit manual in out fit] pressed[] "
+       "menu[connect edit 250 500 1000 fit front incar rear] checked[]"},
+      {[&] { model.applyTrack(TrackNamed("BL1", 10)); },
+       "tb[connect edit manual in out fit] pressed[] "
+       "menu[connect edit manual 250 500 1000 fit front incar rear] checked[]"},
+      {[&] { shell.onCommand(IDM_ZOOM_500); },
+       "tb[connect edit manual in out fit] pressed[] "
+       "menu[connect edit manual 250 500 1000 fit front incar rear] checked[500]"},
+      // The rule off removes the check; on again does not bring it back.
+      {[&] { model.applyCars(glink::CarTableMsg{}); },
+       "tb[connect edit manual] pressed[] menu[connect edit manual front incar rear] checked[]"},
+      {[&] { model.applyCars(oneCar); },
+       "tb[connect edit manual in out fit] pressed[] "
+       "menu[connect edit manual 250 500 1000 fit front incar rear] checked[]"},
+      {[&] { model.applyEditMode(true); },
+       "tb[connect edit] pressed[edit] menu[connect edit front incar rear] checked[edit]"},
+      {[&] { model.applyCars(oneCar); },  // no zoom in edit mode
+       "tb[connect edit] pressed[edit] menu[connect edit front incar rear] checked[edit]"},
+      {[&] { model.applyEditMode(false); },
+       "tb[connect edit manual in out fit] pressed[] "
+       "menu[connect edit manual 250 500 1000 fit front incar rear] checked[fit]"},
+      {[&] { shell.onCommand(IDM_MANUAL_CONTROL); },
+       "tb[connect edit manual in out fit front incar rear] pressed[manual] "
+       "menu[connect edit manual 250 500 1000 fit front incar rear] checked[manual fit]"},
+      {[&] { shell.onCommand(IDM_MANUAL_CONTROL); },
+       "tb[connect edit manual in out fit] pressed[] "
+       "menu[connect edit manual 250 500 1000 fit] checked[fit]"},
+      {[&] { shell.onCommand(IDM_MANUAL_CONTROL); },
+       "tb[connect edit manual in out fit front incar rear] pressed[manual] "
+       "menu[connect edit manual 250 500 1000 fit front incar rear] checked[manual fit]"},
+      {[&] { model.applyEditMode(true); },
+       "tb[connect edit front incar rear] pressed[edit manual] "
+       "menu[connect edit front incar rear] checked[edit manual]"},
+      // No track: everything bound to it released and grayed.
+      {[&] { model.applyTrack(glink::TrackMsg{}); },
+       "tb[connect] pressed[] menu[connect] checked[]"},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    EXPECT_EQ(ui.states(), s.states);
   }
-  EXPECT_TRUE(ui.zoomChecks().empty());
-  model.applyTrack(TrackNamed("BL1", 10));
-  EXPECT_TRUE(ui.menuEnabled[IDM_MANUAL_CONTROL]);
-
-  // The rule off removes the check; on again does not bring it back.
-  shell.onCommand(IDM_ZOOM_500);
-  model.applyCars(glink::CarTableMsg{});
-  EXPECT_TRUE(ui.zoomChecks().empty());
-  EXPECT_FALSE(ui.buttonEnabled[IDM_ZOOM_OUT]);
-  EXPECT_FALSE(ui.menuEnabled[IDM_ZOOM_FIT]);
-  model.applyCars(Cars({Car(1, 0, 0)}));
-  EXPECT_TRUE(ui.zoomChecks().empty());
-  EXPECT_EQ(model.track->zoom, 500);  // the rule leaves the zoom value alone
-}
-
-TEST_F(ShellTest, EditModeStates) {
-  WithTrack();
-  shell.onCommand(IDM_ZOOM_250);
-  model.applyEditMode(true);
-  EXPECT_TRUE(ui.buttonChecked[IDM_EDIT_CAMERAS]);
-  EXPECT_TRUE(ui.menuChecked[IDM_EDIT_CAMERAS]);
-  EXPECT_FALSE(ui.buttonEnabled[IDM_MANUAL_CONTROL]);
-  EXPECT_FALSE(ui.menuEnabled[IDM_MANUAL_CONTROL]);
-  EXPECT_FALSE(ui.buttonEnabled[IDM_ZOOM_IN]);
-  EXPECT_TRUE(ui.zoomChecks().empty());
-  // Cars in edit mode keep the zoom commands off.
-  model.applyCars(Cars({Car(1, 0, 0)}));
-  EXPECT_FALSE(ui.menuEnabled[IDM_ZOOM_FIT]);
-
-  model.applyEditMode(false);
-  EXPECT_FALSE(ui.buttonChecked[IDM_EDIT_CAMERAS]);
-  EXPECT_FALSE(ui.menuChecked[IDM_EDIT_CAMERAS]);
-  EXPECT_TRUE(ui.buttonEnabled[IDM_MANUAL_CONTROL]);
-  EXPECT_TRUE(ui.menuEnabled[IDM_MANUAL_CONTROL]);
-  EXPECT_TRUE(ui.buttonEnabled[IDM_ZOOM_IN]);
-  EXPECT_EQ(ui.zoomChecks(), std::vector<int>{IDM_ZOOM_FIT});
-
-  // Edit Cameras asks for the opposite of the current mode.
-  shell.onCommand(IDM_EDIT_CAMERAS);
-  model.applyEditMode(true);
-  shell.onCommand(IDM_EDIT_CAMERAS);
-  EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x04, 0x00, 0x11, 0x01}, {0x04, 0x00, 0x11, 0x00}}));
-}
-
-TEST_F(ShellTest, NoTrackStatesReleaseAndGrayEverythingTrackBound) {
-  WithTrack();
-  shell.onCommand(IDM_MANUAL_CONTROL);
-  model.applyEditMode(true);
-  model.applyTrack(glink::TrackMsg{});
-  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL}) {
-    EXPECT_FALSE(ui.buttonChecked[id]) << id;
-    EXPECT_FALSE(ui.menuChecked[id]) << id;
-  }
-  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM,
-                 IDM_ZOOM_IN, IDM_ZOOM_OUT, IDM_ZOOM_FIT}) {
-    EXPECT_FALSE(ui.buttonEnabled[id]) << id;
-  }
-  for (int id : {IDM_EDIT_CAMERAS, IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM,
-                 IDM_ZOOM_250, IDM_ZOOM_500, IDM_ZOOM_1000, IDM_ZOOM_FIT}) {
-    EXPECT_FALSE(ui.menuEnabled[id]) << id;
-  }
-  EXPECT_TRUE(ui.menuEnabled[IDM_CONNECT]);
   EXPECT_FALSE(model.manualControl);
+  EXPECT_EQ(model.track, nullptr);
 }
 
-TEST_F(ShellTest, ManualControlWithoutFocusCarSendsNothingButTakesControl) {
+TEST_F(ShellTest, RequestsOfEditCamerasManualControlAndViews) {
   model.applyTrack(TrackNamed("BL1", 10));
   model.applyCars(Cars({Car(4, 0, 0)}));
   Drain(out);
+  // Without a car in focus: taking control sends nothing, nor do the views; the release does.
   shell.onCommand(IDM_MANUAL_CONTROL);
-  EXPECT_TRUE(Drain(out).empty());
   EXPECT_TRUE(model.manualControl);
-  EXPECT_TRUE(ui.buttonChecked[IDM_MANUAL_CONTROL]);
-  EXPECT_TRUE(ui.menuChecked[IDM_MANUAL_CONTROL]);
-  for (int id : {IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM}) {
-    EXPECT_TRUE(ui.buttonEnabled[id]);
-    EXPECT_TRUE(ui.menuEnabled[id]);
-  }
-  // The views need a car in focus too.
   shell.onCommand(IDM_FRONT_CAM);
-  EXPECT_TRUE(Drain(out).empty());
-
-  shell.onCommand(IDM_MANUAL_CONTROL);  // hands control back: n = 0
-  EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x04, 0x00, 0x0F, 0x00}}));
-  EXPECT_FALSE(model.manualControl);
-  EXPECT_FALSE(ui.buttonChecked[IDM_MANUAL_CONTROL]);
-  for (int id : {IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM}) {
-    EXPECT_FALSE(ui.buttonEnabled[id]);
-    EXPECT_FALSE(ui.menuEnabled[id]);
-  }
-}
-
-TEST_F(ShellTest, ManualControlAndViewsFollowTheFirstCarInFocus) {
-  model.applyTrack(TrackNamed("BL1", 10));
-  model.applyCars(Cars({Car(4, 0, 0), Car(6, 1, 1, true), Car(9, 2, 2, true)}));
-  Drain(out);
   shell.onCommand(IDM_MANUAL_CONTROL);
-  shell.onCommand(IDM_FRONT_CAM);
-  shell.onCommand(IDM_INCAR_CAM);
-  shell.onCommand(IDM_REAR_CAM);
+  EXPECT_FALSE(model.manualControl);
+  EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x04, 0x00, 0x0F, 0x00}}));
+
+  // With cars in focus, the first of them; then Edit Cameras asks for the opposite mode.
+  model.applyCars(Cars({Car(4, 0, 0), Car(6, 1, 1, true), Car(9, 2, 2, true)}));
+  for (int id :
+       {IDM_MANUAL_CONTROL, IDM_FRONT_CAM, IDM_INCAR_CAM, IDM_REAR_CAM, IDM_EDIT_CAMERAS}) {
+    shell.onCommand(id);
+  }
+  model.applyEditMode(true);
+  shell.onCommand(IDM_EDIT_CAMERAS);
   EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x05, 0x00, 0x0F, 0x01, 6},
                                             {0x05, 0x00, 0x0F, 0x81, 6},
                                             {0x05, 0x00, 0x0F, 0x41, 6},
-                                            {0x05, 0x00, 0x0F, 0xC1, 6}}));
+                                            {0x05, 0x00, 0x0F, 0xC1, 6},
+                                            {0x04, 0x00, 0x11, 0x01},
+                                            {0x04, 0x00, 0x11, 0x00}}));
 }
 
 TEST_F(ShellTest, ConnectTogglesTheLink) {
   shell.onCommand(IDM_CONNECT);
-  EXPECT_EQ(host.calls, "connect;");
-  EXPECT_TRUE(ui.buttonChecked[IDM_CONNECT]);
-  EXPECT_TRUE(ui.menuChecked[IDM_CONNECT]);
+  EXPECT_EQ(ui.states(),
+            "tb[connect] pressed[connect] menu[connect front incar rear] checked[connect]");
 
-  // A stop that times out changes nothing.
+  // A stop that times out changes nothing, until the thread is seen to have ended.
   host.stopSucceeds = false;
   shell.onCommand(IDM_CONNECT);
-  EXPECT_TRUE(ui.buttonChecked[IDM_CONNECT]);
+  shell.afterDispatch();
+  EXPECT_EQ(Checked(), "checked[connect]");
+  host.threadEnded = true;
+  shell.afterDispatch();
+  EXPECT_EQ(ui.states(), "tb[connect] pressed[] menu[connect front incar rear] checked[]");
   host.stopSucceeds = true;
   shell.onCommand(IDM_CONNECT);
-  EXPECT_EQ(host.calls, "connect;stop;stop;");
-  EXPECT_FALSE(ui.buttonChecked[IDM_CONNECT]);
-  EXPECT_FALSE(ui.menuChecked[IDM_CONNECT]);
+  shell.onCommand(IDM_CONNECT);
+  EXPECT_EQ(host.calls, "connect;stop;connect;stop;");
+  EXPECT_EQ(Checked(), "checked[]");
 
   // Cancel, or OK with a thread that could not start, leaves it unchecked.
   host.dialogOk = false;
@@ -236,14 +206,14 @@ TEST_F(ShellTest, ConnectTogglesTheLink) {
   shell.onCommand(IDM_CONNECT);
   host.dialogOk = true;
   shell.onCommand(IDM_CONNECT);
-  EXPECT_FALSE(ui.buttonChecked[IDM_CONNECT]);
+  EXPECT_EQ(Checked(), "checked[]");
 
   // A version mismatch unchecks Connect and tells the user.
   host.dialogStarts = true;
   shell.onCommand(IDM_CONNECT);
   host.calls.clear();
   model.linkVersionMismatch("GUI version does not match Morvane version", "version mismatch");
-  EXPECT_FALSE(ui.buttonChecked[IDM_CONNECT]);
+  EXPECT_EQ(ui.states(), "tb[connect] pressed[] menu[connect front incar rear] checked[]");
   EXPECT_EQ(host.calls, "box:GUI version does not match Morvane version/version mismatch;");
 }
 
@@ -254,7 +224,7 @@ TEST_F(ShellTest, OtherCommandsAndTheEditDialog) {
   EXPECT_EQ(host.calls, "info;close;");
 
   // A second edit request while the dialog is open only selects.
-  WithTrack();
+  model.applyTrack(TrackNamed("BL1", 10));
   model.applyCameraAdded(Camera(0, 1));
   model.applyCameraAdded(Camera(1, 2));
   host.calls.clear();
