@@ -147,7 +147,8 @@ TEST(InsimDispatch, Version4SizeBelowFourStopsTheStream) {
 }
 
 // Every version 3 identifier with its assumed size and ACK offset: the packet is acknowledged
-// with the word at that offset, and a "RST" behind it is found where the size says.
+// with the word at that offset (and only then), and a "RST" behind it is found where the size
+// says.
 TEST(InsimDispatch, Version3TableSizesAndAcks) {
   const struct {
     const char* id;
@@ -161,14 +162,8 @@ TEST(InsimDispatch, Version3TableSizesAndAcks) {
                {"PLP", 60, 58},   {"PLL", 60, 58},  {"REO", 64, 62},  {"CPR", 88, 86},
                {"TOC", 104, 102}, {"RES", 108, 106}};
   for (const auto& row : table) {
-    char id[4] = {row.id[0], row.id[1], row.id[2], 0};
-    const V3PacketInfo* info = FindV3Packet(V3Id({id[0], id[1], id[2], 0}));
-    ASSERT_NE(info, nullptr) << row.id;
-    EXPECT_EQ(info->size, row.size) << row.id;
-    EXPECT_EQ(info->ackAt, row.ackAt) << row.id;
-
     Fixture f(3);
-    Bytes packet = Padded(id, static_cast<std::size_t>(row.size));
+    Bytes packet = Padded(row.id, static_cast<std::size_t>(row.size));
     if (row.ackAt >= 0) {
       packet[static_cast<std::size_t>(row.ackAt)] = 0x5A;
       packet[static_cast<std::size_t>(row.ackAt) + 1] = 0xA5;

@@ -135,13 +135,14 @@ inline void V4Handshake(TcpSim& sim, const Bytes& reply = VersionReply()) {
   ASSERT_EQ(sim.ReadPacket(), B({4, 3, 1, 7}));
 }
 
-// Version 3 handshake up to "SST".
-inline void V3Handshake(UdpSim& sim) {
-  ASSERT_EQ(sim.Read().size(), 24u);
+// Version 3 handshake up to "SST", byte for byte, answering the version request with "0.5V".
+inline void V3Handshake(UdpSim& sim, const char* password = "") {
+  ASSERT_EQ(sim.Read(), Cat({Padded("ISI", 4), B({0, 0, 0x23, 0}), Padded(password, 16)}));
   ASSERT_EQ(sim.Read(), Cat({Padded("VER", 4), B({0, 0, 0, 0})}));
   sim.Send(Cat({Padded("VER", 4), Padded("0.5V", 8), B({3, 0, 0, 0})}));
   ASSERT_EQ(sim.Read(), Cat({Padded("NLI", 4), B({200, 0, 0, 0})}));
-  ASSERT_EQ(sim.Read().size(), 72u);
+  ASSERT_EQ(sim.Read(), Cat({Padded("MTC", 4), B({0, 0, 0, 0}),
+                             Padded("^3Morvane: ^2Hello LFS, I am your Morvane", 64)}));
   ASSERT_EQ(sim.Read(), Cat({Padded("SST", 4), B({0, 0, 0, 0})}));
 }
 

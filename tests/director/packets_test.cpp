@@ -94,11 +94,8 @@ TEST(InsimPackets, TinyPackets) {
   SendTiny(v4.link, 1, TINY_VER);
   SendTiny(v4.link, 0, TINY_NONE);
   SendTiny(v4.link, 1, TINY_RST);
-  auto packets = v4.capture.Packets();
-  ASSERT_EQ(packets.size(), 3u);
-  EXPECT_EQ(packets[0], B({4, 3, 1, 1}));
-  EXPECT_EQ(packets[1], B({4, 3, 0, 0}));
-  EXPECT_EQ(packets[2], B({4, 3, 1, 19}));
+  EXPECT_EQ(v4.capture.Packets(), (std::vector<Bytes>{B({4, 3, 1, 1}), B({4, 3, 0, 0}),
+                                                      B({4, 3, 1, 19})}));
 }
 
 TEST(InsimPackets, TextFormsAndTheirCuts) {
@@ -230,35 +227,22 @@ TEST(InsimPackets, ButtonSizesRoundUpToFourBytes) {
   EXPECT_EQ(Bytes(del, del + 8), B({8, 42, 0, 0, 0, 13, 0, 0}));
 }
 
+// Every field of a car record, widened to int so that a mismatch prints readably.
+std::vector<int> Fields(const CompCar& c) {
+  return {c.node, c.lap, c.plid, c.position, c.info,    c.spare,   c.x,
+          c.y,    c.z,   c.speed, c.direction, c.heading, c.angVel};
+}
+
 TEST(InsimPackets, CarRecordsOfBothVersions) {
   const Bytes v3 = B({0x05, 0xE0, 0x02, 9,    1,    0,    0,    0,    2,    0,    0,    0,
                       0xFD, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 0x78, 0x56, 0xBC, 0x9A, 0xFF, 0xFF});
-  const CompCar car = ConvertV3Car(v3.data());
-  EXPECT_EQ(car.node, 5);
-  EXPECT_EQ(car.lap, 0x702);
-  EXPECT_EQ(car.plid, 9);
-  EXPECT_EQ(car.position, 0);
-  EXPECT_EQ(car.info, 0);
-  EXPECT_EQ(car.x, 1);
-  EXPECT_EQ(car.y, 2);
-  EXPECT_EQ(car.z, -3);
-  EXPECT_EQ(car.speed, 0x1234);
-  EXPECT_EQ(car.direction, 0x5678);
-  EXPECT_EQ(car.heading, 0x9ABC);
-  EXPECT_EQ(car.angVel, -1);
-
+  EXPECT_EQ(Fields(ConvertV3Car(v3.data())),
+            (std::vector<int>{5, 0x702, 9, 0, 0, 0, 1, 2, -3, 0x1234, 0x5678, 0x9ABC, -1}));
   const Bytes v4 =
-      B({0x10, 0x00, 0x03, 0x00, 4,    2,    0x80, 0,    1,    0,    0,    0,    2,    0,
+      B({0x10, 0x00, 0x03, 0x00, 4,    2,    0x80, 7,    1,    0,    0,    0,    2,    0,
          0,    0,    0xFD, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 0x78, 0x56, 0xBC, 0x9A, 0x00, 0x80});
-  const CompCar c4 = ReadCompCar(v4.data());
-  EXPECT_EQ(c4.node, 16);
-  EXPECT_EQ(c4.lap, 3);
-  EXPECT_EQ(c4.plid, 4);
-  EXPECT_EQ(c4.position, 2);
-  EXPECT_EQ(c4.info, CCI_LAST);
-  EXPECT_EQ(c4.z, -3);
-  EXPECT_EQ(c4.heading, 0x9ABC);
-  EXPECT_EQ(c4.angVel, -32768);
+  EXPECT_EQ(Fields(ReadCompCar(v4.data())),
+            (std::vector<int>{16, 3, 4, 2, CCI_LAST, 7, 1, 2, -3, 0x1234, 0x5678, 0x9ABC, -32768}));
 }
 
 }  // namespace

@@ -111,16 +111,6 @@ TEST(InsimSession, Version4HandshakeAnswersAndOrderlyClose) {
   EXPECT_FALSE(f.toGui.take(record));
 }
 
-TEST(InsimSession, NoVersionPostWithoutGuiAccess) {
-  TcpSim sim;
-  SessionFixture f;
-  f.settings.insimPort = sim.Port();
-  ASSERT_TRUE(f.thread.StartInsimThread());
-  ASSERT_TRUE(sim.Accept());
-  ASSERT_TRUE(f.thread.StopInsimThread());
-  EXPECT_EQ(f.toGui.pending(), 0);
-}
-
 // Each split point of the stream goes out in two sends; the director answers the keep-alive in
 // it and runs one update step for the completed position set behind it.
 TEST(InsimSession, Version4PacketsSplitOverReads) {
@@ -179,6 +169,8 @@ TEST(InsimSession, Version4BadSizeOrClosedConnectionEndsTheAttemptAndRetriesAfte
   EXPECT_LT(attempts[2] - attempts[1], 4000u);
   // The director was still active after each attempt.
   EXPECT_EQ(f.handlers.CallsNamed("AttemptEndedActive").size(), attempts.size());
+  // Without GUI access the run posts nothing, not even its version.
+  EXPECT_EQ(f.toGui.pending(), 0);
 }
 
 TEST(InsimSession, Version4WithoutSimulatorRetriesEveryTwoSeconds) {
@@ -226,13 +218,7 @@ TEST(InsimSession, Version3HandshakeAcksAndFollowsTheSender) {
   std::memcpy(f.settings.password, "pw", 3);
   ASSERT_TRUE(f.thread.StartInsimThread());
 
-  EXPECT_EQ(sim.Read(), Cat({Padded("ISI", 4), B({0, 0, 0x23, 0}), Padded("pw", 16)}));
-  EXPECT_EQ(sim.Read(), Cat({Padded("VER", 4), B({0, 0, 0, 0})}));
-  sim.Send(Cat({Padded("VER", 4), Padded("0.5V", 8), B({3, 0, 0, 0})}));
-  EXPECT_EQ(sim.Read(), Cat({Padded("NLI", 4), B({200, 0, 0, 0})}));
-  EXPECT_EQ(sim.Read(), Cat({Padded("MTC", 4), B({0, 0, 0, 0}),
-                             Padded("^3Morvane: ^2Hello LFS, I am your Morvane", 64)}));
-  EXPECT_EQ(sim.Read(), Cat({Padded("SST", 4), B({0, 0, 0, 0})}));
+  V3Handshake(sim, "pw");
   EXPECT_STREQ(f.thread.SimVersion(), "0.5V");
 
   Bytes rst = Padded("RST", 20);
@@ -293,6 +279,14 @@ struct UpdateFixture {
     handlers.cycleResult.fov = 30.0f;
     handlers.cycleResult.pitch = 20000;
   }
+  // The handler calls in order, PostCars with its count.
+  std::vector<std::string> Trace() {
+    std::vector<std::string> out;
+    for (const auto& c : handlers.Calls()) {
+      out.push_back(c.name == "PostCars" ? c.name + std::to_string(c.bytes.at(0)) : c.name);
+    }
+    return out;
+  }
   Settings settings;
   plat::ManualClock clock{100000};
   glink::MessageQueue toGui;
@@ -303,88 +297,69 @@ struct UpdateFixture {
   InsimLink link;
 };
 
-TEST(InsimUpdateStep, EditModeAsksForTheCameraPosition) {
-  UpdateFixture v4(4);
-  v4.handlers.editMode = true;
-  v4.handlers.cameras = 3;
-  v4.handlers.active = true;
-  v4.settings.guiAccess = 1;
-  v4.thread.UpdateStep(v4.link);
-  EXPECT_EQ(v4.capture.Packets(), (std::vector<Bytes>{B({4, 3, 1, 6})}));
-  EXPECT_EQ(v4.handlers.Names(), (std::vector<std::string>{"PostCars"}));
-  EXPECT_EQ(v4.handlers.Calls()[0].bytes, B({0}));
-
-  UpdateFixture v3(3);
-  v3.handlers.editMode = true;
-  v3.thread.UpdateStep(v3.link);
-  EXPECT_EQ(v3.capture.Packets(), (std::vector<Bytes>{Cat({Padded("SCP", 4), B({0, 0, 0, 0})})}));
-  EXPECT_EQ(v3.lastSendTick, 100000u);
-  EXPECT_TRUE(v3.handlers.Names().empty());
+// The camera packet of the fixture's cycle: FOV 30, pitch 20000 clamped to 16000.
+Bytes CameraPacket() {
+  Bytes p(32, 0);
+  p[0] = 32;
+  p[1] = ISP_CPP;
+  p[2] = 1;
+  p[18] = 0x80;
+  p[19] = 0x3E;
+  p[26] = 0xF0;
+  p[27] = 0x41;
+  return p;
 }
 
-TEST(InsimUpdateStep, InactiveDirectorAsksForRaceTimeAndClearsTheLiveCamera) {
-  UpdateFixture v4(4);
-  v4.thread.UpdateStep(v4.link);  // no cameras
-  EXPECT_EQ(v4.capture.Packets(), (std::vector<Bytes>{B({4, 3, 1, 8})}));
-  EXPECT_EQ(v4.handlers.Names(), (std::vector<std::string>{"ClearLiveCamera"}));
-
-  v4.capture.Clear();
-  v4.handlers.Clear();
-  v4.handlers.cameras = 2;
-  v4.handlers.stateFlags = ISS_SHIFTU_NO_OPT | ISS_SHOW_2D;
-  v4.thread.UpdateStep(v4.link);
-  EXPECT_EQ(v4.capture.Packets(), (std::vector<Bytes>{B({4, 3, 1, 8})}));  // no camera packet
-  EXPECT_EQ(v4.handlers.Names(), (std::vector<std::string>{"DirectorCycle", "Overlay0",
-                                                           "ResetLapFigures", "ClearLiveCamera"}));
-}
-
-TEST(InsimUpdateStep, ActiveDirectorSendsTheClampedCameraAndPostsCars) {
-  UpdateFixture v4(4);
-  v4.handlers.active = true;
-  v4.handlers.cameras = 2;
-  v4.handlers.stateFlags = ISS_SHIFTU_NO_OPT | ISS_SHOW_2D;
-  v4.handlers.raceWithLaps = true;
-  v4.handlers.raceOrder = 7;
-  v4.settings.guiAccess = 1;
-  v4.thread.UpdateStep(v4.link);  // countdown 0: the 2D display is hidden first
-  auto packets = v4.capture.Packets();
-  ASSERT_EQ(packets.size(), 2u);
-  EXPECT_EQ(packets[0], B({8, 7, 1, 0, 0x80, 0, 0, 0}));
-  EXPECT_EQ(Bytes(packets[1].begin(), packets[1].begin() + 4), B({32, 9, 1, 0}));
-  EXPECT_EQ(packets[1][18] | (packets[1][19] << 8), 16000);
-  EXPECT_EQ(v4.handlers.Names(),
-            (std::vector<std::string>{"DirectorCycle", "Overlay1", "PostCars"}));
-  EXPECT_EQ(v4.handlers.CallsNamed("PostCars")[0].bytes, B({7}));
-
-  // Overlay disabled: no overlay pass. FOV 0: no camera packet.
-  UpdateFixture off(4);
-  off.handlers.active = true;
-  off.handlers.cameras = 1;
-  off.handlers.stateFlags = ISS_SHIFTU_NO_OPT;
-  off.handlers.raceWithLaps = true;
-  off.handlers.cycleResult.fov = 0.0f;
-  off.settings.overlayDisabled = 1;
-  off.thread.UpdateStep(off.link);
-  EXPECT_TRUE(off.capture.Packets().empty());
-  EXPECT_EQ(off.handlers.Names(), (std::vector<std::string>{"DirectorCycle"}));
-}
-
-TEST(InsimUpdateStep, ShiftUOptionIsSetBeforeAnythingElse) {
-  UpdateFixture v4(4);
-  v4.handlers.active = true;
-  v4.handlers.cameras = 1;
-  v4.handlers.stateFlags = ISS_SHOW_2D;
-  v4.thread.UpdateStep(v4.link);
-  EXPECT_EQ(v4.capture.Packets().at(0), B({8, 7, 0, 0, 0x40, 0, 1, 0}));
-
-  UpdateFixture v3(3);
-  v3.handlers.cameras = 1;
-  v3.thread.UpdateStep(v3.link);
-  EXPECT_EQ(v3.capture.Packets(),
-            (std::vector<Bytes>{Cat({Padded("SFP", 4), B({0x40, 0, 1, 0})})}));
-  EXPECT_EQ(v3.lastSendTick, 100000u);
-  // Version 3 has no overlay and keeps the lap figures.
-  EXPECT_EQ(v3.handlers.Names(), (std::vector<std::string>{"DirectorCycle", "ClearLiveCamera"}));
+TEST(InsimUpdateStep, WhatEachSetSendsAndRuns) {
+  const Bytes gth = B({4, 3, 1, 8});
+  const Bytes shiftV4 = B({8, 7, 0, 0, 0x40, 0, 1, 0});
+  const struct {
+    const char* what;
+    std::uint8_t version;
+    bool edit, active;
+    int cameras;
+    std::uint16_t flags;
+    bool laps, gui, overlayOff, noFov;
+    std::vector<Bytes> packets;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"edit mode asks for the camera position", 4, true, true, 3, 0, false, true, false, false,
+       {B({4, 3, 1, 6})}, {"PostCars0"}},
+      {"edit mode, version 3", 3, true, false, 3, 0, false, false, false, false,
+       {Cat({Padded("SCP", 4), B({0, 0, 0, 0})})}, {}},
+      {"inactive without cameras", 4, false, false, 0, 0, false, false, false, false, {gth},
+       {"ClearLiveCamera"}},
+      {"inactive with cameras: no camera packet", 4, false, false, 2,
+       ISS_SHIFTU_NO_OPT | ISS_SHOW_2D, false, false, false, false, {gth},
+       {"DirectorCycle", "Overlay0", "ResetLapFigures", "ClearLiveCamera"}},
+      {"active: the 2D display is hidden, the clamped camera sent, the cars posted", 4, false,
+       true, 2, ISS_SHIFTU_NO_OPT | ISS_SHOW_2D, true, true, false, false,
+       {B({8, 7, 1, 0, 0x80, 0, 0, 0}), CameraPacket()}, {"DirectorCycle", "Overlay1", "PostCars7"}},
+      {"overlay disabled, FOV 0", 4, false, true, 1, ISS_SHIFTU_NO_OPT, true, false, true, true,
+       {}, {"DirectorCycle"}},
+      {"the free view option is set first", 4, false, true, 1, ISS_SHOW_2D, false, false, false,
+       false, {shiftV4, CameraPacket()}, {"DirectorCycle", "Overlay1", "ResetLapFigures"}},
+      {"version 3: no overlay, lap figures kept", 3, false, false, 1, 0, false, false, false,
+       false, {Cat({Padded("SFP", 4), B({0x40, 0, 1, 0})})}, {"DirectorCycle", "ClearLiveCamera"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    UpdateFixture f(c.version);
+    f.handlers.editMode = c.edit;
+    f.handlers.active = c.active;
+    f.handlers.cameras = c.cameras;
+    f.handlers.stateFlags = c.flags;
+    f.handlers.raceWithLaps = c.laps;
+    f.handlers.raceOrder = 7;
+    if (c.noFov) f.handlers.cycleResult.fov = 0.0f;
+    f.settings.guiAccess = c.gui ? 1 : 0;
+    f.settings.overlayDisabled = c.overlayOff ? 1 : 0;
+    f.thread.UpdateStep(f.link);
+    EXPECT_EQ(f.capture.Packets(), c.packets);
+    EXPECT_EQ(f.Trace(), c.calls);
+    // Every version 3 packet of the update step counts for the keep-alive.
+    EXPECT_EQ(f.lastSendTick, c.version == 3 && !c.packets.empty() ? 100000u : 0u);
+  }
 }
 
 // A 2D display that comes on while the director is active is hidden again on the eleventh set.
