@@ -14,6 +14,8 @@ namespace {
 using linktest::Bytes;
 using linktest::FrameOf;
 using linktest::Goodbye;
+using linktest::Hex;
+using linktest::HexFrame;
 using linktest::Join;
 using linktest::kVersionFrame;
 using linktest::Listener;
@@ -83,7 +85,7 @@ TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
       FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_EDIT_CAMERA, 1); }),
       FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_CAMERA_DELETED, 0); }),
       FrameOf([](std::uint8_t* s) { WriteGetNodes(s, 0); }),  // a request: not for the client
-      {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x1E, 0x01},       // an unused type
+      HexFrame("0400 1E 01"),                                 // an unused type
       FrameOf([&](std::uint8_t* s) { WriteCarTable(s, 2, cars); }),
       FrameOf([](std::uint8_t* s) { WriteViewPos(s, -3, 4); }),
       FrameOf([](std::uint8_t* s) { WritePlayerLabel(s, 12, "Ann (2)"); }),
@@ -107,9 +109,7 @@ TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
   // Requests leave as frames, in order, byte for byte.
   PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, true);
   PostGetNodes(rig.client.toDirector(), 32);
-  EXPECT_EQ(director.Read(19),
-            Join({{0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01},
-                  {0x4D, 0x72, 0x56, 0x00, 0x07, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00}}));
+  EXPECT_EQ(director.Read(19), Join({HexFrame("0400 11 01"), HexFrame("0700 15 20000000")}));
 }
 
 TEST(LinkClient, AnythingButLinkVersion2FirstStopsTheClientWithTheMismatchMessage) {
@@ -118,14 +118,13 @@ TEST(LinkClient, AnythingButLinkVersion2FirstStopsTheClientWithTheMismatchMessag
     Bytes first;
     bool accepted;
   };
-  const Bytes version = {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13};
   const Case cases[] = {
       {"a track first", FrameOf([](std::uint8_t* s) { WriteTrack(s, "BL1", 9, 0); }), false},
-      {"link version 0, 3", Join({version, {0x00, 0x03, 0x04}}), false},
-      {"link version 1, 2", Join({version, {0x01, 0x02, 0x04}}), false},
-      {"no version in it", {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x13, 0x00}, false},
-      {"0, 2 with any third byte", Join({version, {0x00, 0x02, 0x4D}}), true},
-      {"0, 2 without a third byte", {0x4D, 0x72, 0x56, 0x00, 0x05, 0x00, 0x13, 0x00, 0x02}, true},
+      {"link version 0, 3", HexFrame("0600 13 00 03 04"), false},
+      {"link version 1, 2", HexFrame("0600 13 01 02 04"), false},
+      {"no version in it", HexFrame("0400 13 00"), false},
+      {"0, 2 with any third byte", HexFrame("0600 13 00 02 4D"), true},
+      {"0, 2 without a third byte", HexFrame("0500 13 00 02"), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -157,15 +156,15 @@ TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
     Bytes bytes;  // after the version and a clock record; none: the director closes its side
     Calls calls;
   };
-  Bytes badMagic = {'X', 'r', 'V', 0x00, 0x04, 0x00, 0x04, 0x01};
+  Bytes badMagic = Hex("587256 00 0400 04 01");  // "XrV"
   badMagic.resize(1200, 0x55);
-  Bytes size405 = {0x4D, 0x72, 0x56, 0x00, 0x95, 0x01, 0x14};
+  Bytes size405 = HexFrame("9501 14");
   size405.resize(409, 0);
   const Case cases[] = {
       {"goodbye inside a burst", Join({Goodbye(), ClockFrame(8)}), {"clock 7", kNoTrack}},
       {"closed without goodbye", {}, {"clock 7", kNoTrack}},
       {"closed before its version", {}, {kNoTrack}},  // no mismatch: nothing arrived to judge
-      {"size 1", {0x4D, 0x72, 0x56, 0x00, 0x01, 0x00, 0x14}, {"clock 7", kNoTrack}},
+      {"size 1", HexFrame("0100 14"), {"clock 7", kNoTrack}},
       {"size 405", size405, {"clock 7", kNoTrack}},
       {"bad magic filling the buffer", badMagic, {"clock 7", kNoTrack}},
   };
@@ -199,42 +198,38 @@ TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
 TEST(LinkClient, RetriesSilentlyWhileNoDirectorListensAndStopsWithin100msOfWaiting) {
   std::uint16_t port;
   { port = Listener().port(); }  // a port that nobody listens on
-  linktest::FastClock clock;
-  LinkClient client(clock);
-  linktest::RecordingModel model;
-  client.SetServer(plat::kLoopback, port);
-  PostEditMode(client.toDirector(), GLM_SET_EDIT_MODE, true);  // for no director
-  ASSERT_TRUE(client.StartLinkClient());
-  const std::uint32_t start = clock.Now();
+  ClientRig rig;
+  rig.client.SetServer(plat::kLoopback, port);
+  PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, true);  // for no director
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  const std::uint32_t start = rig.clock.Now();
   // Halfway through the wait after the second refused attempt.
-  ASSERT_TRUE(WaitFor([&] { return clock.Now() - start >= 3000; }));
-  client.DispatchLinkMessages(model);
-  EXPECT_EQ(model.Take(), Calls{}) << "a refused connection is no connection to end";
-  EXPECT_EQ(client.toDirector().pending(), 0) << "kept a request for the next director";
+  ASSERT_TRUE(WaitFor([&] { return rig.clock.Now() - start >= 3000; }));
+  rig.client.DispatchLinkMessages(rig.model);
+  EXPECT_EQ(rig.model.Take(), Calls{}) << "a refused connection is no connection to end";
+  EXPECT_EQ(rig.client.toDirector().pending(), 0) << "kept a request for the next director";
 
-  const std::uint32_t stopAt = clock.Now();
-  EXPECT_TRUE(client.StopLinkClient(model));
-  EXPECT_LE(clock.Now() - stopAt, 100u) << "the 2 s wait did not look at the stop flag";
-  EXPECT_EQ(model.Take(), Calls{kNoTrack});
-  EXPECT_TRUE(client.StopLinkClient(model));
-  EXPECT_EQ(model.Take(), Calls{}) << "a stop without a thread changes nothing";
+  const std::uint32_t stopAt = rig.clock.Now();
+  EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
+  EXPECT_LE(rig.clock.Now() - stopAt, 100u) << "the 2 s wait did not look at the stop flag";
+  EXPECT_EQ(rig.model.Take(), Calls{kNoTrack});
+  EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
+  EXPECT_EQ(rig.model.Take(), Calls{}) << "a stop without a thread changes nothing";
 }
 
 TEST(LinkClient, StopWhileTheConnectIsStillWaitingSucceedsAndDropsRequests) {
   Listener director(0);  // room for one connection in the backlog, never accepted
   Peer first;
   ASSERT_TRUE(first.Connect(director.port()));
-  linktest::FastClock clock;
-  LinkClient client(clock);
-  linktest::RecordingModel model;
-  client.SetServer(plat::kLoopback, director.port());
-  ASSERT_TRUE(client.StartLinkClient());
+  ClientRig rig;
+  rig.client.SetServer(plat::kLoopback, director.port());
+  ASSERT_TRUE(rig.client.StartLinkClient());
   plat::SleepMs(300);  // the client's connect waits for a backlog slot that never frees
-  PostEditMode(client.toDirector(), GLM_SET_EDIT_MODE, true);
-  EXPECT_TRUE(client.StopLinkClient(model));
-  EXPECT_FALSE(client.Running());
-  EXPECT_EQ(model.Take(), Calls{kNoTrack});
-  EXPECT_EQ(client.toDirector().pending(), 0) << "kept a request for the next start";
+  PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, true);
+  EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
+  EXPECT_FALSE(rig.client.Running());
+  EXPECT_EQ(rig.model.Take(), Calls{kNoTrack});
+  EXPECT_EQ(rig.client.toDirector().pending(), 0) << "kept a request for the next start";
 }
 
 TEST(LinkClient, StopWhileConnectedSendsGoodbyeAndDiscardsWhatIsQueued) {
@@ -244,7 +239,7 @@ TEST(LinkClient, StopWhileConnectedSendsGoodbyeAndDiscardsWhatIsQueued) {
   director.Send(Join({kVersionFrame, ClockFrame(1), ClockFrame(2)}));
   ASSERT_TRUE(WaitFor([&] { return rig.client.toGui().pending() == 3; }));
   PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, false);
-  EXPECT_EQ(director.Read(8), Bytes({0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x00}));
+  EXPECT_EQ(director.Read(8), HexFrame("0400 11 00"));
 
   EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
   EXPECT_FALSE(rig.client.Running());

@@ -17,22 +17,11 @@ namespace glink {
 namespace {
 
 using linktest::Bytes;
+using linktest::Hex;
+using linktest::HexFrame;
 using linktest::Join;
 
-// Each direction exposes only the consumer operations it is drained with.
-template <typename Q>
-concept Takes = requires(Q& q, std::uint8_t* b) {
-  q.take(b);
-};
-template <typename Q>
-concept PeeksAndReleases = requires(Q& q) {
-  q.peek();
-  q.release();
-};
-static_assert(Takes<ToGuiQueue> && !PeeksAndReleases<ToGuiQueue>);
-static_assert(PeeksAndReleases<ToDirectorQueue> && !Takes<ToDirectorQueue>);
-
-Bytes Frame(const Bytes& record) { return Join({{0x4D, 0x72, 0x56, 0x00}, record}); }
+Bytes Frame(const Bytes& record) { return Join({Hex("4D725600"), record}); }
 
 // A record of the given size whose bytes all depend on its tag.
 Bytes Record(int size, std::uint8_t tag) {
@@ -65,26 +54,17 @@ struct Parser {
   int Receive(const Bytes& b) { return Receive(b.data(), static_cast<int>(b.size())); }
 };
 
-bool PostNumbered(MessageQueue& q, std::uint32_t n) {
-  std::uint8_t payload[4];
-  PutU32(payload, n);
-  return PostLinkMessage(q, 7, payload, sizeof payload);
-}
-
 TEST(MessageQueue, SixtyFifthRecordIsDroppedAndTheFirst64ArriveInOrder) {
   ToGuiQueue q;
-  LinkRecord r;
-  EXPECT_FALSE(q.take(r));
-  for (std::uint32_t i = 0; i < 64; ++i) ASSERT_TRUE(PostNumbered(q, i));
-  EXPECT_EQ(q.reserve(), nullptr);
-  EXPECT_FALSE(PostNumbered(q, 64));
-  EXPECT_FALSE(PostVersion(q, 4));
-  for (std::uint32_t i = 0; i < 64; ++i) {
-    ASSERT_TRUE(q.take(r));
-    EXPECT_EQ(Bytes(r.bytes, r.bytes + 3), (Bytes{7, 0, 7}));
-    EXPECT_EQ(GetU32(r.bytes + 3), i);
+  std::vector<Bytes> posted;
+  for (std::uint8_t i = 0; i < 64; ++i) {
+    ASSERT_TRUE(PostLinkMessage(q, 7, &i, 1));
+    posted.push_back({4, 0, 7, i});
   }
-  EXPECT_FALSE(q.take(r));
+  EXPECT_EQ(q.reserve(), nullptr);
+  EXPECT_FALSE(PostLinkMessage(q, 7, nullptr, 0));
+  EXPECT_FALSE(PostVersion(q, 4));
+  EXPECT_EQ(Drain(q), posted);
   EXPECT_EQ(q.pending(), 0);
 }
 
@@ -101,10 +81,10 @@ TEST(MessageQueue, TakeCopiesTheWholeSlotAndMisuseCannotCorruptTheCount) {
   ToDirectorQueue d;
   d.release();  // nothing pending: no effect
   EXPECT_EQ(d.pending(), 0);
-  for (std::uint32_t i = 0; i < 64; ++i) ASSERT_TRUE(PostNumbered(d, i));
+  for (std::uint8_t i = 0; i < 64; ++i) ASSERT_TRUE(PostLinkMessage(d, 7, &i, 1));
   d.commit();  // without a reserve, on a full queue
   EXPECT_EQ(d.pending(), 64);
-  EXPECT_EQ(GetU32(d.peek() + 3), 0u);
+  EXPECT_EQ(d.peek()[3], 0);
 }
 
 TEST(PostLinkMessage, WritesSizeTypeAndPayload) {
@@ -117,8 +97,8 @@ TEST(PostLinkMessage, WritesSizeTypeAndPayload) {
   EXPECT_EQ(Drain(q), (std::vector<Bytes>{Join({{2, 1, 20}, payload}), {3, 0, 9}}));
 }
 
-// Record n carries n in its first payload bytes and a pattern of n over a length that varies, so a
-// torn or reused slot shows up as a wrong byte.
+// Record n carries n and a pattern of n over a length that varies, so a torn or reused slot shows
+// up as a wrong byte.
 void WriteNumbered(std::uint8_t* slot, std::uint32_t n) {
   const int size = 7 + static_cast<int>(n % 397);
   PutU16(slot, static_cast<std::uint16_t>(size));
@@ -127,18 +107,9 @@ void WriteNumbered(std::uint8_t* slot, std::uint32_t n) {
   for (int i = 7; i < size; ++i) slot[i] = static_cast<std::uint8_t>(n + i);
 }
 
-::testing::AssertionResult IsNumbered(const std::uint8_t* rec, std::uint32_t n) {
-  std::uint8_t want[kSlotSize];
-  WriteNumbered(want, n);
-  if (std::memcmp(rec, want, RecordSize(want)) != 0)
-    return ::testing::AssertionFailure() << "record " << n << " arrived as " << GetU32(rec + 3);
-  return ::testing::AssertionSuccess();
-}
-
-// A producer thread posts numbered records while this thread consumes them with consume(n), which
-// returns false when nothing was pending. Stops early on the first failure.
-template <typename Consume>
-void ProduceAndConsume(MessageQueue& q, Consume consume) {
+// A producer thread posts numbered records while this thread consumes them by take, or by peek and
+// release, and checks each. Stops early on the first failure.
+void ProduceAndConsume(MessageQueue& q, bool peek) {
   constexpr std::uint32_t kRecords = 100000;
   std::atomic<bool> stop{false};
   std::thread producer([&] {
@@ -152,12 +123,17 @@ void ProduceAndConsume(MessageQueue& q, Consume consume) {
     }
   });
   std::uint32_t n = 0;
+  LinkRecord r, want;
   while (n < kRecords && !::testing::Test::HasFailure()) {
-    if (consume(n)) {
-      ++n;
-    } else {
+    const std::uint8_t* rec = peek ? q.peek() : (q.take(r.bytes) ? r.bytes : nullptr);
+    if (rec == nullptr) {
       std::this_thread::yield();
+      continue;
     }
+    WriteNumbered(want.bytes, n);
+    EXPECT_EQ(std::memcmp(rec, want.bytes, want.size()), 0) << "record " << n << ", peek " << peek;
+    if (peek) q.release();
+    ++n;
   }
   stop = true;
   producer.join();
@@ -167,31 +143,19 @@ void ProduceAndConsume(MessageQueue& q, Consume consume) {
 
 TEST(MessageQueue, TwoThreadsDeliverEveryRecordOnceAndInOrder) {
   ToGuiQueue toGui;
-  LinkRecord r;
-  ProduceAndConsume(toGui, [&](std::uint32_t n) {
-    if (!toGui.take(r)) return false;
-    EXPECT_TRUE(IsNumbered(r.bytes, n)) << "take";
-    return true;
-  });
+  ProduceAndConsume(toGui, false);
   ToDirectorQueue toDirector;
-  ProduceAndConsume(toDirector, [&](std::uint32_t n) {
-    const std::uint8_t* rec = toDirector.peek();
-    if (rec == nullptr) return false;
-    EXPECT_TRUE(IsNumbered(rec, n)) << "peek";
-    toDirector.release();
-    return true;
-  });
+  ProduceAndConsume(toDirector, true);
 }
 
 TEST(BuildFrame, ExampleFramesAndUnsendableSizes) {
   std::uint8_t slot[kSlotSize], frame[kFrameBufferSize];
   WriteEditMode(slot, GLM_EDIT_MODE, true);
   ASSERT_EQ(BuildFrame(slot, frame), 8);
-  EXPECT_EQ(Bytes(frame, frame + 8), (Bytes{0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x04, 0x01}));
+  EXPECT_EQ(Bytes(frame, frame + 8), Hex("4D 72 56 00 04 00 04 01"));
   WriteGetNodes(slot, 32);
   ASSERT_EQ(BuildFrame(slot, frame), 11);
-  EXPECT_EQ(Bytes(frame, frame + 11),
-            (Bytes{0x4D, 0x72, 0x56, 0x00, 0x07, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Bytes(frame, frame + 11), Hex("4D 72 56 00 07 00 15 20 00 00 00"));
   for (std::uint16_t bad : {0, 1, 2, 405}) {
     PutU16(slot, bad);
     EXPECT_EQ(BuildFrame(slot, frame), 0) << bad;
@@ -270,7 +234,7 @@ TEST(ParseFrames, GoodbyeAndImpossibleSizesEndTheConnection) {
   // No slot can hold these; the parser gives up at once instead of waiting for their bytes.
   for (std::uint16_t size : {1, 2, 405, 0xFFFF}) {
     Parser bad;
-    Bytes header = {0x4D, 0x72, 0x56, 0x00, 0, 0};
+    Bytes header = HexFrame("0000");
     PutU16(header.data() + 4, size);
     EXPECT_EQ(bad.Receive(Join({Frame(a), header})), -1) << size;
     EXPECT_EQ(bad.queue.pending(), 1);

@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "link_peer.h"
+
 namespace glink {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using linktest::Bytes;
+using linktest::Hex;
 
 // Writes into a slot full of 0xAA and gives the record's size bytes, so that unused bytes that a
 // writer forgets to clear show up.
@@ -41,112 +44,65 @@ Decoder Decodes(bool (*read)(const std::uint8_t*, Msg*), Msg want) {
   };
 }
 
-const std::uint8_t kNode[kPathNodeSize] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14,
-                                           15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,
-                                           29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40};
-
 struct Layout {
   const char* name;
   std::function<void(std::uint8_t*)> write;
-  Bytes bytes;
+  const char* hex;  // the record
   Decoder decode;
-  int minSize = 0;  // the reader rejects anything shorter; 0: the size of bytes
+  int minSize = 0;  // the reader rejects anything shorter; 0: the record's size
 };
 
 std::vector<Layout> Catalogue() {
+  static std::uint8_t node[kPathNodeSize];
+  for (int i = 0; i < kPathNodeSize; ++i) node[i] = static_cast<std::uint8_t>(i + 1);
+  TrackNodeMsg nodeMsg{"AS1", 32, {}};
+  std::memcpy(nodeMsg.node, node, kPathNodeSize);
   const CameraMsg cam{7, 65536, -1, 0x01020304, 10, 0x1234, 0xFFFF};
   static const CarEntry cars[2] = {{5, kCarFocus, 0x100, -2}, {9, 0, 3, 4}};
-  CarTableMsg table;
-  table.count = 2;
-  table.cars[0] = cars[0];
-  table.cars[1] = cars[1];
+  CarTableMsg table{2, {cars[0], cars[1]}};
   static const std::uint8_t plids[3] = {1, 2, 3};
-  Bytes node = {53, 0, 22, 'A', 'S', '1', 0, 0, 0, 32, 0, 0, 0};
-  node.insert(node.end(), kNode, kNode + kPathNodeSize);
-  TrackNodeMsg nodeMsg{"AS1", 32, {}};
-  std::memcpy(nodeMsg.node, kNode, kPathNodeSize);
+  const PickRect rect{1, 2, 3, -4};
+  const SetCameraMsg set{2, 0x10000, 5, 6};
   return {
-      {"track",
-       [](auto s) { WriteTrack(s, "BL1", 180, 3); },
-       {17, 0, 3, 'B', 'L', '1', 0, 0, 0, 180, 0, 0, 0, 3, 0, 0, 0},
-       Decodes(ReadTrack, TrackMsg{"BL1", 180, 3}),
-       9},
-      {"no track",
-       [](auto s) { WriteTrack(s, "", 180, 3); },
-       {9, 0, 3, 0, 0, 0, 0, 0, 0},
+      {"track", [](auto s) { WriteTrack(s, "BL1", 180, 3); },
+       "1100 03 424C31000000 B4000000 03000000", Decodes(ReadTrack, TrackMsg{"BL1", 180, 3}), 9},
+      {"no track", [](auto s) { WriteTrack(s, "", 180, 3); }, "0900 03 000000000000",
        Decodes(ReadTrack, TrackMsg{})},
-      {"edit mode",
-       [](auto s) { WriteEditMode(s, GLM_EDIT_MODE, true); },
-       {4, 0, 4, 1},
+      {"edit mode", [](auto s) { WriteEditMode(s, GLM_EDIT_MODE, true); }, "0400 04 01",
        Decodes(ReadEditMode, true)},
-      {"current camera",
-       [](auto s) { WriteCameraIndex(s, GLM_CURRENT_CAMERA, 0x0102); },
-       {5, 0, 5, 2, 1},
-       Decodes<std::uint16_t>(ReadCameraIndex, 0x0102)},
-      {"camera added",
-       [=](auto s) { WriteCamera(s, GLM_CAMERA_ADDED, cam); },
-       {24,   0,    8, 0, 7, 0, 0,  0, 1,    0,    0xFF, 0xFF,
-        0xFF, 0xFF, 4, 3, 2, 1, 10, 0, 0x34, 0x12, 0xFF, 0xFF},
-       Decodes(ReadCamera, cam)},
-      {"cars",
-       [](auto s) { WriteCarTable(s, 2, cars); },
-       {24, 0, 14, 2, 5, 1, 0, 1, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 9, 0, 3, 0, 0, 0, 4, 0, 0, 0},
-       Decodes(ReadCarTable, table)},
-      {"view pos",
-       [](auto s) { WriteViewPos(s, 1, -1); },
-       {11, 0, 16, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
+      {"current camera", [](auto s) { WriteCameraIndex(s, GLM_CURRENT_CAMERA, 0x0102); },
+       "0500 05 0201", Decodes<std::uint16_t>(ReadCameraIndex, 0x0102)},
+      {"camera added", [=](auto s) { WriteCamera(s, GLM_CAMERA_ADDED, cam); },
+       "1800 08 00 0700 00000100 FFFFFFFF 04030201 0A00 3412 FFFF", Decodes(ReadCamera, cam)},
+      {"cars", [](auto s) { WriteCarTable(s, 2, cars); },
+       "1800 0E 02 05 01 00010000 FEFFFFFF 09 00 03000000 04000000", Decodes(ReadCarTable, table)},
+      {"view pos", [](auto s) { WriteViewPos(s, 1, -1); }, "0B00 10 01000000 FFFFFFFF",
        Decodes(ReadViewPos, ViewPosMsg{1, -1})},
-      {"label",
-       [](auto s) { WritePlayerLabel(s, 7, "Max (2)"); },
-       {11, 0, 18, 7, 'M', 'a', 'x', ' ', '(', '2', ')'},
-       Decodes(ReadPlayerLabel, PlayerLabelMsg{false, 7, "Max (2)"}),
-       3},
-      {"label clear",
-       [](auto s) { WritePlayerLabelClear(s); },
-       {3, 0, 18},
+      {"label", [](auto s) { WritePlayerLabel(s, 7, "Max (2)"); }, "0B00 12 07 4D617820283229",
+       Decodes(ReadPlayerLabel, PlayerLabelMsg{false, 7, "Max (2)"}), 3},
+      {"label clear", [](auto s) { WritePlayerLabelClear(s); }, "0300 12",
        Decodes(ReadPlayerLabel, PlayerLabelMsg{true, 0, ""})},
-      {"version",
-       [](auto s) { WriteVersion(s, 4); },
-       {6, 0, 19, 0, 2, 4},
-       Decodes(ReadVersion, VersionMsg{kLinkVersion, 4}),
-       5},
-      {"race clock",
-       [](auto s) { WriteRaceClock(s, 0x01020304); },
-       {7, 0, 20, 4, 3, 2, 1},
+      {"version", [](auto s) { WriteVersion(s, 4); }, "0600 13 00 02 04",
+       Decodes(ReadVersion, VersionMsg{kLinkVersion, 4}), 5},
+      {"race clock", [](auto s) { WriteRaceClock(s, 0x01020304); }, "0700 14 04030201",
        Decodes<std::uint32_t>(ReadRaceClock, 0x01020304)},
-      {"track node", [](auto s) { WriteTrackNode(s, "AS1", 32, kNode); }, node,
+      {"track node", [](auto s) { WriteTrackNode(s, "AS1", 32, node); },
+       "3500 16 415331000000 20000000 0102030405060708090A0B0C0D0E0F1011121314"
+       "15161718191A1B1C1D1E1F202122232425262728",
        Decodes(ReadTrackNode, nodeMsg)},
-      {"pick edit",
-       [](auto s) {
-         WritePickCamera(s, GLM_PICK_CAMERA_EDIT, {1, 2, 3, -4});
-       },
-       {19, 0, 2, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xFC, 0xFF, 0xFF, 0xFF},
-       Decodes(ReadPickCamera, PickRect{1, 2, 3, -4})},
-      {"delete camera",
-       [](auto s) { WriteCameraIndex(s, GLM_DELETE_CAMERA, 3); },
-       {5, 0, 12, 3, 0},
+      {"pick edit", [=](auto s) { WritePickCamera(s, GLM_PICK_CAMERA_EDIT, rect); },
+       "1300 02 01000000 02000000 03000000 FCFFFFFF", Decodes(ReadPickCamera, rect)},
+      {"delete camera", [](auto s) { WriteCameraIndex(s, GLM_DELETE_CAMERA, 3); }, "0500 0C 0300",
        Decodes<std::uint16_t>(ReadCameraIndex, 3)},
-      {"set camera",
-       [](auto s) {
-         WriteSetCamera(s, {2, 0x10000, 5, 6});
-       },
-       {24, 0, 13, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 5, 0, 6, 0, 0, 0},
-       Decodes(ReadSetCamera, SetCameraMsg{2, 0x10000, 5, 6})},
-      {"follow cars",
-       [](auto s) { WriteFollowCars(s, kViewFront, 3, plids); },
-       {7, 0, 15, 0x83, 1, 2, 3},
+      {"set camera", [=](auto s) { WriteSetCamera(s, set); },
+       "1800 0D 00 0200 0000000000000000 00000100 0500 0600 0000", Decodes(ReadSetCamera, set)},
+      {"follow cars", [](auto s) { WriteFollowCars(s, kViewFront, 3, plids); }, "0700 0F 83 010203",
        Decodes(ReadFollowCars, FollowCarsMsg{kViewFront, 3, {1, 2, 3}})},
-      {"end manual control",
-       [](auto s) { WriteFollowCars(s, kViewNone, 0, nullptr); },
-       {4, 0, 15, 0},
-       Decodes(ReadFollowCars, FollowCarsMsg{})},
-      {"set edit mode",
-       [](auto s) { WriteEditMode(s, GLM_SET_EDIT_MODE, false); },
-       {4, 0, 17, 0},
+      {"end manual control", [](auto s) { WriteFollowCars(s, kViewNone, 0, nullptr); },
+       "0400 0F 00", Decodes(ReadFollowCars, FollowCarsMsg{})},
+      {"set edit mode", [](auto s) { WriteEditMode(s, GLM_SET_EDIT_MODE, false); }, "0400 11 00",
        Decodes(ReadEditMode, false)},
-      {"get nodes",
-       [](auto s) { WriteGetNodes(s, 32); },
-       {7, 0, 21, 32, 0, 0, 0},
+      {"get nodes", [](auto s) { WriteGetNodes(s, 32); }, "0700 15 20000000",
        Decodes<std::uint32_t>(ReadGetNodes, 32)},
   };
 }
@@ -155,10 +111,11 @@ std::vector<Layout> Catalogue() {
 // too short for the reader's fields refused.
 TEST(LinkMessages, EveryLayoutIsByteExactReadsBackAndRefusesShortRecords) {
   for (const Layout& l : Catalogue()) {
-    EXPECT_EQ(Written(l.write), l.bytes) << l.name;
-    EXPECT_EQ(l.decode(l.bytes), kSame) << l.name;
-    const int minSize = l.minSize != 0 ? l.minSize : static_cast<int>(l.bytes.size());
-    EXPECT_EQ(l.decode(Truncated(l.bytes, minSize - 1)), kRejected) << l.name;
+    const Bytes bytes = Hex(l.hex);
+    EXPECT_EQ(Written(l.write), bytes) << l.name;
+    EXPECT_EQ(l.decode(bytes), kSame) << l.name;
+    const int minSize = l.minSize != 0 ? l.minSize : static_cast<int>(bytes.size());
+    EXPECT_EQ(l.decode(Truncated(bytes, minSize - 1)), kRejected) << l.name;
   }
 }
 
@@ -169,7 +126,7 @@ TEST(LinkMessages, InputsAreCutToTheirLayout) {
   EXPECT_EQ(full.size(), 404u);  // 40 cars fill a slot exactly
   EXPECT_EQ(full[3], 40);
   EXPECT_EQ(Written([](auto s) { WriteTrack(s, "SO4XRLONG", 1, 0); }),
-            (Bytes{17, 0, 3, 'S', 'O', '4', 'X', 'R', 'L', 1, 0, 0, 0, 0, 0, 0, 0}));
+            Hex("1100 03 534F3458524C 01000000 00000000"));
   const std::string name40(40, 'x');
   EXPECT_EQ(Written([&](auto s) { WritePlayerLabel(s, 1, name40.c_str()); }).size(), 4u + 29u);
   std::uint8_t slot[kSlotSize];

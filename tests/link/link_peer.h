@@ -5,11 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,24 +33,31 @@ class NetEnvironment : public ::testing::Environment {
 inline const ::testing::Environment* const kNet =
     ::testing::AddGlobalTestEnvironment(new NetEnvironment);
 
-inline Bytes Magic() { return {0x4D, 0x72, 0x56, 0x00}; }
-inline Bytes Goodbye() { return {0x4D, 0x72, 0x56, 0x00, 0x00, 0x00}; }
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// Bytes from pairs of hex digits; blanks between them are ignored.
+inline Bytes Hex(const char* s) {
+  Bytes out;
+  for (; *s != '\0'; ++s) {
+    if (*s != ' ') out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(s++, 2), 0, 16)));
+  }
+  return out;
+}
+// A frame: the magic "MrV\0", then the record (size field first) in hex.
+inline Bytes HexFrame(const char* record) { return Join({Hex("4D725600"), Hex(record)}); }
+inline Bytes Goodbye() { return HexFrame("0000"); }
 // GLM_VERSION 0, 2 over InSim 4, as the director's first frame.
-inline const Bytes kVersionFrame = {0x4D, 0x72, 0x56, 0x00, 0x06, 0x00, 0x13, 0x00, 0x02, 0x04};
+inline const Bytes kVersionFrame = HexFrame("0600 13 00 02 04");
 
 // The frame of a record written into a slot by one of the catalogue's writers.
 inline Bytes FrameOf(const std::function<void(std::uint8_t*)>& write) {
   std::uint8_t slot[glink::kSlotSize] = {};
   write(slot);
-  Bytes f = Magic();
-  f.insert(f.end(), slot, slot + glink::RecordSize(slot));
-  return f;
-}
-
-inline Bytes Join(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
+  return Join({Hex("4D725600"), Bytes(slot, slot + glink::RecordSize(slot))});
 }
 
 // Real time passes at a tenth of the clock's: a 2 s reconnect wait takes 200 ms, and the clock's
@@ -111,18 +117,14 @@ class Peer {
   Bytes Read(std::size_t n, int ms = 3000) {
     Bytes out;
     const std::uint32_t start = plat::TickCount();
-    while (out.size() < n && !closed_) {
-      const std::uint32_t spent = plat::TickCount() - start;
-      if (spent >= static_cast<std::uint32_t>(ms)) break;
-      if (plat::PollReadable(s_, static_cast<int>(ms - spent)) <= 0) break;
-      std::uint8_t buf[512];
-      const std::size_t want = n - out.size() < sizeof buf ? n - out.size() : sizeof buf;
-      const int got = plat::Recv(s_, buf, static_cast<int>(want));
-      if (got <= 0) {
-        closed_ = true;
-        break;
-      }
-      out.insert(out.end(), buf, buf + got);
+    std::uint8_t buf[512];
+    for (std::uint32_t spent = 0;
+         out.size() < n && !closed_ && spent < static_cast<std::uint32_t>(ms);
+         spent = plat::TickCount() - start) {
+      if (plat::PollReadable(s_, ms - static_cast<int>(spent)) <= 0) break;
+      const int got = plat::Recv(s_, buf, static_cast<int>(std::min(n - out.size(), sizeof buf)));
+      closed_ = got <= 0;
+      if (got > 0) out.insert(out.end(), buf, buf + got);
     }
     return out;
   }
@@ -137,12 +139,12 @@ class Peer {
   bool closed_ = false;
 };
 
-// A listening socket on 127.0.0.1, by default on a port the system chose.
+// A listening socket on 127.0.0.1 with a port the system chose.
 class Listener {
  public:
-  explicit Listener(int backlog = 2, std::uint16_t port = 0) {
+  explicit Listener(int backlog = 2) {
     s_ = plat::TcpOpen();
-    EXPECT_TRUE(plat::Bind(s_, plat::kLoopback, port));
+    EXPECT_TRUE(plat::Bind(s_, plat::kLoopback, 0));
     EXPECT_TRUE(plat::Listen(s_, backlog));
     port_ = plat::LocalPort(s_);
   }

@@ -13,6 +13,8 @@ namespace {
 using linktest::Bytes;
 using linktest::FakeInsim;
 using linktest::Goodbye;
+using linktest::Hex;
+using linktest::HexFrame;
 using linktest::Join;
 using linktest::kVersionFrame;
 using linktest::Peer;
@@ -46,23 +48,17 @@ TEST(GuiServer, ServesVersionFirstThenTheDirectorsRecordsAndQueuesTheClientsRequ
 
   Peer client;
   rig.Connect(client);
-  const Bytes track = {0x4D, 0x72, 0x56, 0x00, 0x11, 0x00, 0x03, 'B',  'L',  '1', 0,
-                       0,    0,    0xB4, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00};
-  const Bytes cars = {0x4D, 0x72, 0x56, 0x00, 0x18, 0x00, 0x0E, 0x02, 0x07, 0x01,
-                      0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x02, 0x00, 0x09, 0x00,
-                      0x05, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00};
-  EXPECT_EQ(client.Read(track.size() + cars.size()), Join({track, cars}));
+  EXPECT_EQ(client.Read(21 + 28),
+            Join({HexFrame("1100 03 424C31000000 B4000000 03000000"),
+                  HexFrame("1800 0E 02 07 01 0000FFFF 00000200 09 00 05000000 06000000")}));
   EXPECT_EQ(rig.insim.starts, 1);
 
   // Requests split at every byte are queued once each, complete, in order.
-  client.SendSplit(Join({{0x4D, 0x72, 0x56, 0x00, 0x07, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00},
-                         {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01}}));
+  client.SendSplit(Join({HexFrame("0700 15 20000000"), HexFrame("0400 11 01")}));
   ASSERT_TRUE(WaitFor([&] { return rig.toDirector.pending() == 2; }));
-  EXPECT_EQ(Bytes(rig.toDirector.peek(), rig.toDirector.peek() + 7),
-            (Bytes{0x07, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Bytes(rig.toDirector.peek(), rig.toDirector.peek() + 7), Hex("0700 15 20000000"));
   rig.toDirector.release();
-  EXPECT_EQ(Bytes(rig.toDirector.peek(), rig.toDirector.peek() + 4),
-            (Bytes{0x04, 0x00, 0x11, 0x01}));
+  EXPECT_EQ(Bytes(rig.toDirector.peek(), rig.toDirector.peek() + 4), Hex("0400 11 01"));
 
   // The client's goodbye is answered with the server's, then the connection is closed and the
   // InSim thread stopped.
@@ -84,7 +80,7 @@ TEST(GuiServer, SecondClientWaitsForTheFirstAndStartsWithNothingOfIt) {
   EXPECT_EQ(rig.insim.starts, 1);
 
   // A request that the first client's session never got to: not for the second one.
-  first.Send(Join({{0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01}, Goodbye()}));
+  first.Send(Join({HexFrame("0400 11 01"), Goodbye()}));
   EXPECT_EQ(first.ReadToEnd(), Goodbye());
 
   EXPECT_EQ(second.Read(10), kVersionFrame);
@@ -134,15 +130,15 @@ TEST(GuiServer, ClientsThatCloseOrSendHostileFramesEndTheirConnectionOnly) {
     Bytes bytes;
     bool close;  // the client closes its side without a goodbye
   };
-  Bytes badMagic = {'X', 'r', 'V', 0x00, 0x04, 0x00, 0x11, 0x01};
+  Bytes badMagic = Hex("587256 00 0400 11 01");  // "XrV"
   badMagic.resize(1100, 0x55);
-  Bytes size405 = {0x4D, 0x72, 0x56, 0x00, 0x95, 0x01, 0x11};
+  Bytes size405 = HexFrame("9501 11");
   size405.resize(409, 0);
-  const Bytes editOn = {0x4D, 0x72, 0x56, 0x00, 0x04, 0x00, 0x11, 0x01};
+  const Bytes editOn = HexFrame("0400 11 01");
   const Case cases[] = {
       // Nothing is ever sent to this client, so only its closed side can end the connection.
       {"closed without goodbye", {}, true},
-      {"size 1", {0x4D, 0x72, 0x56, 0x00, 0x01, 0x00, 0x11}, false},
+      {"size 1", HexFrame("0100 11"), false},
       {"size 405", size405, false},
       {"goodbye inside a burst", Join({editOn, Goodbye(), editOn}), false},
       {"bad magic filling the buffer", badMagic, false},
@@ -167,7 +163,7 @@ TEST(GuiServer, ClientsThatCloseOrSendHostileFramesEndTheirConnectionOnly) {
   // A stray wrong magic alone does not end the connection: the client may still close it.
   Peer client;
   rig.Connect(client);
-  client.Send({'B', 'A', 'D', '!', 0x04, 0x00, 0x11, 0x01});
+  client.Send(Hex("42414421 0400 11 01"));  // "BAD!"
   EXPECT_TRUE(client.Quiet(200));
   EXPECT_TRUE(rig.server.StopGuiServer());
   EXPECT_EQ(client.ReadToEnd(), Goodbye());
