@@ -84,6 +84,12 @@ class AnswersTest(unittest.TestCase):
         d.send(struct.pack("<BBBBHHBBH16s16s", 44, 1, 1, 0, 0, 0x24, 0, 0, 200, b"", b"script"))
         self.assertEqual(d.wait(ISP_VER, what="IS_VER"),
                          b"\x14\x02\x01\x000.7F\0\0\0\0S3\0\0\0\0\x04\0")
+        # A director drops whatever arrives with its version reply: nothing follows until it
+        # speaks again.
+        d.sock.settimeout(0.3)
+        self.assertRaises(socket.timeout, d.sock.recv, 1)
+        self.assertEqual(d.buffer, b"")
+        d.send(struct.pack("<BBBB128s", 132, 40, 0, 0, b"hello"))  # IS_MSL
         return stage, d
 
     def test_requests_are_answered_with_their_reqi(self):

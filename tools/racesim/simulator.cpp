@@ -71,6 +71,12 @@ Simulator::Simulator(const SimOptions& options, std::ostream& out)
   if (options_.mpSpeedup) baseFlags_ |= director::ISS_MPSPEEDUP;
 }
 
+void Simulator::AnsweredVersion() {
+  versionAnswered_ = true;
+  heardAfterVersion_ = false;
+  versionWall_ = plat::TickCount();
+}
+
 std::uint32_t Simulator::WallMs() const { return plat::TickCount() - startWall_; }
 
 std::uint32_t Simulator::RaceMs() const { return race_ ? race_->TimeMs() : 0; }
@@ -237,7 +243,13 @@ void Simulator::Tick() {
     phase_ = Phase::kDone;
     return;
   }
-  if (introduced_ && !ready_ && (versionAnswered_ || now - introducedWall_ >= kVersionGraceMs)) {
+  // A director reads its version reply on its own and drops whatever came with it, so nothing
+  // else goes out before it shows that it has read it (its next packet, the greeting); a
+  // director that asks for no version, or never speaks again, gets the packets after a grace.
+  const bool versionRead =
+      versionAnswered_ && (heardAfterVersion_ || now - versionWall_ >= kVersionGraceMs);
+  if (introduced_ && !ready_ &&
+      (versionRead || (!versionAnswered_ && now - introducedWall_ >= kVersionGraceMs))) {
     ready_ = true;
     if (!started_) {
       started_ = true;
@@ -556,6 +568,7 @@ void Simulator::HandleInit(const std::string& admin, std::uint16_t interval, boo
   }
   introduced_ = true;
   versionAnswered_ = false;
+  heardAfterVersion_ = false;
   introducedWall_ = plat::TickCount();
   lastFromDirectorWall_ = introducedWall_;
   nextProbeWall_ = introducedWall_ + options_.keepAliveMs;
@@ -588,11 +601,13 @@ void Simulator::OnPacket(const std::uint8_t* data, int size) {
   }
   trace_.Packet(WallMs(), RaceMs(), DecodeDirectorPacket(options_.version, data, size), size);
   lastFromDirectorWall_ = plat::TickCount();
+  const bool afterVersion = versionAnswered_;
   if (v3) {
     HandleV3(data, size);
   } else {
     HandleV4(data, size);
   }
+  if (afterVersion && versionAnswered_) heardAfterVersion_ = true;
 }
 
 void Simulator::HandleV4(const std::uint8_t* p, int size) {
@@ -603,7 +618,7 @@ void Simulator::HandleV4(const std::uint8_t* p, int size) {
                  FieldText(p + 28, 16));
       if (introduced_ && p[2] != 0) {
         Send(BuildVer(p[2], options_.simVersion.c_str(), "S3", 4));
-        versionAnswered_ = true;
+        AnsweredVersion();
       }
     } else {
       Log("link", "packet type " + std::to_string(type) + " before IS_ISI ignored");
@@ -655,7 +670,7 @@ void Simulator::HandleTiny(std::uint8_t reqI, std::uint8_t subT) {
       break;
     case director::TINY_VER:
       Send(BuildVer(reqI, options_.simVersion.c_str(), "S3", 4));
-      versionAnswered_ = true;
+      AnsweredVersion();
       break;
     case director::TINY_CLOSE:
       EndSession("the director closed InSim (TINY_CLOSE)", true);
@@ -698,7 +713,7 @@ void Simulator::HandleV3(const std::uint8_t* p, int size) {
   const std::uint32_t value = size >= 8 ? GetU32(p + 4) : 0;
   if (id == director::kV3VER) {
     Send(BuildV3Ver(options_.simVersion.c_str(), "S2"));
-    versionAnswered_ = true;
+    AnsweredVersion();
   } else if (id == director::kV3NLI) {
     interval_ =
         value == 0

@@ -1,14 +1,16 @@
 // The stand-in simulator: owns the track, the race, the InSim link, the trace and the live log,
 // and plays the simulator's part towards the director.
 //
-// Time: the scenario clock starts when a director first introduces itself and then runs --speed
-// times as fast as the wall clock. The front end lasts --lobby, then the game starts: the
-// players join, the race starts (IS_RST) with the cars on the grid for --grid, the lights go out
-// and the race clock runs. Car positions go out every interval the director asked for (IS_ISI
-// Interval with ISF_MCI, or "NLI"), measured on the scenario clock, each set after the race has
-// been moved up to that moment; laps, splits, pit stops and results go out as they happen. After
-// the last car has finished and --after has passed, the simulator returns to its front end.
-// Keep-alive probes (version 4) and the director's idle time are measured on the wall clock.
+// Time: the scenario clock starts when a director first introduces itself and has read the
+// version reply (shown by its next packet; nothing else is sent before, since a director drops
+// what arrives with that reply), and then runs --speed times as fast as the wall clock. The front
+// end lasts --lobby, then the game starts: the players join, the race starts (IS_RST) with the
+// cars on the grid for --grid, the lights go out and the race clock runs. Car positions go out
+// every interval the director asked for (IS_ISI Interval with ISF_MCI, or "NLI"), measured on the
+// scenario clock, each set after the race has been moved up to that moment; laps, splits, pit stops
+// and results go out as they happen. After the last car has finished and --after has passed, the
+// simulator returns to its front end. Keep-alive probes (version 4) and the director's idle time
+// are measured on the wall clock.
 //
 // The director's packets are recorded in the trace and applied: camera packets move the
 // simulator's camera, state flag packets switch the 2D display and the SHIFT+U option, texts and
@@ -70,6 +72,7 @@ class Simulator final : public InsimListener {
   void StateChanged();
   StateReport CurrentState() const;
   std::uint16_t NextAck(const char* what);
+  void AnsweredVersion();
   void HandleV4(const std::uint8_t* p, int size);
   void HandleV3(const std::uint8_t* p, int size);
   void HandleInit(const std::string& admin, std::uint16_t interval, bool positions,
@@ -119,6 +122,8 @@ class Simulator final : public InsimListener {
   bool connected_ = false;   // a TCP client (version 4)
   bool introduced_ = false;  // the director's init packet was accepted
   bool versionAnswered_ = false;
+  bool heardAfterVersion_ = false;  // a packet came after the version reply went out
+  std::uint32_t versionWall_ = 0;
   bool ready_ = false;  // introduced and its version question answered: packets may flow
   std::uint32_t introducedWall_ = 0;
   std::uint32_t v3SourceIp_ = 0;
