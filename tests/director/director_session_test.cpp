@@ -2,6 +2,7 @@
 // the director core's handlers, and the update step sends the camera packets.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,26 +19,6 @@ namespace director {
 namespace {
 
 using test::Bytes;
-
-struct CameraPacket {
-  std::int32_t x, y;
-  std::uint8_t viewPlid, inGameCam;
-  float fov;
-  std::uint16_t time, flags;
-};
-
-CameraPacket Decode(const Bytes& p) {
-  CameraPacket c;
-  c.x = glink::GetI32(&p[4]);
-  c.y = glink::GetI32(&p[8]);
-  c.viewPlid = p[22];
-  c.inGameCam = p[23];
-  const std::uint32_t bits = glink::GetU32(&p[24]);
-  std::memcpy(&c.fov, &bits, 4);
-  c.time = glink::GetU16(&p[28]);
-  c.flags = glink::GetU16(&p[30]);
-  return c;
-}
 
 TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
   plat::TempDir dir;
@@ -97,7 +78,7 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
     c.y = centres[c.node].y;
     return c;
   };
-  std::vector<CameraPacket> sent;
+  std::vector<CameraPositionRecord> sent;  // the camera packets as they went out
   const auto positions = [&](int n) {
     const Bytes mci = test::Mci({car(3, n - 200, 0), car(2, n, 0), car(1, n + 2, 0x80)});
     ASSERT_TRUE(core->OnCarPositionsV4(mci.data()));
@@ -105,7 +86,15 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
     session.UpdateStep(link);
     clock.Advance(200);
     for (const Bytes& p : capture.Packets()) {
-      if (p.size() == 32 && p[1] == ISP_CPP) sent.push_back(Decode(p));
+      if (p.size() != 32 || p[1] != ISP_CPP) continue;
+      CameraPositionRecord c;
+      c.x = glink::GetI32(&p[4]);
+      c.viewPlid = p[22];
+      c.inGameCam = p[23];
+      c.fov = std::bit_cast<float>(glink::GetU32(&p[24]));
+      c.time = glink::GetU16(&p[28]);
+      c.flags = glink::GetU16(&p[30]);
+      sent.push_back(c);
     }
   };
 
@@ -131,7 +120,7 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
   for (int set = 0; set < 30; ++set) {
     const int node = 207 + 10 * set;
     SCOPED_TRACE(node);
-    const CameraPacket& p = sent[set];
+    const CameraPositionRecord& p = sent[set];
     EXPECT_EQ(p.inGameCam, 2);
     EXPECT_EQ(p.flags, 8);
     EXPECT_EQ(p.viewPlid, 0);
@@ -141,7 +130,7 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
   }
   // The sixth cut on the same car (node 507): car 2 is 2 nodes behind, so the rear view of his
   // car model is installed and the leader is shown on board.
-  const CameraPacket& onboard = sent[30];
+  const CameraPositionRecord& onboard = sent[30];
   EXPECT_EQ(onboard.inGameCam, 4);
   EXPECT_EQ(onboard.viewPlid, 1);
   EXPECT_EQ(onboard.fov, 1.0f);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 #include "insim_test_support.h"
 #include "platform/net.h"
@@ -123,15 +124,22 @@ inline Bytes VersionReply() {
   return Cat({B({20, 2, 1, 0}), Padded("0.6Z", 8), Padded("S3", 6), B({8, 0})});
 }
 
-// Version 4 handshake up to TINY_SST.
-inline void V4Handshake(TcpSim& sim, const Bytes& reply = VersionReply()) {
+// Version 4 handshake up to TINY_SST, byte for byte, with the password and the hotkeys (1-12) of
+// the director's settings; reply is what the simulator answers to TINY_VER.
+inline void V4Handshake(TcpSim& sim, const Bytes& reply = VersionReply(),
+                        const char* password = "", int activateKey = 6, int deactivateKey = 7) {
   ASSERT_TRUE(sim.Accept());
-  ASSERT_EQ(sim.ReadPacket().size(), 44u);
+  ASSERT_EQ(sim.ReadPacket(), Cat({B({44, 1, 0, 0, 0, 0, 0x24, 0, 0, 0, 200, 0}),
+                                   Padded(password, 16), Padded("Morvane", 16)}));
   ASSERT_EQ(sim.ReadPacket(), B({4, 3, 1, 1}));
   sim.Send(reply);
-  ASSERT_EQ(sim.ReadPacket()[1], ISP_MSL);
-  ASSERT_EQ(sim.ReadPacket()[1], ISP_MST);
-  ASSERT_EQ(sim.ReadPacket()[1], ISP_MST);
+  ASSERT_EQ(sim.ReadPacket(),
+            Cat({B({132, 40, 0, 0}), Padded("^3Morvane: ^2Hello LFS, I am your Morvane", 128)}));
+  const std::string activate = "/ctrlf " + std::to_string(activateKey) + " /echo activate Morvane";
+  ASSERT_EQ(sim.ReadPacket(), Cat({B({68, 13, 0, 0}), Padded(activate.c_str(), 64)}));
+  const std::string deactivate =
+      "/ctrlf " + std::to_string(deactivateKey) + " /echo deactivate Morvane";
+  ASSERT_EQ(sim.ReadPacket(), Cat({B({68, 13, 0, 0}), Padded(deactivate.c_str(), 64)}));
   ASSERT_EQ(sim.ReadPacket(), B({4, 3, 1, 7}));
 }
 

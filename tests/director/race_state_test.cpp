@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "director/engine/car_progress.h"
 #include "director/engine/track_path.h"
@@ -119,16 +122,13 @@ TEST_F(RaceStateTest, RaceOrderKeepsItsLastPlaceFree) {
 }
 
 TEST_F(RaceStateTest, ColourCodesAndDisplayNames) {
-  char text[32] = "^7Jo^3hn";
-  ColourStrip(text);
-  EXPECT_STREQ(text, "John");
-  char tail[32] = "Max^";
-  ColourStrip(tail);
-  EXPECT_STREQ(tail, "Max");
-  char twice[32] = "^^1A^";
-  ColourStrip(twice);  // "^^" goes first, then "1A" has no code left
-  EXPECT_STREQ(twice, "1A");
-
+  // "^^" goes first, then "1A" has no code left; a "^" at the very end goes alone.
+  for (const auto& [in, out] : {std::pair{"^7Jo^3hn", "John"}, {"Max^", "Max"}, {"^^1A^", "1A"}}) {
+    char text[32];
+    std::strcpy(text, in);
+    ColourStrip(text);
+    EXPECT_STREQ(text, out) << in;
+  }
   PlayerRecord r;
   std::strcpy(r.name, "^1Sp^7eedy");
   r.stopCount = 12;
@@ -233,6 +233,13 @@ TEST_F(RaceStateTest, StopCountsLabelWithSuffixOnlyWhenChanged) {
   EXPECT_TRUE(Drain(toGui).empty());
 }
 
+Bytes Spx(std::uint8_t plid, std::uint32_t elapsed, std::uint8_t stops) {
+  Bytes p = test::Packet(16, ISP_SPX, plid);
+  test::PutLE32(p, 8, elapsed);
+  p[14] = stops;
+  return p;
+}
+
 TEST_F(RaceStateTest, LapsKeepFiguresAndTheRaceTimeAtNormalSpeedOnly) {
   clock.Set(7000);
   tracker.LapV4(Lap(3, 61000, 125000, 2, 0).data());
@@ -251,28 +258,21 @@ TEST_F(RaceStateTest, LapsKeepFiguresAndTheRaceTimeAtNormalSpeedOnly) {
   EXPECT_EQ(r.bestLap, 61000u);  // compared unsigned
   Drain(toGui);
 
+  // Paused, or a replay at another speed: the race time is not taken, the lap figures are.
   state.flags = ISS_GAME | ISS_PAUSED;
   tracker.LapV4(Lap(3, 60000, 250000, 4, 0).data());
   state.flags = ISS_REPLAY;
   state.replaySpeed = 2.0f;
-  tracker.Split(Bytes([] {
-                  Bytes p = test::Packet(B({16, ISP_SPX, 0, 3}));
-                  test::PutLE32(p, 8, 260000);
-                  return p;
-                }())
-                    .data());
+  tracker.Split(Spx(3, 260000, 0).data());
   EXPECT_EQ(race.raceTime.time, 187500u);
   EXPECT_TRUE(Drain(toGui).empty());
-  EXPECT_EQ(r.totalTime, 250000u);  // the lap figures are kept all the same
+  EXPECT_EQ(r.totalTime, 250000u);
   EXPECT_EQ(r.bestLap, 60000u);
 
   state.replaySpeed = 1.0f;
-  Bytes spx = test::Packet(B({16, ISP_SPX, 0, 3}));
-  test::PutLE32(spx, 8, 261000);
-  spx[14] = 1;
-  tracker.Split(spx.data());
+  tracker.Split(Spx(3, 261000, 1).data());
   EXPECT_EQ(race.raceTime.time, 261000u);
-  EXPECT_EQ(race.players[3].stopCount, 1);
+  EXPECT_EQ(r.stopCount, 1);
 
   // Version 3 keeps the whole lap packet under the player id at byte 89.
   Bytes v3(256, 0);
@@ -333,25 +333,21 @@ TEST_F(RaceStateTest, Version3PlayersAreWalkedByIndex) {
 }
 
 TEST_F(RaceStateTest, RaceStartClearsTheRaceAndAsksForThePlayers) {
-  tracker.NewPlayerV4(Npl(4, "Lee", "XFG").data());
-  race.players[4].stopCount = 2;
-  race.players[4].lapFigure = 7;
-  race.players[4].lapsDone = 6;
-  race.players[4].totalTime = 9;
-  race.players[4].bestLap = 8;
+  PlayerRecord& r = race.players[4];
+  std::strcpy(r.name, "Lee");
+  r.stopCount = 2;
+  r.lapFigure = 7;
+  r.lapsDone = 6;
+  r.totalTime = 9;
+  r.bestLap = 8;
   race.resultCount = 5;
   race.raceTime.time = 1234;
-  Drain(toGui);
 
   tracker.BeginRace();
   tracker.FinishRaceStart(link);
-  const PlayerRecord& r = race.players[4];
-  EXPECT_STREQ(r.name, "");
-  EXPECT_EQ(r.stopCount, 0);
-  EXPECT_EQ(r.lapFigure, 1);
-  EXPECT_EQ(r.lapsDone, 0);
-  EXPECT_EQ(r.totalTime, 0u);
-  EXPECT_EQ(r.bestLap, kNoBestLap);
+  EXPECT_EQ(std::tuple(std::string(r.name), r.stopCount, r.lapFigure, r.lapsDone, r.totalTime,
+                       r.bestLap),
+            std::tuple(std::string(), 0, 1, 0, 0u, kNoBestLap));
   EXPECT_EQ(race.resultCount, 0);
   EXPECT_EQ(race.raceStarted, 1);
   EXPECT_EQ(race.raceTime.time, 0u);
@@ -370,37 +366,28 @@ TEST_F(RaceStateTest, RaceStartClearsTheRaceAndAsksForThePlayers) {
 TEST(CarProgress, LapFigureHoldsNearTheLineSoTheDistanceRunsOn) {
   auto track = test::MakeTrack(test::CircleCentres(600), 100);
   PlayerRecord r;
-  CompCar s;
-  s.lap = 3;
-  s.node = 400;
-  updateCarProgress(r, s, *track);
-  EXPECT_EQ(r.lapPosition, 300);
-  EXPECT_EQ(r.lapFigure, 3);
-  s.node = 98;
-  updateCarProgress(r, s, *track);
-  EXPECT_EQ(r.lapPosition, 598);
-  EXPECT_EQ(r.raceDistance, 600u * 3 + 598);
-  s.node = 99;
-  s.lap = 4;  // raised at the line already: ignored within the last 10 nodes
-  updateCarProgress(r, s, *track);
-  EXPECT_EQ(r.lapFigure, 3);
-  EXPECT_EQ(r.raceDistance, 600u * 3 + 599);
-  s.node = 100;  // the finish node counts as the node count
-  updateCarProgress(r, s, *track);
-  EXPECT_EQ(r.lapPosition, 600);
-  EXPECT_EQ(r.raceDistance, 600u * 3 + 600);
-  s.node = 101;
-  updateCarProgress(r, s, *track);
-  EXPECT_EQ(r.lapPosition, 1);
-  EXPECT_EQ(r.lapFigure, 4);
-  EXPECT_EQ(r.raceDistance, 600u * 4 + 1);
-  s.node = 589;  // lap position 489: far from the line, the lap figure follows again
-  s.lap = 9;
-  updateCarProgress(r, s, *track);
-  EXPECT_EQ(r.lapPosition, 489);
-  EXPECT_EQ(r.lapFigure, 9);
+  const struct {
+    std::uint16_t node, lap;
+    int lapPosition, lapFigure;
+    std::uint32_t distance;
+  } steps[] = {
+      {400, 3, 300, 3, 600u * 3 + 300},
+      {98, 3, 598, 3, 600u * 3 + 598},
+      {99, 4, 599, 3, 600u * 3 + 599},  // raised at the line already: ignored in the last 10 nodes
+      {100, 4, 600, 3, 600u * 3 + 600},  // the finish node counts as the node count
+      {101, 4, 1, 4, 600u * 4 + 1},
+      {589, 9, 489, 9, 600u * 9 + 489},  // far from the line the lap figure follows again
+  };
+  for (const auto& step : steps) {
+    CompCar s;
+    s.node = step.node;
+    s.lap = step.lap;
+    updateCarProgress(r, s, *track);
+    EXPECT_EQ(std::tuple(int(r.lapPosition), r.lapFigure, r.raceDistance, int(r.node)),
+              std::tuple(step.lapPosition, step.lapFigure, step.distance, int(step.node)))
+        << step.node;
+  }
   EXPECT_EQ(r.updated, 1);
-  EXPECT_EQ(r.node, 589);
 }
 
 TEST(CarProgress, HistoryKeepsTheDistancesBeforeEachUpdate) {
