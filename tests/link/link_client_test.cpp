@@ -65,33 +65,26 @@ TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
 
   std::uint8_t node[kPathNodeSize];
   for (int i = 0; i < kPathNodeSize; ++i) node[i] = static_cast<std::uint8_t>(100 + i);
-  const CarEntry cars[2] = {{7, 1, -65536, 131072}, {9, 0, 5, 6}};
-  Bytes shortCamera = FrameOf([](std::uint8_t* s) { WriteCamera(s, GLM_CAMERA_ADDED, {}); });
-  shortCamera[4] = 23;  // one byte too short for its layout: dropped, never read past its end
-  shortCamera.pop_back();
   director.Send(Join({
       kVersionFrame,
       FrameOf([](std::uint8_t* s) { WriteTrack(s, "BL1", 180, 3); }),
       FrameOf([&](std::uint8_t* s) { WriteTrackNode(s, "BL1", 31, node); }),
-      FrameOf([](std::uint8_t* s) { WriteEditMode(s, GLM_EDIT_MODE, true); }),
-      FrameOf([](std::uint8_t* s) {
-        WriteCamera(s, GLM_CAMERA_ADDED, {2, -10, 20, 30, 1499, 4});
-      }),
-      shortCamera,
-      FrameOf([](std::uint8_t* s) {
-        WriteCamera(s, GLM_CAMERA_CHANGED, {1, 40, -50, 60, 7, 8, 9});
-      }),
-      FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_CURRENT_CAMERA, 2); }),
-      FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_EDIT_CAMERA, 1); }),
-      FrameOf([](std::uint8_t* s) { WriteCameraIndex(s, GLM_CAMERA_DELETED, 0); }),
-      FrameOf([](std::uint8_t* s) { WriteGetNodes(s, 0); }),  // a request: not for the client
-      HexFrame("0400 1E 01"),                                 // an unused type
-      FrameOf([&](std::uint8_t* s) { WriteCarTable(s, 2, cars); }),
-      FrameOf([](std::uint8_t* s) { WriteViewPos(s, -3, 4); }),
-      FrameOf([](std::uint8_t* s) { WritePlayerLabel(s, 12, "Ann (2)"); }),
-      FrameOf([](std::uint8_t* s) { WritePlayerLabelClear(s); }),
+      HexFrame("0400 04 01"),
+      HexFrame("1800 08 00 0200 F6FFFFFF 14000000 1E000000 DB05 0400 0000"),
+      // One byte too short for a camera: dropped, never read past its end.
+      HexFrame("1700 08 00 0300 00000000 00000000 00000000 0000 0000 00"),
+      HexFrame("1800 09 00 0100 28000000 CEFFFFFF 3C000000 0700 0800 0900"),
+      HexFrame("0500 05 0200"),
+      HexFrame("0500 06 0100"),
+      HexFrame("0500 0B 0000"),
+      HexFrame("0700 15 00000000"),  // a request: not for the client
+      HexFrame("0400 1E 01"),        // an unused type
+      HexFrame("1800 0E 02 07 01 0000FFFF 00000200 09 00 05000000 06000000"),
+      HexFrame("0B00 10 FDFFFFFF 04000000"),
+      HexFrame("0B00 12 0C 416E6E202832 29"),
+      HexFrame("0300 12"),
       ClockFrame(3725000),
-      FrameOf([](std::uint8_t* s) { WriteEditMode(s, GLM_EDIT_MODE, false); }),
+      HexFrame("0400 04 00"),
   }));
 
   // The dispatcher stops right after a valid version; the rest waits for the next tick.
@@ -164,7 +157,6 @@ TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
       {"goodbye inside a burst", Join({Goodbye(), ClockFrame(8)}), {"clock 7", kNoTrack}},
       {"closed without goodbye", {}, {"clock 7", kNoTrack}},
       {"closed before its version", {}, {kNoTrack}},  // no mismatch: nothing arrived to judge
-      {"size 1", HexFrame("0100 14"), {"clock 7", kNoTrack}},
       {"size 405", size405, {"clock 7", kNoTrack}},
       {"bad magic filling the buffer", badMagic, {"clock 7", kNoTrack}},
   };
@@ -277,32 +269,23 @@ TEST(LinkClient, RecordsHeldForAFullQueueArriveWhileTheDirectorIsQuiet) {
 // The real server with a fake InSim thread: the client keeps its model fed across a restart of the
 // director.
 TEST(LinkClient, KeepsTheModelFedAcrossADirectorRestart) {
-  linktest::FastClock serverClock;
-  ToGuiQueue toGui;
-  ToDirectorQueue toDirector;
-  linktest::FakeInsim insim(toGui);
-  insim.script.push_back([](MessageQueue& q) { PostTrack(q, "FE2", 600, 10); });
-  std::uint16_t port = 0;
-  GuiServer server(port, toGui, toDirector, serverClock, insim);
-  ASSERT_TRUE(server.StartGuiServer());
-  port = server.ListeningPort();
-
+  linktest::ServerRig director;
+  director.insim.script.push_back([](MessageQueue& q) { PostTrack(q, "FE2", 600, 10); });
+  ASSERT_TRUE(director.server.StartGuiServer());
+  director.port = director.server.ListeningPort();
   ClientRig rig;
-  rig.client.SetServer(plat::kLoopback, port);
+  rig.client.SetServer(plat::kLoopback, director.port);
   ASSERT_TRUE(rig.client.StartLinkClient());
   EXPECT_EQ(rig.DispatchUntil(1), Calls{"track FE2 600 10"});
-  PostGetNodes(rig.client.toDirector(), 0);
-  ASSERT_TRUE(WaitFor([&] { return toDirector.pending() == 1; }));
 
-  EXPECT_TRUE(server.StopGuiServer());
+  EXPECT_TRUE(director.server.StopGuiServer());
   EXPECT_EQ(rig.DispatchUntil(1), Calls{kNoTrack});
-  ASSERT_TRUE(server.StartGuiServer());
-  EXPECT_EQ(server.ListeningPort(), port);
+  ASSERT_TRUE(director.server.StartGuiServer());
+  EXPECT_EQ(director.server.ListeningPort(), director.port);
   EXPECT_EQ(rig.DispatchUntil(1), Calls{"track FE2 600 10"});
-  EXPECT_EQ(insim.starts, 2);
+  EXPECT_EQ(director.insim.starts, 2);
   EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
-  EXPECT_TRUE(WaitFor([&] { return insim.stops == 2; }));
-  EXPECT_TRUE(server.StopGuiServer());
+  EXPECT_TRUE(WaitFor([&] { return director.insim.stops == 2; }));
 }
 
 }  // namespace

@@ -139,14 +139,13 @@ TEST(LinkMessages, InputsAreCutToTheirLayout) {
 
 TEST(LinkMessages, ReadersDecodeEdgeForms) {
   TrackMsg track;  // a 9-byte record carries neither node count nor finish
-  ASSERT_TRUE(ReadTrack(Bytes{9, 0, 3, 'B', 'L', '1', 0, 0, 0}.data(), &track));
+  ASSERT_TRUE(ReadTrack(Hex("0900 03 424C31000000").data(), &track));
   EXPECT_EQ(track, (TrackMsg{"BL1", 0, 0}));
-  ASSERT_TRUE(ReadTrack(
-      Bytes{17, 0, 3, 'A', 'B', 'C', 'D', 'E', 'F', 1, 2, 0, 0, 9, 0, 0, 0}.data(), &track));
+  ASSERT_TRUE(ReadTrack(Hex("1100 03 414243444546 01020000 09000000").data(), &track));
   EXPECT_EQ(track, (TrackMsg{"ABCDEF", 0x201, 9}));
 
   PlayerLabelMsg label;
-  ASSERT_TRUE(ReadPlayerLabel(Bytes{4, 0, 18, 9}.data(), &label));
+  ASSERT_TRUE(ReadPlayerLabel(Hex("0400 12 09").data(), &label));
   EXPECT_EQ(label, (PlayerLabelMsg{false, 9, ""}));
   Bytes long40 = {44, 0, 18, 5};
   long40.resize(44, 'y');
@@ -154,7 +153,7 @@ TEST(LinkMessages, ReadersDecodeEdgeForms) {
   EXPECT_EQ(std::string(label.text), std::string(30, 'y'));
 
   VersionMsg version;  // only the first two bytes make the version; the third may be missing
-  ASSERT_TRUE(ReadVersion(Bytes{5, 0, 19, 1, 2}.data(), &version));
+  ASSERT_TRUE(ReadVersion(Hex("0500 13 01 02").data(), &version));
   EXPECT_EQ(version, (VersionMsg{258, 0}));
 
   CarTableMsg table;  // a count above 40 in a full record reads the 40 that fit
@@ -167,7 +166,7 @@ TEST(LinkMessages, ReadersDecodeEdgeForms) {
   EXPECT_EQ(table.cars[39].plid, 77);
 
   FollowCarsMsg follow;  // a view choice without PLIDs: count 0, PLIDs read as 0
-  ASSERT_TRUE(ReadFollowCars(Bytes{4, 0, 15, kViewRear}.data(), &follow));
+  ASSERT_TRUE(ReadFollowCars(Hex("0400 0F C0").data(), &follow));
   EXPECT_EQ(follow, (FollowCarsMsg{kViewRear, 0, {}}));
 }
 

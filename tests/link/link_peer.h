@@ -1,6 +1,6 @@
-// Test helpers for the GUI link ends: raw loopback sockets that play the other end byte by byte,
-// a clock that runs ten times faster than real time, a fake InSim thread for the server and a
-// recording client model.
+// Test helpers for the GUI link: records and frames from hex, raw loopback sockets that play the
+// other end byte by byte, a clock that runs ten times faster than real time, a server with a fake
+// InSim thread and a recording client model.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -43,7 +43,8 @@ inline Bytes Join(std::initializer_list<Bytes> parts) {
 inline Bytes Hex(const char* s) {
   Bytes out;
   for (; *s != '\0'; ++s) {
-    if (*s != ' ') out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(s++, 2), 0, 16)));
+    if (*s != ' ')
+      out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(s++, 2), nullptr, 16)));
   }
   return out;
 }
@@ -189,6 +190,23 @@ class FakeInsim final : public glink::InsimThreadControl {
 
  private:
   glink::MessageQueue& toGui_;
+};
+
+// A GUI link server on a port of the system's choice, with a fake InSim thread.
+struct ServerRig {
+  FastClock clock;
+  glink::ToGuiQueue toGui;
+  glink::ToDirectorQueue toDirector;
+  FakeInsim insim{toGui};
+  std::uint16_t port = 0;  // the system's choice, so parallel test runs never collide
+  glink::GuiServer server{port, toGui, toDirector, clock, insim};
+
+  ~ServerRig() { server.StopGuiServer(); }
+  // A client connected and greeted with GLM_VERSION.
+  void Connect(Peer& client) {
+    ASSERT_TRUE(client.Connect(server.ListeningPort()));
+    EXPECT_EQ(client.Read(10), kVersionFrame);
+  }
 };
 
 // Writes down every call of the dispatcher, in order, as words.
