@@ -32,6 +32,23 @@ class ModelTest : public ::testing::Test {
     Drain(out);
     log.calls.clear();
   }
+  // The track, the redraw flag (taken) and the node requests sent (drained), in one line:
+  // "BL1 n100 f7 got0 cams0 sel0 zoom0 redraw get0".
+  std::string State() {
+    std::string s = "none";
+    if (const MapTrack* t = model.track.get()) {
+      s = std::string(t->name) + " n" + std::to_string(t->nodeCount) + " f" +
+          std::to_string(t->finishNode) + " got" + std::to_string(t->nodesReceived) + " cams" +
+          std::to_string(t->cameras.count) + " sel" + std::to_string(t->cameras.selected) +
+          " zoom" + std::to_string(t->zoom);
+    }
+    if (model.takeRedraw()) s += " redraw";
+    for (const Bytes& r : Drain(out)) {
+      EXPECT_EQ(r.size(), 7u);
+      s += " get" + std::to_string(glink::GetU32(r.data() + 3));
+    }
+    return s;
+  }
 
   plat::ManualClock clock{5000};
   glink::ToDirectorQueue out;
@@ -45,46 +62,30 @@ Bytes GetNodes(std::uint32_t first) {
 
 TEST_F(ModelTest, TrackMessagesKeepRenameOrDropTheTrack) {
   model.applyTrack(TrackNamed("BL1", 100, 7));
-  ASSERT_TRUE(model.track);
-  EXPECT_STREQ(model.track->name, "BL1");
-  EXPECT_EQ(model.track->finishNode, 7u);
   EXPECT_EQ(Drain(out), std::vector<Bytes>{GetNodes(0)});
-
-  // The same name keeps the track with its nodes and cameras; counts are not updated.
   model.applyTrackNode(NodeMsg("BL1", 0, {}));
   model.applyCameraAdded(Camera(0, 3));
+  EXPECT_EQ(State(), "BL1 n100 f7 got1 cams1 sel0 zoom0 redraw");
+
+  // The same name keeps the track with its nodes and cameras; counts are not updated.
   MapTrack* before = model.track.get();
-  model.takeRedraw();
   model.applyTrack(TrackNamed("BL1", 200, 9));
   EXPECT_EQ(model.track.get(), before);
-  EXPECT_EQ(model.track->nodeCount, 100u);
-  EXPECT_EQ(model.track->finishNode, 7u);
-  EXPECT_EQ(model.track->nodesReceived, 1u);
-  EXPECT_EQ(model.track->cameras.count, 1);
-  EXPECT_TRUE(Drain(out).empty());
-  EXPECT_FALSE(model.takeRedraw());
-
+  EXPECT_EQ(State(), "BL1 n100 f7 got1 cams1 sel0 zoom0");
   // Names compare exactly: another case is another track, loaded from node 0 again.
   model.applyTrack(TrackNamed("bl1", 50));
-  ASSERT_TRUE(model.track);
-  EXPECT_STREQ(model.track->name, "bl1");
-  EXPECT_EQ(model.track->nodesReceived, 0u);
-  EXPECT_EQ(model.track->cameras.count, 0);
-  EXPECT_TRUE(model.takeRedraw());
-  EXPECT_EQ(Drain(out), std::vector<Bytes>{GetNodes(0)});
+  EXPECT_EQ(State(), "bl1 n50 f0 got0 cams0 sel0 zoom0 redraw get0");
 
   // The no-track form drops it and clears the race clock and manual control; a second one has
   // nothing left to repaint.
   model.raceTime = 1234;
   model.manualControl = true;
   model.applyTrack(glink::TrackMsg{});
-  EXPECT_FALSE(model.track);
+  EXPECT_EQ(State(), "none redraw");
   EXPECT_EQ(model.raceTime, 0u);
   EXPECT_FALSE(model.manualControl);
-  EXPECT_TRUE(model.takeRedraw());
   model.applyTrack(glink::TrackMsg{});
-  EXPECT_FALSE(model.takeRedraw());
-  EXPECT_TRUE(Drain(out).empty());
+  EXPECT_EQ(State(), "none");
   EXPECT_EQ(log.calls, "track;track;track;notrack;notrack;");
 }
 
@@ -111,22 +112,16 @@ TEST_F(ModelTest, NodesAreRequestedInBatchesOf32) {
 
 TEST_F(ModelTest, NodesOfAnotherTrackOrOutsideTheTableAreIgnored) {
   model.applyTrackNode(NodeMsg("BL1", 0, {}));  // no track at all
-  LoadTrack("BL1", 5000);
-  EXPECT_EQ(model.track->nodeCount, 1500u);  // capped to the table
-  model.takeRedraw();
-
+  model.applyTrack(TrackNamed("BL1", 5000));
+  EXPECT_EQ(State(), "BL1 n1500 f0 got0 cams0 sel0 zoom0 get0");  // capped to the table
   model.applyTrackNode(NodeMsg("BL2", 0, {}));
   model.applyTrackNode(NodeMsg("BL1", 1500, {}));
   model.applyTrackNode(NodeMsg("BL1", 0xFFFFFFFFu, {}));
-  EXPECT_EQ(model.track->nodesReceived, 0u);
-  EXPECT_FALSE(model.takeRedraw());
-
+  EXPECT_EQ(State(), "BL1 n1500 f0 got0 cams0 sel0 zoom0");
   model.applyTrackNode(NodeMsg("BL1", 1499, {}));
-  EXPECT_EQ(model.track->nodesReceived, 1500u);
+  EXPECT_EQ(State(), "BL1 n1500 f0 got1500 cams0 sel0 zoom0 redraw");
   EXPECT_TRUE(model.track->hasNode(1499));
   EXPECT_FALSE(model.track->hasNode(1498));  // never arrived: not drawn
-  EXPECT_TRUE(model.takeRedraw());
-  EXPECT_TRUE(Drain(out).empty());
 }
 
 std::vector<std::int32_t> Points(const NodeEdges& e) {
@@ -205,31 +200,28 @@ TEST_F(ModelTest, CamerasAreInsertedResortedAndDeleted) {
   EXPECT_EQ(list.entries[3].y, 8);
 
   model.applyCurrentCamera(4);  // beyond count
-  EXPECT_EQ(list.selected, 1);
+  EXPECT_EQ(State(), "FE1 n300 f0 got0 cams4 sel1 zoom0 redraw");
   model.applyCurrentCamera(3);
-  EXPECT_EQ(list.selected, 3);
   // Deleting the selected last camera leaves selected equal to the new count.
   model.applyCameraDeleted(3);
-  EXPECT_EQ(list.selected, 3);
-  EXPECT_EQ(list.current(), nullptr);
   model.applyCameraDeleted(0);
   model.applyCameraDeleted(2);  // beyond count
+  EXPECT_EQ(State(), "FE1 n300 f0 got0 cams2 sel3 zoom0 redraw");
   EXPECT_EQ(order(), (std::vector<int>{30, 30}));
   EXPECT_EQ(list.entries[0].x, 98);
 
   // A 101st camera is refused.
   for (int i = 0; i < 98; ++i) model.applyCameraAdded(Camera(0, 1));
-  model.takeRedraw();
+  EXPECT_EQ(State(), "FE1 n300 f0 got0 cams100 sel0 zoom0 redraw");
   model.applyCameraAdded(Camera(0, 999));
-  EXPECT_EQ(list.count, 100);
+  EXPECT_EQ(State(), "FE1 n300 f0 got0 cams100 sel0 zoom0");
   EXPECT_EQ(list.entries[0].positionNode, 1);
-  EXPECT_FALSE(model.takeRedraw());
 }
 
 TEST_F(ModelTest, EditModeEmptiesTheCameraListAndResetsZoom) {
   model.applyEditMode(true);  // without a track only the flag changes
   EXPECT_TRUE(model.editMode);
-  EXPECT_TRUE(model.takeRedraw());
+  EXPECT_EQ(State(), "none redraw");
   model.applyEditMode(false);
   EXPECT_EQ(log.calls, "");
 
@@ -237,31 +229,24 @@ TEST_F(ModelTest, EditModeEmptiesTheCameraListAndResetsZoom) {
   model.applyCameraAdded(Camera(0, 10));
   model.track->zoom = 500;
   model.applyEditMode(true);
-  EXPECT_EQ(model.track->cameras.count, 0);
-  EXPECT_EQ(model.track->zoom, kZoomFit);
-
+  EXPECT_EQ(State(), "WE1 n300 f0 got0 cams0 sel0 zoom0 redraw");
   // The same value again changes nothing.
   model.applyCameraAdded(Camera(0, 10));
-  model.takeRedraw();
+  model.applyCameraAdded(Camera(0, 5));
+  State();
   model.applyEditMode(true);
-  EXPECT_EQ(model.track->cameras.count, 1);
-  EXPECT_FALSE(model.takeRedraw());
-
+  EXPECT_EQ(State(), "WE1 n300 f0 got0 cams2 sel0 zoom0");
   // Leaving keeps the list (only drawn in edit mode) and returns to Fit.
   model.track->zoom = 250;
   model.applyEditMode(false);
-  EXPECT_EQ(model.track->cameras.count, 1);
-  EXPECT_EQ(model.track->zoom, kZoomFit);
-  EXPECT_TRUE(model.takeRedraw());
+  EXPECT_EQ(State(), "WE1 n300 f0 got0 cams2 sel0 zoom0 redraw");
   EXPECT_EQ(log.calls, "editon;editoff;");
 
   // The edit request opens the dialog only for a camera that exists.
+  model.applyEditCamera(2);
+  EXPECT_EQ(State(), "WE1 n300 f0 got0 cams2 sel0 zoom0");
   model.applyEditCamera(1);
-  model.applyCameraAdded(Camera(0, 5));
-  model.takeRedraw();
-  model.applyEditCamera(1);
-  EXPECT_EQ(model.track->cameras.selected, 1);
-  EXPECT_TRUE(model.takeRedraw());
+  EXPECT_EQ(State(), "WE1 n300 f0 got0 cams2 sel1 zoom0 redraw");
   EXPECT_EQ(log.calls, "editon;editoff;edit;");
 }
 
@@ -302,15 +287,9 @@ TEST_F(ModelTest, CarsMoveOnByHalfTheirLastStep) {
 }
 
 TEST_F(ModelTest, LabelsClockAndViewPosition) {
-  Bytes record = {0, 0, glink::GLM_PLAYER_LABEL, 7};
-  for (int i = 0; i < 40; ++i) record.push_back(static_cast<std::uint8_t>('a' + i % 26));
-  glink::PutU16(record.data(), static_cast<std::uint16_t>(record.size()));
-  record.resize(glink::kSlotSize);
-  glink::PlayerLabelMsg msg;
-  ASSERT_TRUE(glink::ReadPlayerLabel(record.data(), &msg));
-  model.applyPlayerLabel(msg);
+  model.applyPlayerLabel(Label(7, "abcdefghijklmnopqrstuvwxyzabcd"));
   model.applyPlayerLabel(Label(255, "Max (1)"));
-  EXPECT_STREQ(model.label(7), "abcdefghijklmnopqrstuvwxyzabcd");  // cut to 30
+  EXPECT_STREQ(model.label(7), "abcdefghijklmnopqrstuvwxyzabcd");  // all 30 characters
   EXPECT_STREQ(model.label(255), "Max (1)");
   glink::PlayerLabelMsg clear;
   clear.clearAll = true;

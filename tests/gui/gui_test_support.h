@@ -26,9 +26,14 @@ struct NodeSpec {
   float outerLeft = -8, outerRight = 8, roadLeft = -5, roadRight = 5;
 };
 
+// Copies at most max characters of text into a zeroed field.
+inline void Put(char* field, const char* text, std::size_t max) {
+  std::memcpy(field, text, strnlen(text, max));
+}
+
 inline glink::TrackNodeMsg NodeMsg(const char* track, std::uint32_t index, const NodeSpec& n) {
   glink::TrackNodeMsg m;
-  std::strncpy(m.name, track, glink::kTrackNameLength);
+  Put(m.name, track, glink::kTrackNameLength);
   m.index = index;
   glink::PutI32(m.node + 0, n.x);
   glink::PutI32(m.node + 4, n.y);
@@ -43,7 +48,7 @@ inline glink::TrackNodeMsg NodeMsg(const char* track, std::uint32_t index, const
 
 inline glink::TrackMsg TrackNamed(const char* name, std::uint32_t nodes, std::uint32_t finish = 0) {
   glink::TrackMsg t;
-  std::strncpy(t.name, name, glink::kTrackNameLength);
+  Put(t.name, name, glink::kTrackNameLength);
   t.nodeCount = nodes;
   t.finishNode = finish;
   return t;
@@ -67,7 +72,7 @@ inline glink::CarTableMsg Cars(std::initializer_list<glink::CarEntry> cars) {
 inline glink::PlayerLabelMsg Label(std::uint8_t plid, const char* text) {
   glink::PlayerLabelMsg m;
   m.plid = plid;
-  std::strncpy(m.text, text, glink::kLabelReadLength);
+  Put(m.text, text, glink::kLabelReadLength);
   return m;
 }
 

@@ -73,24 +73,16 @@ TEST_F(ShellTest, ZoomInAndOutWalkTheChainsAndMoveTheCheck) {
 
   model.applyTrack(TrackNamed("BL1", 10));
   model.applyCars(Cars({Car(4, 0, 0)}));
-  struct Step {
-    int command;
-    std::uint16_t zoom;
-    const char* checked;
-  };
-  const Step steps[] = {
-      {IDM_ZOOM_OUT, 0, "checked[fit]"},     {IDM_ZOOM_IN, 1000, "checked[1000]"},
-      {IDM_ZOOM_IN, 500, "checked[500]"},    {IDM_ZOOM_IN, 250, "checked[250]"},
-      {IDM_ZOOM_IN, 250, "checked[250]"},    {IDM_ZOOM_OUT, 500, "checked[500]"},
-      {IDM_ZOOM_OUT, 1000, "checked[1000]"}, {IDM_ZOOM_OUT, 0, "checked[fit]"},
-      {IDM_ZOOM_500, 500, "checked[500]"},   {IDM_ZOOM_FIT, 0, "checked[fit]"},
-      {IDM_ZOOM_250, 250, "checked[250]"},   {IDM_ZOOM_1000, 1000, "checked[1000]"},
-  };
-  for (const Step& s : steps) {
+  const std::pair<int, const char*> steps[] = {
+      {IDM_ZOOM_OUT, "fit"},  {IDM_ZOOM_IN, "1000"}, {IDM_ZOOM_IN, "500"},
+      {IDM_ZOOM_IN, "250"},   {IDM_ZOOM_IN, "250"},  {IDM_ZOOM_OUT, "500"},
+      {IDM_ZOOM_OUT, "1000"}, {IDM_ZOOM_OUT, "fit"}, {IDM_ZOOM_500, "500"},
+      {IDM_ZOOM_FIT, "fit"},  {IDM_ZOOM_250, "250"}, {IDM_ZOOM_1000, "1000"}};
+  for (const auto& [command, zoom] : steps) {
     model.takeRedraw();
-    EXPECT_TRUE(shell.onCommand(s.command));
-    EXPECT_EQ(model.track->zoom, s.zoom) << "after " << s.command;
-    EXPECT_EQ(Checked(), s.checked) << "after " << s.command;
+    EXPECT_TRUE(shell.onCommand(command));
+    EXPECT_EQ(model.track->zoom ? std::to_string(model.track->zoom) : "fit", zoom) << command;
+    EXPECT_EQ(Checked(), std::string("checked[") + zoom + "]") << command;
     EXPECT_TRUE(model.takeRedraw());  // the map follows at once
   }
   EXPECT_EQ(Drain(out).size(), 1u);  // the node request alone
