@@ -24,6 +24,11 @@ using test::LE16;
 using test::LE32;
 using test::Record;
 
+// What the file holds of a camera, and its nearest node.
+std::tuple<int, int, int, int, int, int> Fields(const CameraPosition& c) {
+  return {c.x, c.y, c.z, c.rangeStart, c.rangeEnd, c.nearestNode};
+}
+
 // A 600-node circle; node i lies at angle i * 0.6 degrees, 500 m from the origin.
 class CameraStoreTest : public ::testing::Test {
  protected:
@@ -119,20 +124,10 @@ TEST_F(CameraStoreTest, FileLinesAreReadSortedAndBounded) {
       "1,2,3,4\n"
       "9,9,9,9,9\n");
   ASSERT_EQ(store().count, 3);
-  const auto withX = [&](std::int32_t x) {
-    for (int i = 0; i < store().count; ++i) {
-      if (store().cameras[i].x == x) return store().cameras[i];
-    }
-    ADD_FAILURE() << "no camera at x " << x;
-    return CameraPosition();
-  };
-  const CameraPosition first = withX(0x12C);
-  EXPECT_EQ(first.y, -256);
-  EXPECT_EQ(first.z, 16);
-  EXPECT_EQ(first.rangeStart + first.rangeEnd, 0);
-  EXPECT_EQ(first.nearestNode, track->nearestNode(0x12C, -256));
-  EXPECT_EQ(withX(1).rangeStart, 599);
-  EXPECT_EQ(withX(1).rangeEnd, 0);
+  const auto node = [&](std::int32_t x, std::int32_t y) { return track->nearestNode(x, y); };
+  EXPECT_EQ(Fields(store().cameras[0]), std::make_tuple(1, 2, 3, 599, 0, node(1, 2)));
+  EXPECT_EQ(Fields(store().cameras[1]), std::make_tuple(16, 32, 48, 4, 5, node(16, 32)));
+  EXPECT_EQ(Fields(store().cameras[2]), std::make_tuple(0x12C, -256, 16, 0, 0, node(0x12C, -256)));
 
   // Bytes that are not a camera file at all, and numbers beyond 32 bits: nothing.
   for (const std::string& bad :
@@ -193,11 +188,8 @@ TEST_F(CameraStoreTest, SavesOnlyWhatChangedKeepsWhatAFailedSaveWouldLoseAndRead
   auto again = test::MakeTrack(test::CircleCentres(600));
   again->cameras.ReadCameraFile(path);
   ASSERT_EQ(again->cameras.count, 3);
-  const auto fields = [](const CameraPosition& c) {
-    return std::make_tuple(c.x, c.y, c.z, c.rangeStart, c.rangeEnd, c.nearestNode);
-  };
   for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(fields(again->cameras.cameras[i]), fields(store().cameras[i]));
+    EXPECT_EQ(Fields(again->cameras.cameras[i]), Fields(store().cameras[i]));
   EXPECT_EQ(again->cameras.cameras[2].z, -65536);
 
   // An old file is replaced whole.
