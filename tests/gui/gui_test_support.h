@@ -98,87 +98,62 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-// One drawing call as the canvas saw it.
-struct DrawOp {
-  enum Kind { kClear, kPolyline, kLine, kEllipse, kText } kind = kClear;
-  Colour colour;
-  bool dotted = false;
-  std::vector<Point> points;  // polyline and line points, ellipse box corners, text position
-  std::string text;
-  TextAlign align = TextAlign::kLeft;
-};
-
-// A drawing call in one line: "ellipse grey 67,77 73,83", "text red 2,2 ' 1. Anna'" ("text>" for
-// right-aligned text).
-inline std::string Str(const DrawOp& op) {
-  static const char* const kKinds[] = {"clear", "polyline", "line", "ellipse", "text"};
-  if (op.kind == DrawOp::kClear) return "clear";
-  const std::pair<Colour, const char*> names[] = {{kGrey, "grey"},
-                                                  {kDarkRed, "darkred"},
-                                                  {kBlack, "black"},
-                                                  {kRed, "red"},
-                                                  {kBandGrey, "bandgrey"}};
-  std::string s = kKinds[op.kind];
-  if (op.align == TextAlign::kRight) s += ">";
-  const char* colour = "?";
-  for (const auto& [c, name] : names) {
-    if (c == op.colour) colour = name;
-  }
-  s += std::string(" ") + colour + (op.dotted ? " dotted" : "");
-  for (const Point& p : op.points) s += " " + std::to_string(p.x) + "," + std::to_string(p.y);
-  if (op.kind == DrawOp::kText) s += " '" + op.text + "'";
-  return s;
-}
-
 struct Segment {
   Point from, to;
   Colour colour;
 };
 
+// Records every drawing call as a line of text ("ellipse grey 67,77 73,83", "text red 2,2 ' 1.
+// Anna'", "text>" for right-aligned text), and the polylines' segments with their colours.
 class RecordingCanvas : public Canvas {
  public:
-  void clear() override { ops.push_back({}); }
+  void clear() override { ops.push_back("clear"); }
   void setPen(Colour c, bool dotted) override {
     pen_ = c;
     dotted_ = dotted;
   }
-  void line(int x1, int y1, int x2, int y2) override { add(DrawOp::kLine, {{x1, y1}, {x2, y2}}); }
-  void polyline(const Point* p, int n) override { add(DrawOp::kPolyline, {p, p + n}); }
-  void ellipse(int x1, int y1, int x2, int y2) override {
-    add(DrawOp::kEllipse, {{x1, y1}, {x2, y2}});
+  void line(int x1, int y1, int x2, int y2) override { add("line", {{x1, y1}, {x2, y2}}); }
+  void polyline(const Point* p, int n) override {
+    add("polyline", {p, p + n});
+    for (int i = 1; i < n; ++i) segments.push_back({p[i - 1], p[i], pen_});
   }
+  void ellipse(int x1, int y1, int x2, int y2) override { add("ellipse", {{x1, y1}, {x2, y2}}); }
   void text(int x, int y, const char* s, int n, Colour c, TextAlign align) override {
-    ops.push_back({DrawOp::kText, c, false, {{x, y}}, std::string(s, s + n), align});
+    ops.push_back(std::string(align == TextAlign::kRight ? "text> " : "text ") + Name(c) + " " +
+                  std::to_string(x) + "," + std::to_string(y) + " '" + std::string(s, s + n) + "'");
   }
   TextMetrics metrics() override { return {kLineHeight, kCharWidth}; }
 
-  // The polylines' segments in drawing order.
-  std::vector<Segment> segments() const {
-    std::vector<Segment> out;
-    for (const DrawOp& op : ops) {
-      if (op.kind != DrawOp::kPolyline) continue;
-      for (std::size_t i = 1; i < op.points.size(); ++i) {
-        out.push_back({op.points[i - 1], op.points[i], op.colour});
-      }
-    }
-    return out;
-  }
-  // Every call but the road edges' polylines, as Str prints them.
+  // Every call but the road edges' (solid) polylines.
   std::vector<std::string> listing() const {
     std::vector<std::string> out;
-    for (const DrawOp& op : ops) {
-      if (op.kind != DrawOp::kPolyline || op.dotted) out.push_back(Str(op));
+    for (const std::string& op : ops) {
+      if (op.rfind("polyline", 0) != 0 || op.find("dotted") != std::string::npos) out.push_back(op);
     }
     return out;
   }
 
   static constexpr int kLineHeight = 13;
   static constexpr int kCharWidth = 8;
-  std::vector<DrawOp> ops;
+  std::vector<std::string> ops;
+  std::vector<Segment> segments;
 
  private:
-  void add(DrawOp::Kind kind, std::vector<Point> points) {
-    ops.push_back({kind, pen_, dotted_, std::move(points), {}, TextAlign::kLeft});
+  static const char* Name(Colour c) {
+    const std::pair<Colour, const char*> names[] = {{kGrey, "grey"},
+                                                    {kDarkRed, "darkred"},
+                                                    {kBlack, "black"},
+                                                    {kRed, "red"},
+                                                    {kBandGrey, "bandgrey"}};
+    for (const auto& [colour, name] : names) {
+      if (colour == c) return name;
+    }
+    return "?";
+  }
+  void add(const char* kind, const std::vector<Point>& points) {
+    std::string s = std::string(kind) + " " + Name(pen_) + (dotted_ ? " dotted" : "");
+    for (const Point& p : points) s += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    ops.push_back(s);
   }
 
   Colour pen_;

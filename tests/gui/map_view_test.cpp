@@ -152,9 +152,9 @@ TEST_F(MapTest, RoadEdgesAreRedOverTheCurrentCamerasRange) {
     model.applyEditMode(true);
     model.applyCameraAdded(Camera(0, 15, 100, 100, c.start, c.end));
     model.applyEditMode(c.editMode);
-    canvas.ops.clear();
+    canvas.segments.clear();
     view.drawTrackMap(canvas, *model.track);
-    std::vector<Segment> segs = canvas.segments();
+    std::vector<Segment> segs = canvas.segments;
     ASSERT_EQ(segs.size(), 2 * c.nodes);  // closed left and right edges
     for (std::size_t k = 0; k < segs.size(); ++k) {
       const int i = static_cast<int>(k % c.nodes);  // the segment ends at node i
@@ -173,7 +173,7 @@ TEST_F(MapTest, AHalfLoadedTrackDrawsOnlyArrivedNodes) {
   Transform(1, 0, 0);
   view.drawTrackMap(canvas, *model.track);
   // Nodes 0 to 31 on each side, closed by nothing: the last node has not arrived.
-  std::vector<Segment> segs = canvas.segments();
+  std::vector<Segment> segs = canvas.segments;
   ASSERT_EQ(segs.size(), 62u);
   EXPECT_EQ(segs[0].from, (Point{10, 500}));
   EXPECT_EQ(segs[61].to, (Point{41, 500}));
@@ -190,7 +190,7 @@ TEST_F(MapTest, DrawingOrderWithTheCarListOrInEditMode) {
   view.drawTrackMap(canvas, *model.track);
   ASSERT_EQ(canvas.ops.size(), 7u);
   for (int side = 0; side < 2; ++side) {  // the edges come first
-    EXPECT_EQ(Str(canvas.ops[side]), "polyline grey 120,100 100,100 110,100 120,100");
+    EXPECT_EQ(canvas.ops[side], "polyline grey 120,100 100,100 110,100 120,100");
   }
   EXPECT_EQ(canvas.listing(), (Strings{"ellipse grey 67,77 73,83",
                                        "line grey 196717,100 -196497,100",  // finish line

@@ -40,11 +40,8 @@ struct FakeHost : ShellHost {
     calls += std::string("box:") + text + "/" + caption + ";";
   }
 
-  bool running = false;
-  bool stopSucceeds = true;
-  bool threadEnded = false;
-  bool dialogOk = true;
-  bool dialogStarts = true;
+  bool running = false, stopSucceeds = true, threadEnded = false;
+  bool dialogOk = true, dialogStarts = true;  // the Connect dialog's answer and its link start
   std::function<void()> nested;
   std::string calls;
 };
