@@ -79,11 +79,11 @@ class Process:
             except subprocess.TimeoutExpired:
                 self.popen.kill()
                 self.popen.wait()
-        if self.popen.stdin:
-            try:
+        try:
+            if self.popen.stdin:
                 self.popen.stdin.close()
-            except OSError:
-                pass
+        except OSError:
+            pass
         self.log.close()
         return self.popen.returncode
 

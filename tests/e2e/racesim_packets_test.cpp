@@ -113,31 +113,22 @@ TEST(RacePackets, FieldsWhereTheDirectorReadsThem) {
   r.resultNum = 39;
   const Bytes npl = BuildNpl(1, player, 12), lap = BuildLap(9, 61234, 190000, 3, 1),
               spx = BuildSpx(9, 20000, 80000, 2, 1), pit = BuildPit(9, 2, 1), res = BuildRes(r);
-  // {packet, size, type, offset of a field, its width in bytes, value}
-  const struct {
-    const Bytes& p;
-    std::size_t size;
-    std::uint8_t type;
-    int at, width;
-    std::uint32_t value;
-  } fields[] = {
-      {npl, 76, director::ISP_NPL, 2, 1, 1},         {npl, 76, director::ISP_NPL, 3, 1, 9},
-      {npl, 76, director::ISP_NPL, 6, 2, 1},         {lap, 20, director::ISP_LAP, 3, 1, 9},
-      {lap, 20, director::ISP_LAP, 4, 4, 61234},     {lap, 20, director::ISP_LAP, 8, 4, 190000},
-      {lap, 20, director::ISP_LAP, 12, 2, 3},        {lap, 20, director::ISP_LAP, 18, 1, 1},
-      {spx, 16, director::ISP_SPX, 3, 1, 9},         {spx, 16, director::ISP_SPX, 8, 4, 80000},
-      {spx, 16, director::ISP_SPX, 14, 1, 1},        {pit, 24, director::ISP_PIT, 3, 1, 9},
-      {pit, 24, director::ISP_PIT, 10, 1, 1},        {res, 84, director::ISP_RES, 64, 4, 300000},
-      {res, 84, director::ISP_RES, 74, 1, CONF_CONFIRMED}, {res, 84, director::ISP_RES, 80, 1, 39},
-  };
-  for (const auto& f : fields) {
-    ASSERT_EQ(f.p.size(), f.size);
-    EXPECT_EQ(f.p[0], f.size);
-    EXPECT_EQ(f.p[1], f.type);
-    const std::uint8_t* at = f.p.data() + f.at;
-    EXPECT_EQ(f.width == 4 ? glink::GetU32(at) : f.width == 2 ? glink::GetU16(at) : *at, f.value)
-        << "type " << int{f.type} << " offset " << f.at;
-  }
+  const auto u16 = [](const Bytes& p, int at) { return glink::GetU16(p.data() + at); };
+  const auto u32 = [](const Bytes& p, int at) { return glink::GetU32(p.data() + at); };
+  // Size (twice), type, ReqI or PLID, then the fields where the director reads them.
+  using director::ISP_LAP, director::ISP_NPL, director::ISP_PIT, director::ISP_RES,
+      director::ISP_SPX;
+  EXPECT_EQ(std::tuple(npl.size(), npl[0], npl[1], npl[2], npl[3], u16(npl, 6)),
+            std::tuple(76u, 76, ISP_NPL, 1, 9, 1));
+  EXPECT_EQ(std::tuple(lap.size(), lap[0], lap[1], lap[3], u32(lap, 4), u32(lap, 8), u16(lap, 12),
+                       lap[18]),
+            std::tuple(20u, 20, ISP_LAP, 9, 61234u, 190000u, 3, 1));
+  EXPECT_EQ(std::tuple(spx.size(), spx[0], spx[1], spx[3], u32(spx, 8), spx[14]),
+            std::tuple(16u, 16, ISP_SPX, 9, 80000u, 1));
+  EXPECT_EQ(std::tuple(pit.size(), pit[0], pit[1], pit[3], pit[10]),
+            std::tuple(24u, 24, ISP_PIT, 9, 1));
+  EXPECT_EQ(std::tuple(res.size(), res[0], res[1], u32(res, 64), res[74], res[80]),
+            std::tuple(84u, 84, ISP_RES, 300000u, CONF_CONFIRMED, 39));
   EXPECT_EQ(Text(npl, 8), "^1Speedy");
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(npl.data() + 40), 4), std::string("XRG", 4));
   EXPECT_EQ(Text(res, 28), "^1Speedy");

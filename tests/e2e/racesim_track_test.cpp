@@ -38,13 +38,14 @@ TEST(TrackPathFile, TheDirectorsReaderTakesItWholeWithTheLimitsForTheMap) {
                                 static_cast<std::int32_t>(p.y * 65536)),
               i);
     const std::uint8_t* r = bytes.data() + 16 + 40 * i;
-    EXPECT_EQ(glink::GetI32(r + 8), static_cast<std::int32_t>(std::lround(track.Node(i).z * 65536)));
+    EXPECT_EQ(glink::GetI32(r + 8),
+              static_cast<std::int32_t>(std::lround(track.Node(i).z * 65536)));
     float f[7];
     for (int k = 0; k < 7; ++k) f[k] = std::bit_cast<float>(glink::GetU32(r + 12 + 4 * k));
     EXPECT_NEAR(f[0] * f[0] + f[1] * f[1] + f[2] * f[2], 1.0f, 1e-4f) << i;
-    EXPECT_EQ(std::vector<float>(f + 3, f + 7),
-              (std::vector<float>{-kOuterHalfWidth, kOuterHalfWidth, -kRoadHalfWidth,
-                                  kRoadHalfWidth}));
+    EXPECT_EQ(
+        std::vector<float>(f + 3, f + 7),
+        (std::vector<float>{-kOuterHalfWidth, kOuterHalfWidth, -kRoadHalfWidth, kRoadHalfWidth}));
   }
 }
 
@@ -77,7 +78,7 @@ TEST(TrackShape, FinishLineOnAStraightUnlessGiven) {
 
 TEST(TrackShape, NodeAtCountsFromNodeZeroAndWraps) {
   const Track track(Options(100, 1));
-  const std::pair<double, int> cases[] = {{0.0, 0},   {4.99, 0}, {5.0, 1},      {499.9, 99},
+  const std::pair<double, int> cases[] = {{0.0, 0},   {4.99, 0},  {5.0, 1},    {499.9, 99},
                                           {500.0, 0}, {-0.1, 99}, {1052.0, 10}};
   for (const auto& [metres, node] : cases) EXPECT_EQ(track.NodeAt(metres), node) << metres;
 }

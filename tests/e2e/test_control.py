@@ -51,8 +51,14 @@ class ControlTest(unittest.TestCase):
                      for line in cam_lines(stage)}
         lights = stage.wait_event("lights_out", timeout=15)
         self.assertEqual([e["key"] for e in stage.events("bound")], [6, 7])
+        # Path, camera file and car positions have all arrived: the first update step hides the
+        # SHIFT+U buttons.
+        sfp = stage.wait_packet("IS_SFP", flag=0x40)
+        self.assertEqual((sfp["on"], sfp["reqi"], sfp["size"]), (1, 0, 8))
+        self.assertNotIn("could not load pth file", str(stage.packets("IS_MSL")))
         stage.command("press 6")  # Ctrl+F6 echoes "activate Morvane"
         active = stage.shown("active", after=lights)
+        stage.wait_packet("IS_SFP", flag=0x80, on=0, reqi=1, after=active)  # the 2D display hidden
 
         # Camera packets for every set of positions, from the track's cameras, panning and cutting.
         cams = stage.wait_packets("IS_CPP", 40, active)

@@ -2,7 +2,8 @@
 a GUI client that floods requests without reading and then stops reading for good, a camera file
 that cannot be written (no "cam" folder, a full disk), a missing "views" folder, and a stop while
 each thread is busy. Nothing crashes or hangs, the old camera file survives a failed save, the
-user is told, and every stop ends within its bounded waits (exit status 0)."""
+user is told, and every stop ends within its bounded waits (exit status 0), closing InSim in
+order."""
 
 import os
 import resource
@@ -39,7 +40,7 @@ def frozen_client(test, port, requests):
 class FaultTest(unittest.TestCase):
     def test_link_cut_inside_a_packet_is_retried_and_directing_resumes(self):
         stage = Stage(self)
-        stage.start_racesim("--laps", "5", "--speed", "4", *RACE)
+        stage.start_racesim("--laps", "5", "--speed", "4", "--mp-speedup", *RACE)
         morvane = stage.start_morvane()
         stage.wait_packet("IS_TINY", subt=TINY_SST)
         stage.wait_event("lights_out", timeout=15)
@@ -51,7 +52,9 @@ class FaultTest(unittest.TestCase):
         self.assertGreater(isi["t_ms"] - cut["t_ms"], 1500)
         stage.wait_packet("IS_TINY", subt=TINY_SST, after=isi)
         stage.command("press 6")
-        stage.wait_packet("IS_CPP", ingame_cam=2, after=stage.shown("active", after=isi))
+        active = stage.shown("active", after=isi)
+        stage.shown("please disable the multiplayer speedup option in LFS", after=active)
+        stage.wait_packet("IS_CPP", ingame_cam=2, after=active)
         self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0)
 
     def test_request_flood_and_a_client_that_stops_reading(self):
@@ -236,8 +239,15 @@ class FaultTest(unittest.TestCase):
                 self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0, morvane.output()[-2000:])
                 if client == "reading":
                     gui.until_goodbye()
-                if racesim is not None and version == 4:
-                    stage.wait_packet("IS_TINY", subt=TINY_CLOSE)
+                if racesim is not None:
+                    # The session was closed in order: its last packet is the close.
+                    gone = stage.wait_event("disconnected", timeout=3)
+                    self.assertIn("closed InSim", gone["reason"])
+                    last = [r for r in stage.packets() if r["_i"] < gone["_i"]][-1]
+                    self.assertEqual((last["type"], last.get("subt", last.get("value")),
+                                      last["size"], last.get("reqi", 0)),
+                                     ("IS_TINY", TINY_CLOSE, 4, 0) if version == 4
+                                     else ("ISC", 0, 8, 0))
                 if gui is not None:
                     gui.close()
                 stage.close()

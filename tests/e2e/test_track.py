@@ -1,5 +1,5 @@
-"""The director finds the track path that racesim wrote into the simulator directory named in
-Morvane.cfg, and the camera file that racesim wrote into its program directory."""
+"""The director without a track path file or without camera positions (with both: test_control and
+test_race)."""
 
 import statistics
 import unittest
@@ -25,16 +25,6 @@ class TrackTest(unittest.TestCase):
         stage, start = self.start("--no-pth")
         complaint = stage.wait_packet("IS_MSL", msg=COMPLAINT, after=start, timeout=5)
         self.assertEqual(self.complaints(stage)[0], complaint)
-
-    # requires: director/engine/track_path.cpp
-    def test_path_and_cameras_are_loaded_from_the_configured_directories(self):
-        # With a track that has camera positions, the first update step hides the SHIFT+U
-        # buttons: proof that path, camera file and car positions all arrived (version 3: in
-        # test_race).
-        stage, start = self.start("--cams", "8")
-        sfp = stage.wait_packet("IS_SFP", flag=0x40, after=start, timeout=5)
-        self.assertEqual((sfp["on"], sfp["reqi"], sfp["size"]), (1, 0, 8))
-        self.assertEqual(self.complaints(stage), [])
 
     # requires: director/engine/track_path.cpp
     def test_track_without_camera_positions_is_followed_but_not_directed(self):
