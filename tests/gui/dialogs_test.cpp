@@ -129,13 +129,8 @@ TEST_F(EditCameraTest, FieldsShowTheSelectedCamera) {
 
 TEST_F(EditCameraTest, OkChecksNodesAndHeightThenSendsTheChange) {
   EditCameraSession s(model);
-  struct Case {
-    const char* start;
-    const char* end;
-    const char* height;
-    const char* message;
-  };
-  const Case refused[] = {
+  const char* const refused[][4] = {
+      // start, end, height: message
       {"x", "5", "2.5", "please enter valid node numbers"},
       {"1", "", "2.5", "please enter valid node numbers"},
       {"1500", "5", "2.5", "node number too high"},
@@ -145,21 +140,19 @@ TEST_F(EditCameraTest, OkChecksNodesAndHeightThenSendsTheChange) {
       {"0", "1499", "1e30", "please enter a valid value"},
       {"0", "1499", "nan", "please enter a valid value"},
   };
-  for (const Case& c : refused) {
-    EditOutcome o = s.ok(c.start, c.end, c.height);
-    EXPECT_EQ(o.result, EditResult::kRefused) << c.message;
-    EXPECT_STREQ(o.message, c.message);
+  for (const auto& c : refused) {
+    EditOutcome o = s.ok(c[0], c[1], c[2]);
+    EXPECT_EQ(o.result, EditResult::kRefused) << c[3];
+    EXPECT_STREQ(o.message, c[3]);
   }
   EXPECT_TRUE(Drain(out).empty());
   EXPECT_EQ(model.track->cameras.entries[0].startNode, 3);
 
   EditOutcome o = s.ok("1499", "7", "2.5");
   EXPECT_EQ(o.result, EditResult::kApplied);
-  const MapCamera& cam = model.track->cameras.entries[0];
-  EXPECT_EQ(cam.startNode, 1499);
-  EXPECT_EQ(cam.endNode, 7);
-  EXPECT_EQ(cam.height, 163840);
-  EXPECT_EQ(cam.positionNode, 10);  // not re-sorted
+  const MapCamera& cam = model.track->cameras.entries[0];  // not re-sorted
+  EXPECT_EQ((std::vector<int>{cam.startNode, cam.endNode, cam.height, cam.positionNode}),
+            (std::vector<int>{1499, 7, 163840, 10}));
   EXPECT_EQ(Drain(out), (std::vector<Bytes>{Cat({{0x18, 0x00, 0x0D, 0x00, 0x00, 0x00},
                                                  Bytes(8, 0),
                                                  Le32(163840),

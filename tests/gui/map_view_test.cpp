@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "gui_test_support.h"
 #include "platform/thread.h"
 
@@ -30,25 +32,11 @@ class MapTest : public ::testing::Test {
     model.applyTrackNode(
         NodeMsg("BL1", i, {static_cast<std::int32_t>(10 + i), -500, 0, 1, 0, 0, 0, 0}));
   }
-  // Nodes 100, 110, 120 units east, 100 south, 3 m of outer limit to each side, road on the
-  // centre.
-  void AddThreeNodes() {
-    for (std::uint32_t i = 0; i < 3; ++i) {
-      model.applyTrackNode(
-          NodeMsg("BL1", i, {static_cast<std::int32_t>(100 + i * 10), -100, 0, 1, -3, 3, 0, 0}));
-    }
-  }
   void Transform(std::int32_t scale, std::int32_t offsetX, std::int32_t offsetY) {
     model.track->scale = scale;
     model.track->offsetX = offsetX;
     model.track->offsetY = offsetY;
     model.track->viewValid = true;
-  }
-  void Bounds(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
-    model.track->left = left;
-    model.track->top = top;
-    model.track->right = right;
-    model.track->bottom = bottom;
   }
 
   plat::ManualClock clock{10000};
@@ -95,7 +83,7 @@ TEST_F(MapTest, FitScalesByTheWiderSideOrAZoomFollowsTheCarsInFocus) {
       {0, 500, 1000, 0, 500, &twoInFocus, true, 100, 100, 11, 5, 72},
   };
   for (const Case& c : cases) {
-    Bounds(c.left, c.top, c.right, c.bottom);
+    std::tie(t.left, t.top, t.right, t.bottom) = std::tie(c.left, c.top, c.right, c.bottom);
     t.zoom = c.zoom;
     model.applyCars(c.cars != nullptr ? *c.cars : glink::CarTableMsg{});
     model.editMode = c.editMode;
@@ -183,7 +171,11 @@ TEST_F(MapTest, AHalfLoadedTrackDrawsOnlyArrivedNodes) {
 
 TEST_F(MapTest, DrawingOrderWithTheCarListOrInEditMode) {
   NewTrack(3, 1);
-  AddThreeNodes();
+  // Nodes 100, 110, 120 units east, 100 south, 3 m of outer limit to each side, road on the
+  // centre.
+  for (std::int32_t i = 0; i < 3; ++i) {
+    model.applyTrackNode(NodeMsg("BL1", i, {100 + i * 10, -100, 0, 1, -3, 3, 0, 0}));
+  }
   Transform(1, 0, 0);
   model.applyPlayerLabel(Label(7, "Anna"));
   model.applyCars(Cars({Car(7, 50, -60, true), Car(8, 70, -80)}));
@@ -232,8 +224,8 @@ TEST_F(MapTest, RaceClockAndRefit) {
   model.applyRaceClock(3720000);
   clock.Advance(5000);
   view.paintMap(canvas, 400, 300);
-  EXPECT_EQ(canvas.listing().front(), "clear");
-  EXPECT_EQ(canvas.listing().back(), "text> black 398,2 '01:02:05'");
+  const Strings painted = {"clear", "line grey 200,150 200,150", "text> black 398,2 '01:02:05'"};
+  EXPECT_EQ(canvas.listing(), painted);
   // A valid Fit view is not recomputed; a zoom is, on every repaint.
   EXPECT_TRUE(model.track->viewValid);
   model.track->scale = 77;
@@ -247,7 +239,7 @@ TEST_F(MapTest, RaceClockAndRefit) {
   model.applyRaceClock(0);
   canvas.ops.clear();
   view.paintMap(canvas, 400, 300);
-  EXPECT_EQ(canvas.listing().back(), "line grey 200,150 200,150");
+  EXPECT_EQ(canvas.listing(), Strings(painted.begin(), painted.end() - 1));
   model.applyTrack(TrackNamed("XX", 5));
   canvas.ops.clear();
   view.paintMap(canvas, 400, 300);
