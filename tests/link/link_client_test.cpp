@@ -98,11 +98,6 @@ TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
                    "editcam 1", "deleted 0", "cars 2 7:1:-65536:131072 9:0:5:6", "view -3 4",
                    "label 12 Ann (2)", "labels cleared", "clock 3725000", "edit 0"}));
   EXPECT_EQ(rig.model.extrapolations, 1) << "extrapolateCars runs once the queue is drained";
-
-  // Requests leave as frames, in order, byte for byte.
-  PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, true);
-  PostGetNodes(rig.client.toDirector(), 32);
-  EXPECT_EQ(director.Read(19), Join({HexFrame("0400 11 01"), HexFrame("0700 15 20000000")}));
 }
 
 TEST(LinkClient, AnythingButLinkVersion2FirstStopsTheClientWithTheMismatchMessage) {

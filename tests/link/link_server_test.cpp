@@ -141,13 +141,11 @@ TEST(GuiServer, ClientsThatCloseOrSendHostileFramesEndTheirConnectionOnly) {
 // Posts full car tables as the director would until the server has taken nothing for 200 ms: it is
 // then stuck on a client that does not read. False when that never happens.
 bool FillUntilTheServerIsStuck(ServerRig& rig) {
-  CarEntry cars[40] = {};
-  std::uint32_t fullSince = plat::TickCount();
-  const std::uint32_t start = fullSince;
-  while (plat::TickCount() - start < 20000) {
+  const CarEntry cars[40] = {};
+  for (std::uint32_t start = plat::TickCount(), full = start; plat::TickCount() - start < 20000;) {
     if (PostCarTable(rig.toGui, 40, cars)) {
-      fullSince = plat::TickCount();
-    } else if (plat::TickCount() - fullSince > 200) {
+      full = plat::TickCount();
+    } else if (plat::TickCount() - full > 200) {
       return true;
     } else {
       plat::SleepMs(1);
