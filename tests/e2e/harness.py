@@ -261,22 +261,26 @@ def split_frame(buf):
     return buf[4:4 + size], buf[4 + size:]
 
 
+def connect(port, timeout=10.0):
+    """A TCP connection to the director's GUI port, retried until it accepts."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            return socket.create_connection(("127.0.0.1", port), timeout=1.0)
+        except OSError:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.05)
+
+
 class GuiClient:
     """A GUI client that speaks the link's frames byte by byte."""
 
-    def __init__(self, test, port, timeout=10.0):
+    def __init__(self, test, port):
         self.test = test
         self.buf = b""
         self.closed = False
-        deadline = time.monotonic() + timeout
-        while True:
-            try:
-                self.sock = socket.create_connection(("127.0.0.1", port), timeout=1.0)
-                break
-            except OSError:
-                if time.monotonic() > deadline:
-                    test.fail("the director's GUI port %d never accepted" % port)
-                time.sleep(0.05)
+        self.sock = connect(port)
         test.addCleanup(self.sock.close)
 
     def _fill(self, deadline):

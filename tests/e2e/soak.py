@@ -21,7 +21,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (GLM_CARS, GLM_FOLLOW_CARS, GLM_GET_NODES, GLM_TRACK_NODE,  # noqa: E402
-                     MAGIC, Stage, free_port, is_track, marked, split_frame)
+                     MAGIC, Stage, connect, free_port, is_track, marked, split_frame)
 
 SECONDS = float(os.environ.get("MORVANE_SOAK_SECONDS", "600"))
 WARM_UP = min(60.0, SECONDS / 4)
@@ -43,15 +43,7 @@ class SoakClient:
     """Reads every record on a thread of its own; asks for nodes the way morvaneview does."""
 
     def __init__(self, port):
-        deadline = time.monotonic() + 10
-        while True:
-            try:
-                self.sock = socket.create_connection(("127.0.0.1", port), timeout=1.0)
-                break
-            except OSError:
-                if time.monotonic() > deadline:
-                    raise
-                time.sleep(0.05)
+        self.sock = connect(port)
         self.sock.settimeout(0.5)
         self.lock = threading.Lock()
         self.records = []  # (monotonic time, record)

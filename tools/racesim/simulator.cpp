@@ -733,14 +733,15 @@ void Simulator::HandleV3(const std::uint8_t* p, int size) {
   } else if (id == director::kV3ISC) {
     EndSession("the director closed InSim (\"ISC\")", true);
   } else if (id == director::kV3ACK) {
-    const auto word = static_cast<std::uint16_t>(value);
-    if (word == 0) return;  // the director's keep-alive
-    const auto it = acksPending_.find(word);
+    if (value == 0) return;  // the director's keep-alive
+    // The word is zero-extended: anything in the upper bytes answers no packet.
+    const auto it =
+        value > 0xFFFF ? acksPending_.end() : acksPending_.find(static_cast<std::uint16_t>(value));
     if (it != acksPending_.end()) {
       acksPending_.erase(it);
       ++facts_.acksReceived;
     } else {
-      Log("link", "ACK " + std::to_string(word) + " for no packet");
+      Log("link", "ACK " + std::to_string(value) + " for no packet");
     }
   } else if (id == director::kV3MTC && size >= director::kV3TextSize) {
     const std::string text = FieldText(p + 8, 64);

@@ -135,7 +135,9 @@ class Simulator final : public InsimListener {
   bool probeOutstanding_ = false;
   std::uint32_t probeSentWall_ = 0;
   std::map<std::uint16_t, std::pair<std::string, std::uint32_t>> acksPending_;
-  std::uint16_t nextAck_ = 1;
+  // The words start just below the top of the 16 bits, so the first packets already check that
+  // the director returns high words unchanged and zero-extended, and the count wraps past 0.
+  std::uint16_t nextAck_ = 0xFFF0;
 
   // The simulator.
   std::uint16_t baseFlags_ = director::ISS_SHOW_2D;  // 2D display, SHIFT+U option, speed-up
