@@ -119,7 +119,8 @@ TEST(LinkMessages, EveryLayoutIsByteExactReadsBackAndRefusesShortRecords) {
   }
 }
 
-TEST(LinkMessages, InputsAreCutToTheirLayout) {
+// Writers cut their inputs to the layout; readers decode the edge forms of what may arrive.
+TEST(LinkMessages, InputsAreCutAndEdgeFormsRead) {
   CarEntry many[41];
   for (int i = 0; i < 41; ++i) many[i] = {static_cast<std::uint8_t>(i), 0, i, -i};
   const Bytes full = Written([&](auto s) { WriteCarTable(s, 41, many); });
@@ -135,9 +136,7 @@ TEST(LinkMessages, InputsAreCutToTheirLayout) {
   EXPECT_EQ(slot[7], 0);  // the terminator is in the slot, outside the size
   std::uint8_t plids[70] = {};
   EXPECT_EQ(Written([&](auto s) { WriteFollowCars(s, kViewNone, 70, plids); })[3], 63);
-}
 
-TEST(LinkMessages, ReadersDecodeEdgeForms) {
   TrackMsg track;  // a 9-byte record carries neither node count nor finish
   ASSERT_TRUE(ReadTrack(Hex("0900 03 424C31000000").data(), &track));
   EXPECT_EQ(track, (TrackMsg{"BL1", 0, 0}));
