@@ -49,6 +49,13 @@ def get_nodes(first):
     return MAGIC + struct.pack("<HBI", 7, GLM_GET_NODES, first)
 
 
+def camera_file(path):
+    """The lines of a camera file as [x, y, z, range start, range end] (positions signed)."""
+    with open(path) as f:
+        return [[int(v, 16) - (1 << 32) * (int(v, 16) >> 31) if i < 3 else int(v)
+                 for i, v in enumerate(line.split(","))] for line in f if line.strip()]
+
+
 def is_track(rec):
     """GLM_TRACK naming a loaded track (not the empty report of the front end)."""
     return rec[2] == GLM_TRACK and len(rec) == 17
@@ -196,7 +203,8 @@ class Stage:
                 and (kind is None or r["type"] == kind)]
 
     def events(self, name=None):
-        return [r for r in self.read_trace() if "event" in r and (name is None or r["event"] == name)]
+        return [r for r in self.read_trace()
+                if "event" in r and (name is None or r["event"] == name)]
 
     def wait_for(self, predicate, timeout=10.0, what="a trace record", after=None):
         """The first record (after the record `after`, if given) for which predicate holds;

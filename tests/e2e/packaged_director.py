@@ -24,7 +24,6 @@ from harness import Process, Stage  # noqa: E402
 ZIP, RACESIM, WINE_RUN, PREFIX = sys.argv[1:5]
 harness.RACESIM = RACESIM
 TOP = os.path.basename(ZIP)[:-len("-win64.zip")]
-PREFIX_TEXT = "^3Morvane: ^2"
 
 
 def windows_path(path):
@@ -75,22 +74,17 @@ class PackagedDirector(unittest.TestCase):
 
         stage.start_racesim("--laps", "3", "--speed", "2", "--cars", "8", "--cams", "10",
                             "--lobby", "1", "--grid", "1", "--overwrite-cams")
-        with open(os.path.join(program, "cam", "RS1.cam")) as f:
-            cams = {tuple(int(v, 16) - (1 << 32) * (int(v, 16) >> 31)
-                          for v in line.split(",")[:3]) for line in f if line.strip()}
+        cams = {tuple(c[:3]) for c in harness.camera_file(os.path.join(program, "cam", "RS1.cam"))}
         morvane = Process("morvane.exe", [WINE_RUN, os.path.join(program, "morvane.exe")], env,
                           program, os.path.join(stage.root, "morvane-exe.log"))
         stage.processes.append(morvane)
 
         # It starts by itself (the stored AutoActivate), greets, and switches on with the clock.
         isi = stage.wait_packet("IS_ISI", timeout=90)
-        stage.wait_packet("IS_MSL", msg=PREFIX_TEXT + "Hello LFS, I am your Morvane", after=isi)
+        stage.shown("Hello LFS, I am your Morvane", after=isi)
         lights = stage.wait_event("lights_out", timeout=30)
-        active = stage.wait_packet("IS_MSL", msg=PREFIX_TEXT + "active", after=lights,
-                                   timeout=20)
-        shots = [stage.wait_packet("IS_CPP", after=active)]
-        while len(shots) < 60:
-            shots.append(stage.wait_packet("IS_CPP", after=shots[-1]))
+        active = stage.shown("active", after=lights, timeout=20)
+        shots = stage.wait_packets("IS_CPP", 60, active)
         tv = [c for c in shots if c["ingame_cam"] == 2]
         self.assertGreater(len(tv), 40)
         self.assertTrue(all(tuple(c["pos"]) in cams and c["fov"] > 0 for c in tv),

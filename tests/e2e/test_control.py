@@ -9,13 +9,17 @@ import struct
 import unittest
 
 from harness import (GLM_CARS, GLM_FOLLOW_CARS, MAGIC, RACE, TINY_GTH, TINY_SCP, GuiClient,
-                     Stage, free_port)
+                     Stage, camera_file, free_port)
 
 FRONT_VIEW = 128
 
 
+def cam_path(stage):
+    return os.path.join(stage.program_dir, "cam", "RS1.cam")
+
+
 def cam_lines(stage):
-    with open(os.path.join(stage.program_dir, "cam", "RS1.cam"), newline="") as f:
+    with open(cam_path(stage), newline="") as f:
         return f.read().split("\r\n")[:-1]
 
 
@@ -47,8 +51,7 @@ class ControlTest(unittest.TestCase):
         # The game stays on after the finish, so the results can be seen before switching off.
         stage.start_racesim("--laps", "2", "--speed", "8", "--after", "200", *RACE)
         stage.start_morvane()
-        positions = {tuple(int(v, 16) - (1 << 32) * (int(v, 16) >> 31) for v in line.split(",")[:3])
-                     for line in cam_lines(stage)}
+        positions = {tuple(c[:3]) for c in camera_file(cam_path(stage))}
         lights = stage.wait_event("lights_out", timeout=15)
         self.assertEqual([e["key"] for e in stage.events("bound")], [6, 7])
         # Path, camera file and car positions have all arrived: the first update step hides the

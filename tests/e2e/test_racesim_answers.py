@@ -9,7 +9,7 @@ import struct
 import time
 import unittest
 
-from harness import Stage
+from harness import Stage, camera_file
 
 ISP_VER, ISP_SMALL, ISP_STA, ISP_CPP, ISP_RST, ISP_NPL, ISP_MCI = 2, 4, 5, 9, 17, 21, 38
 
@@ -134,9 +134,7 @@ class AnswersTest(unittest.TestCase):
     def test_log_counts_cuts_onboard_shots_screen_time_and_overlay(self):
         stage, d = self.start("--speed", "4")
         d.wait(ISP_MCI, lambda p: len(d.cars) == 6, what="all cars")
-        with open(stage.program_dir + "/cam/RS1.cam") as f:
-            cams = [[struct.unpack("<i", struct.pack("<I", int(v, 16)))[0] if i < 3 else int(v)
-                     for i, v in enumerate(line.split(","))] for line in f if line.strip()]
+        cams = camera_file(stage.program_dir + "/cam/RS1.cam")
         # Three cuts between TV camera positions, each aimed at the pole sitter, then on board.
         leader = min(d.cars, key=lambda k: d.cars[k]["pos"])
         node = d.cars[leader]["node"]
