@@ -45,7 +45,6 @@ def edit_and_leave(stage, after):
 
 
 class ControlTest(unittest.TestCase):
-    # requires: director/control/live_control.cpp
     def test_echoed_activation_directs_draws_edits_and_deactivates(self):
         stage = Stage(self)
         # The game stays on after the finish, so the results can be seen before switching off.
@@ -103,7 +102,6 @@ class ControlTest(unittest.TestCase):
                             == (0, 2, 0, 0, 0) for r in handed))
         self.assertEqual(view_kinds(stage), {"user"})
 
-    # requires: director/control/gui_requests.cpp
     def test_race_clock_activates_and_a_gui_view_is_restored_on_deactivation(self):
         stage = Stage(self)
         stage.write_config(delay=200)  # 2 s of race time

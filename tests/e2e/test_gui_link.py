@@ -60,7 +60,6 @@ class GuiLinkTest(unittest.TestCase):
         self.assertEqual(morvane.stop(timeout=8.0), 0)
         client.until_goodbye()
 
-    # requires: director/control/gui_requests.cpp
     def test_the_director_sends_nodes_and_edits_cameras_for_the_client(self):
         stage, _, port = gui_stage(self, "--cams", "5")
         gui = GuiClient(self, port)

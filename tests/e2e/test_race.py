@@ -19,7 +19,6 @@ FAST_V3 = ("--speed", "5", "--nodes", "200") + FAST[2:]
 
 
 class RaceTest(unittest.TestCase):
-    # requires: director/insim/race_state.cpp
     def test_version_4_race_runs_to_results_and_the_front_end_as_the_gui_client_sees_it(self):
         stage = Stage(self)
         with open(os.path.join(stage.program_dir, "alias.ini"), "w", newline="\r\n") as f:
@@ -68,7 +67,6 @@ class RaceTest(unittest.TestCase):
         # The director stayed connected from the introduction to the end.
         self.assertEqual(stage.events("disconnected"), [])
 
-    # requires: director/insim/race_state.cpp
     def test_version_3_race_start_walks_the_players_and_every_packet_is_acknowledged(self):
         stage = Stage(self, version=3)
         racesim = stage.start_racesim("--laps", "1", "--cars", "5", "--pit-stops", "0", *FAST_V3)

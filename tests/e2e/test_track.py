@@ -20,13 +20,11 @@ class TrackTest(unittest.TestCase):
     def complaints(self, stage):
         return [r for r in stage.packets("IS_MSL") if r["msg"] == COMPLAINT]
 
-    # requires: director/engine/track_path.cpp
     def test_missing_path_file_is_reported_in_the_game_only(self):
         stage, start = self.start("--no-pth")
         complaint = stage.wait_packet("IS_MSL", msg=COMPLAINT, after=start, timeout=5)
         self.assertEqual(self.complaints(stage)[0], complaint)
 
-    # requires: director/engine/track_path.cpp
     def test_track_without_camera_positions_is_followed_but_not_directed(self):
         # While it is not active the director asks for the race time once per complete set of
         # car positions (12 cars: two packets a set), at the interval it asked for; with no
