@@ -95,14 +95,19 @@ class RecordingHandlers : public SessionHandlers {
     }
     return out;
   }
-  void Clear() {
+  // The clock's time at each attempt (with a clock given).
+  std::vector<std::uint32_t> Attempts() {
     std::lock_guard<std::mutex> lock(mutex_);
-    calls_.clear();
+    return attempts_;
   }
 
   void OnThreadStart() override { Add("ThreadStart"); }
   void OnThreadEnd() override { Add("ThreadEnd"); }
-  void OnAttemptBegin() override { Add("AttemptBegin"); }
+  void OnAttemptBegin() override {
+    Add("AttemptBegin");
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (clock != nullptr) attempts_.push_back(clock->Now());
+  }
   void OnGreeted(InsimLink&) override { Add("Greeted"); }
   void OnAttemptEnd() override { Add("AttemptEnd"); }
   void OnAttemptEndedActive() override { Add("AttemptEndedActive"); }
@@ -156,6 +161,7 @@ class RecordingHandlers : public SessionHandlers {
   std::atomic<bool> raceWithLaps{false};
   std::atomic<int> raceOrder{0};
   CameraPositionRecord cycleResult;
+  plat::Clock* clock = nullptr;
   std::atomic<int> polls{0};
   std::atomic<int> guiPasses{0};
 
@@ -166,6 +172,7 @@ class RecordingHandlers : public SessionHandlers {
   }
   std::mutex mutex_;
   std::vector<Call> calls_;
+  std::vector<std::uint32_t> attempts_;
 };
 
 }  // namespace director::test

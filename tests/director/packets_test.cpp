@@ -58,15 +58,11 @@ TEST(InsimPackets, InitPacketsCarryFlagsIntervalPasswordAndName) {
   SendInit(v3.link, "secretpassword-toolong");
   EXPECT_EQ(v3.Only(), Cat({Padded("ISI", 4), B({0, 0, 0x23, 0}), Padded("secretpassword", 16)}));
 
-  LinkFixture v4(4);
-  SendInit(v4.link, "pw");
-  EXPECT_EQ(v4.Only(), Cat({B({44, 1, 0, 0, 0, 0, 0x24, 0, 0, 0, 200, 0}), Padded("pw", 16),
-                            Padded("Morvane", 16)}));
   // The password field keeps at most 14 characters and a zero at 15 and 16.
-  LinkFixture full(4);
-  SendInit(full.link, "abcdefghijklmnopq");
-  const Bytes p = full.Only();
-  EXPECT_EQ(Bytes(p.begin() + 12, p.begin() + 28), Padded("abcdefghijklmn", 16));
+  LinkFixture v4(4);
+  SendInit(v4.link, "abcdefghijklmnopq");
+  EXPECT_EQ(v4.Only(), Cat({B({44, 1, 0, 0, 0, 0, 0x24, 0, 0, 0, 200, 0}),
+                            Padded("abcdefghijklmn", 16), Padded("Morvane", 16)}));
 }
 
 TEST(InsimPackets, RequestsAndAcksAreEightByteVersion3Packets) {

@@ -28,32 +28,13 @@ using test::V3Handshake;
 using test::V4Handshake;
 using test::VersionReply;
 
-// Records the clock at each attempt.
-class TimedHandlers : public RecordingHandlers {
- public:
-  explicit TimedHandlers(plat::Clock& clock) : clock_(clock) {}
-  void OnAttemptBegin() override {
-    RecordingHandlers::OnAttemptBegin();
-    std::lock_guard<std::mutex> lock(mutex_);
-    attempts_.push_back(clock_.Now());
-  }
-  std::vector<std::uint32_t> Attempts() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return attempts_;
-  }
-
- private:
-  plat::Clock& clock_;
-  std::mutex mutex_;
-  std::vector<std::uint32_t> attempts_;
-};
-
 struct SessionFixture {
   Settings settings;
   FastClock clock;
   glink::MessageQueue toGui;
-  TimedHandlers handlers{clock};
+  RecordingHandlers handlers;
   InsimThread thread{settings, clock, toGui, handlers};
+  SessionFixture() { handlers.clock = &clock; }
 };
 
 TEST(InsimSession, Version4HandshakeAnswersAndOrderlyClose) {
