@@ -182,16 +182,14 @@ TEST_F(RaceStateTest, AliasesReplaceExactNamesOnly) {
   tracker.LoadAliasTable(dir.path() + plat::kPathSep);
   EXPECT_EQ(race.aliases.entries.size(), 3u);  // 3 and 5 lack a name
 
-  tracker.NewPlayerV4(Npl(1, "^1Speedy", "XFG").data());
-  tracker.NewPlayerV4(Npl(2, "racer", "XFG").data());
-  tracker.NewPlayerV4(Npl(3, "Racer", "XFG").data());
-  tracker.NewPlayerV4(Npl(4, "Speedy", "XFG").data());
-  tracker.NewPlayerV4(Npl(5, "Ghost", "XFG").data());
-  EXPECT_STREQ(race.players[1].name, "Driver One");
-  EXPECT_STREQ(race.players[2].name, "racer");
-  EXPECT_STREQ(race.players[3].name, "Driver Four");  // the entry read last is found first
-  EXPECT_STREQ(race.players[4].name, "Speedy");
-  EXPECT_STREQ(race.players[5].name, "Ghost");
+  // The comparison is exact and case-sensitive; the entry read last is found first.
+  const char* const announced[][2] = {{"^1Speedy", "Driver One"}, {"racer", "racer"},
+                                      {"Racer", "Driver Four"},    {"Speedy", "Speedy"},
+                                      {"Ghost", "Ghost"}};
+  for (std::uint8_t plid = 1; plid <= 5; ++plid) {
+    tracker.NewPlayerV4(Npl(plid, announced[plid - 1][0], "XFG").data());
+    EXPECT_STREQ(race.players[plid].name, announced[plid - 1][1]);
+  }
   EXPECT_EQ(Drain(toGui).front(), Label(1, "Driver One"));
 
   tracker.ClearAliasTable();
