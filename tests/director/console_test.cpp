@@ -33,11 +33,11 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
     args = WithProgram(std::move(args));
     return ApplyConsoleOptions(static_cast<int>(args.size()), args.data(), controls, &error);
   };
-  ASSERT_EQ(apply({"--insim-port", "1234", "--insim-version", "3", "--password",
-                   "abcdefghijklmnopq", "--gui-port", "99", "--enable-gui", "--activate-key",
-                   "Ctrl-F12", "--deactivate-key", "Ctrl-F1", "--disable-overlay",
-                   "--auto-activate"}),
-            OptionsResult::kRun);
+  ASSERT_EQ(
+      apply({"--insim-port", "1234", "--insim-version", "3", "--password", "abcdefghijklmnopq",
+             "--gui-port", "99", "--enable-gui", "--activate-key", "Ctrl-F12", "--deactivate-key",
+             "Ctrl-F1", "--disable-overlay", "--auto-activate"}),
+      OptionsResult::kRun);
   EXPECT_EQ(controls.GetText(kIdInsimPort), "1234");
   EXPECT_FALSE(controls.IsChecked(kIdVersion4));
   EXPECT_EQ(controls.GetText(kIdPassword), "abcdefghijklmn");
@@ -48,9 +48,9 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   EXPECT_TRUE(controls.IsChecked(kIdDisableOverlay));
   EXPECT_TRUE(controls.IsChecked(kIdAutoActivate));
 
-  ASSERT_EQ(apply({"--insim-version", "4", "--disable-gui", "--enable-overlay",
-                   "--no-auto-activate"}),
-            OptionsResult::kRun);
+  ASSERT_EQ(
+      apply({"--insim-version", "4", "--disable-gui", "--enable-overlay", "--no-auto-activate"}),
+      OptionsResult::kRun);
   EXPECT_TRUE(controls.IsChecked(kIdVersion4));
   EXPECT_FALSE(controls.IsChecked(kIdEnableGui));
   EXPECT_FALSE(controls.IsChecked(kIdDisableOverlay));
@@ -60,12 +60,12 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   const struct {
     std::vector<const char*> args;
     const char* error;
-  } refused[] = {{{"--bogus"}, "unknown option --bogus"},
-                 {{"--insim-port"}, "missing value for --insim-port"},
-                 {{"--insim-version", "5"}, "--insim-version must be 3 or 4"},
-                 {{"--activate-key", "F6"}, "--activate-key must be one of Ctrl-F1 .. Ctrl-F12"},
-                 {{"--deactivate-key", "Ctrl-F13"},
-                  "--deactivate-key must be one of Ctrl-F1 .. Ctrl-F12"}};
+  } refused[] = {
+      {{"--bogus"}, "unknown option --bogus"},
+      {{"--insim-port"}, "missing value for --insim-port"},
+      {{"--insim-version", "5"}, "--insim-version must be 3 or 4"},
+      {{"--activate-key", "F6"}, "--activate-key must be one of Ctrl-F1 .. Ctrl-F12"},
+      {{"--deactivate-key", "Ctrl-F13"}, "--deactivate-key must be one of Ctrl-F1 .. Ctrl-F12"}};
   for (const auto& row : refused) {
     EXPECT_EQ(apply(row.args), OptionsResult::kError) << row.error;
     EXPECT_EQ(error, row.error);
@@ -128,9 +128,9 @@ TEST(ConsoleProgram, RunsUntilSigtermThenClosesAndSaves) {
   std::ostringstream err;
   std::atomic<int> status{-1};
   std::thread program([&] {
-    status = RunProgram(*app, {"--insim-port", port.c_str(), "--password", "pw",
-                               "--activate-key", "Ctrl-F2"},
-                        out, err);
+    status = RunProgram(
+        *app, {"--insim-port", port.c_str(), "--password", "pw", "--activate-key", "Ctrl-F2"}, out,
+        err);
   });
   for (int i = 0; i < 500 && !line.sawLine; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -126,8 +126,8 @@ inline Bytes VersionReply() {
 
 // Version 4 handshake up to TINY_SST, byte for byte, with the password and the hotkeys (1-12) of
 // the director's settings; reply is what the simulator answers to TINY_VER.
-inline void V4Handshake(TcpSim& sim, const Bytes& reply = VersionReply(),
-                        const char* password = "", int activateKey = 6, int deactivateKey = 7) {
+inline void V4Handshake(TcpSim& sim, const Bytes& reply = VersionReply(), const char* password = "",
+                        int activateKey = 6, int deactivateKey = 7) {
   ASSERT_TRUE(sim.Accept());
   ASSERT_EQ(sim.ReadPacket(), Cat({B({44, 1, 0, 0, 0, 0, 0x24, 0, 0, 0, 200, 0}),
                                    Padded(password, 16), Padded("Morvane", 16)}));

@@ -166,21 +166,28 @@ TEST_F(HostTest, GuiPortIsCheckedOnlyWithGuiAccess) {
   EXPECT_EQ(Stored("GUI-Port"), 5000);
 }
 
-TEST_F(HostTest, StoredVersion3StartsVersion3UntilVersion4IsClicked) {
+// Stored values fill the dialog; with automatic activation on, the link starts at once, in the
+// stored version 3 and without writing anything.
+TEST_F(HostTest, StoredAutoActivationStartsVersion3UntilVersion4IsClicked) {
   Store("InsimVersion", 3);
   Store("InsimPort", 1234);
   Store("FKeyA", 11);
   Store("FKeyB", 40);  // no such list entry: the default stays
+  Store("AutoActivate", 1);
   DirectorHost host = Host();
   host.InitDialog();
   EXPECT_FALSE(dialog.checked[1011]);
   EXPECT_FALSE(dialog.checked[1012]);
+  EXPECT_TRUE(dialog.checked[1021]);
   EXPECT_EQ(dialog.texts[1000], "1234");
   EXPECT_EQ(dialog.selection[1014], 11);
   EXPECT_EQ(dialog.selection[1015], 6);
-  host.OnCommand(1002, 0);
-  EXPECT_EQ(settings.insimVersion, 3);
   EXPECT_EQ(insim.starts, 1);
+  EXPECT_EQ(dialog.texts[1002], "Stop");
+  EXPECT_EQ(settings.insimVersion, 3);
+  EXPECT_EQ(settings.insimPort, 1234);
+  EXPECT_EQ(settings.autoActivate, 1);
+  EXPECT_EQ(Stored("EnableGUI"), -1);
   host.OnCommand(1002, 0);  // stop
   dialog.checked[1012] = true;
   host.OnCommand(1002, 0);
@@ -343,17 +350,6 @@ TEST_F(HostTest, CloseStopsSavesAndEndsCancelDoesNotSave) {
   cancel.OnCancel();
   EXPECT_TRUE(other.ended);
   EXPECT_FALSE(insim.running);
-  EXPECT_EQ(Stored("InsimPort"), -1);
-}
-
-TEST_F(HostTest, AutoActivationStartsAtOnceWithoutSaving) {
-  Store("AutoActivate", 1);
-  DirectorHost host = Host();
-  host.InitDialog();
-  EXPECT_TRUE(dialog.checked[1021]);
-  EXPECT_EQ(insim.starts, 1);
-  EXPECT_EQ(dialog.texts[1002], "Stop");
-  EXPECT_EQ(settings.autoActivate, 1);
   EXPECT_EQ(Stored("InsimPort"), -1);
 }
 

@@ -90,8 +90,8 @@ TEST(InsimPackets, TinyPackets) {
   SendTiny(v4.link, 1, TINY_VER);
   SendTiny(v4.link, 0, TINY_NONE);
   SendTiny(v4.link, 1, TINY_RST);
-  EXPECT_EQ(v4.capture.Packets(), (std::vector<Bytes>{B({4, 3, 1, 1}), B({4, 3, 0, 0}),
-                                                      B({4, 3, 1, 19})}));
+  EXPECT_EQ(v4.capture.Packets(),
+            (std::vector<Bytes>{B({4, 3, 1, 1}), B({4, 3, 0, 0}), B({4, 3, 1, 19})}));
 }
 
 TEST(InsimPackets, TextFormsAndTheirCuts) {
@@ -225,7 +225,7 @@ TEST(InsimPackets, ButtonSizesRoundUpToFourBytes) {
 
 // Every field of a car record, widened to int so that a mismatch prints readably.
 std::vector<int> Fields(const CompCar& c) {
-  return {c.node, c.lap, c.plid, c.position, c.info,    c.spare,   c.x,
+  return {c.node, c.lap, c.plid,  c.position,  c.info,    c.spare, c.x,
           c.y,    c.z,   c.speed, c.direction, c.heading, c.angVel};
 }
 

@@ -183,8 +183,10 @@ TEST_F(RaceStateTest, AliasesReplaceExactNamesOnly) {
   EXPECT_EQ(race.aliases.entries.size(), 3u);  // 3 and 5 lack a name
 
   // The comparison is exact and case-sensitive; the entry read last is found first.
-  const char* const announced[][2] = {{"^1Speedy", "Driver One"}, {"racer", "racer"},
-                                      {"Racer", "Driver Four"},    {"Speedy", "Speedy"},
+  const char* const announced[][2] = {{"^1Speedy", "Driver One"},
+                                      {"racer", "racer"},
+                                      {"Racer", "Driver Four"},
+                                      {"Speedy", "Speedy"},
                                       {"Ghost", "Ghost"}};
   for (std::uint8_t plid = 1; plid <= 5; ++plid) {
     tracker.NewPlayerV4(Npl(plid, announced[plid - 1][0], "XFG").data());
@@ -343,9 +345,9 @@ TEST_F(RaceStateTest, RaceStartClearsTheRaceAndAsksForThePlayers) {
 
   tracker.BeginRace();
   tracker.FinishRaceStart(link);
-  EXPECT_EQ(std::tuple(std::string(r.name), r.stopCount, r.lapFigure, r.lapsDone, r.totalTime,
-                       r.bestLap),
-            std::tuple(std::string(), 0, 1, 0, 0u, kNoBestLap));
+  EXPECT_EQ(
+      std::tuple(std::string(r.name), r.stopCount, r.lapFigure, r.lapsDone, r.totalTime, r.bestLap),
+      std::tuple(std::string(), 0, 1, 0, 0u, kNoBestLap));
   EXPECT_EQ(race.resultCount, 0);
   EXPECT_EQ(race.raceStarted, 1);
   EXPECT_EQ(race.raceTime.time, 0u);
@@ -371,7 +373,7 @@ TEST(CarProgress, LapFigureHoldsNearTheLineSoTheDistanceRunsOn) {
   } steps[] = {
       {400, 3, 300, 3, 600u * 3 + 300},
       {98, 3, 598, 3, 600u * 3 + 598},
-      {99, 4, 599, 3, 600u * 3 + 599},  // raised at the line already: ignored in the last 10 nodes
+      {99, 4, 599, 3, 600u * 3 + 599},   // raised at the line already: ignored in the last 10 nodes
       {100, 4, 600, 3, 600u * 3 + 600},  // the finish node counts as the node count
       {101, 4, 1, 4, 600u * 4 + 1},
       {589, 9, 489, 9, 600u * 9 + 489},  // far from the line the lap figure follows again

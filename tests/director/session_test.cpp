@@ -273,54 +273,54 @@ Bytes CameraPacket() {
 }
 
 TEST(InsimUpdateStep, WhatEachSetSendsAndRuns) {
-  const Bytes gth = B({4, 3, 1, 8});
-  const Bytes shiftV4 = B({8, 7, 0, 0, 0x40, 0, 1, 0});
+  const Bytes gth = B({4, 3, 1, 8}), cam = CameraPacket(), hide2D = B({8, 7, 1, 0, 0x80, 0, 0, 0});
+  const Bytes shiftU = B({8, 7, 0, 0, 0x40, 0, 1, 0});
+  const Bytes shiftUV3 = Cat({Padded("SFP", 4), B({0x40, 0, 1, 0})});
+  const std::uint16_t both = ISS_SHIFTU_NO_OPT | ISS_SHOW_2D;
+  // Each case: the version, settings and director state as words, the camera count of the track
+  // and the stored state flags; then the packets sent and the handler calls made.
   const struct {
-    const char* what;
-    std::uint8_t version;
-    bool edit, active;
+    const char* setup;
     int cameras;
     std::uint16_t flags;
-    bool laps, gui, overlayOff, noFov;
     std::vector<Bytes> packets;
     std::vector<std::string> calls;
   } cases[] = {
-      {"edit mode asks for the camera position", 4, true, true, 3, 0, false, true, false, false,
-       {B({4, 3, 1, 6})}, {"PostCars0"}},
-      {"edit mode, version 3", 3, true, false, 3, 0, false, false, false, false,
-       {Cat({Padded("SCP", 4), B({0, 0, 0, 0})})}, {}},
-      {"inactive without cameras", 4, false, false, 0, 0, false, false, false, false, {gth},
-       {"ClearLiveCamera"}},
-      {"inactive with cameras: no camera packet", 4, false, false, 2,
-       ISS_SHIFTU_NO_OPT | ISS_SHOW_2D, false, false, false, false, {gth},
-       {"DirectorCycle", "Overlay0", "ResetLapFigures", "ClearLiveCamera"}},
-      {"active: the 2D display is hidden, the clamped camera sent, the cars posted", 4, false,
-       true, 2, ISS_SHIFTU_NO_OPT | ISS_SHOW_2D, true, true, false, false,
-       {B({8, 7, 1, 0, 0x80, 0, 0, 0}), CameraPacket()}, {"DirectorCycle", "Overlay1", "PostCars7"}},
-      {"overlay disabled, FOV 0", 4, false, true, 1, ISS_SHIFTU_NO_OPT, true, false, true, true,
-       {}, {"DirectorCycle"}},
-      {"the free view option is set first", 4, false, true, 1, ISS_SHOW_2D, false, false, false,
-       false, {shiftV4, CameraPacket()}, {"DirectorCycle", "Overlay1", "ResetLapFigures"}},
-      {"version 3: no overlay, lap figures kept", 3, false, false, 1, 0, false, false, false,
-       false, {Cat({Padded("SFP", 4), B({0x40, 0, 1, 0})})}, {"DirectorCycle", "ClearLiveCamera"}},
+      // Edit mode asks for the simulator's camera position instead of directing.
+      {"edit active gui", 3, 0, {B({4, 3, 1, 6})}, {"PostCars0"}},
+      {"v3 edit", 3, 0, {Cat({Padded("SCP", 4), B({0, 0, 0, 0})})}, {}},
+      // Inactive: the race time is asked for and no camera packet goes out.
+      {"", 0, 0, {gth}, {"ClearLiveCamera"}},
+      {"", 2, both, {gth}, {"DirectorCycle", "Overlay0", "ResetLapFigures", "ClearLiveCamera"}},
+      // Active: the 2D display is hidden (countdown 0), the clamped camera sent, the cars posted.
+      {"active laps gui", 2, both, {hide2D, cam}, {"DirectorCycle", "Overlay1", "PostCars7"}},
+      {"active laps nooverlay nofov", 1, ISS_SHIFTU_NO_OPT, {}, {"DirectorCycle"}},
+      // The free view option is set before anything else.
+      {"active", 1, ISS_SHOW_2D, {shiftU, cam}, {"DirectorCycle", "Overlay1", "ResetLapFigures"}},
+      // Version 3 has no overlay and keeps the lap figures.
+      {"v3", 1, 0, {shiftUV3}, {"DirectorCycle", "ClearLiveCamera"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    UpdateFixture f(c.version);
-    f.handlers.editMode = c.edit;
-    f.handlers.active = c.active;
+    const std::string setup = std::string(" ") + c.setup + " ";
+    const auto has = [&](const char* word) {
+      return setup.find(std::string(" ") + word + " ") != std::string::npos;
+    };
+    SCOPED_TRACE(setup);
+    UpdateFixture f(has("v3") ? 3 : 4);
+    f.handlers.editMode = has("edit");
+    f.handlers.active = has("active");
     f.handlers.cameras = c.cameras;
     f.handlers.stateFlags = c.flags;
-    f.handlers.raceWithLaps = c.laps;
+    f.handlers.raceWithLaps = has("laps");
     f.handlers.raceOrder = 7;
-    if (c.noFov) f.handlers.cycleResult.fov = 0.0f;
-    f.settings.guiAccess = c.gui ? 1 : 0;
-    f.settings.overlayDisabled = c.overlayOff ? 1 : 0;
+    if (has("nofov")) f.handlers.cycleResult.fov = 0.0f;
+    f.settings.guiAccess = has("gui") ? 1 : 0;
+    f.settings.overlayDisabled = has("nooverlay") ? 1 : 0;
     f.thread.UpdateStep(f.link);
     EXPECT_EQ(f.capture.Packets(), c.packets);
     EXPECT_EQ(f.Trace(), c.calls);
     // Every version 3 packet of the update step counts for the keep-alive.
-    EXPECT_EQ(f.lastSendTick, c.version == 3 && !c.packets.empty() ? 100000u : 0u);
+    EXPECT_EQ(f.lastSendTick, has("v3") && !c.packets.empty() ? 100000u : 0u);
   }
 }
 
