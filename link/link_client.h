@@ -6,10 +6,11 @@
 // cannot be cut, or stop) it sends its own goodbye, queues a "connection ended" record that the
 // dispatcher turns into the no-track case, drops unsent requests, and tries again every 2 s until
 // stopped. Requests made while no connection stands are dropped too (after a failed attempt and
-// on stop), so a director never receives requests made before its session began. DispatchLinkMessages runs on the window thread's 10 ms timer: it checks the link
-// version (GLM_VERSION 0, 2 must come first on every connection), hands each record, decoded and
-// size-checked, to the model's handler, and runs extrapolateCars once the queue is empty. Any
-// other version, or any record before it, stops the client and reports the mismatch.
+// on stop), so a director never receives requests made before its session began.
+// DispatchLinkMessages runs on the window thread's 10 ms timer: it checks the link version
+// (GLM_VERSION 0, 2 must come first on every connection), hands each record, decoded and
+// size-checked, to the model's handler, and runs extrapolateCars once the queue is empty. Any other
+// version, or any record before it, stops the client and reports the mismatch.
 //
 // Threads: the window thread calls everything here; the communication thread shares only the
 // queues with it. DispatchLinkMessages may be re-entered from a handler (applyEditCamera's modal

@@ -243,9 +243,10 @@ void Simulator::Tick() {
     phase_ = Phase::kDone;
     return;
   }
-  // A director reads its version reply on its own and drops whatever came with it, so nothing
-  // else goes out before it shows that it has read it (its next packet, the greeting); a
-  // director that asks for no version, or never speaks again, gets the packets after a grace.
+  // A director looks for its version in the first read after asking (an older one takes the
+  // read's first bytes as the version), so the reply goes out alone: nothing else before the
+  // director shows it has read it (its next packet, the greeting). A director that asks for no
+  // version, or never speaks again, gets the packets after a grace.
   const bool versionRead =
       versionAnswered_ && (heardAfterVersion_ || now - versionWall_ >= kVersionGraceMs);
   if (introduced_ && !ready_ &&

@@ -2,10 +2,10 @@
 // and plays the simulator's part towards the director.
 //
 // Time: the scenario clock starts when a director first introduces itself and has read the
-// version reply (shown by its next packet; nothing else is sent before, since a director drops
-// what arrives with that reply), and then runs --speed times as fast as the wall clock. The front
-// end lasts --lobby, then the game starts: the players join, the race starts (IS_RST) with the
-// cars on the grid for --grid, the lights go out and the race clock runs. Car positions go out
+// version reply (shown by its next packet; nothing else is sent before, so the reply is read
+// alone), and then runs --speed times as fast as the wall clock. The front end lasts --lobby,
+// then the game starts: the players join, the race starts (IS_RST) with the cars on the grid for
+// --grid, the lights go out and the race clock runs. Car positions go out
 // every interval the director asked for (IS_ISI Interval with ISF_MCI, or "NLI"), measured on the
 // scenario clock, each set after the race has been moved up to that moment; laps, splits, pit stops
 // and results go out as they happen. After the last car has finished and --after has passed, the
