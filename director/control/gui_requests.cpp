@@ -1,5 +1,6 @@
 #include "director/control/gui_requests.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -102,19 +103,28 @@ void SetEditMode(InsimLink& link, const std::uint8_t* record, LiveControl& contr
   }
 }
 
-void SendNodes(const std::uint8_t* record, const ControlParts& p) {
+// False when the batch does not fit in the queue to the client yet: the request then stays at the
+// head of the request queue and is served on a later pass, once the server has sent what is
+// pending. Dropping nodes on a full queue (as on connecting during a big race, when every car's
+// join is posted at once) would leave the client's map half loaded for good, since the client asks
+// for the next batch only when the last node of one arrives.
+bool SendNodes(const std::uint8_t* record, const ControlParts& p) {
   std::uint32_t first = 0;
-  if (!glink::ReadGetNodes(record, &first)) return;
+  if (!glink::ReadGetNodes(record, &first)) return true;
   glink::MessageQueue* q = p.gui.Queue();
-  if (q == nullptr) return;
+  if (q == nullptr) return true;
   const TrackPath& track = *p.track;
   // Counted wide: a first node near the top of the range must not wrap round to node 0.
-  for (std::uint64_t node = first; node < std::uint64_t{first} + kNodesPerRequest; ++node) {
-    if (node >= track.nodeCount) break;
-    // A full queue loses this node only; the next ones may still fit.
+  const std::uint64_t end =
+      std::min<std::uint64_t>(std::uint64_t{first} + kNodesPerRequest, track.nodeCount);
+  if (first < end && glink::kQueueSlots - q->pending() < static_cast<int>(end - first)) {
+    return false;
+  }
+  for (std::uint64_t node = first; node < end; ++node) {
     const auto index = static_cast<std::uint32_t>(node);
     glink::PostTrackNode(*q, track.name, index, track.node(index).bytes);
   }
+  return true;
 }
 
 }  // namespace
@@ -142,7 +152,7 @@ void HandleGuiRequests(InsimLink& link, glink::MessageQueue& toDirector, LiveCon
           SetEditMode(link, record, control);
           break;
         case glink::GLM_GET_NODES:
-          SendNodes(record, p);
+          if (!SendNodes(record, p)) return;  // asked again on the next pass
           break;
         default:
           break;

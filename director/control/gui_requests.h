@@ -8,6 +8,8 @@
 // so is every record that is too short for its type, names a camera that does not exist or has a
 // type the director does not take: any bytes are safe. A hand-picked selection keeps at most 40
 // cars (a larger count is cut to 40); a view choice without a car ends the selection.
+// A node request whose batch does not fit in ToGuiQueue yet stays waiting, with the requests
+// behind it, until a later pass: nodes are never dropped for want of room.
 #pragma once
 
 #include "director/control/live_control.h"

@@ -366,6 +366,21 @@ TEST_F(ControlTest, GuiRequestsOnCamerasNodesEditModeAndManualControl) {
   EXPECT_EQ(nodes(0).size(), 32u);
   EXPECT_TRUE(nodes(600).empty());
   EXPECT_TRUE(nodes(0xFFFFFFF0u).empty()) << "no wrap round to node 0";
+  // A batch that does not fit beside what waits for the client is not cut short: the request, and
+  // the one behind it, wait until the server has made room.
+  for (int i = 0; i < glink::kQueueSlots - 31; ++i) glink::PostRaceClock(toGui, 1);
+  for (std::uint32_t first : {0u, 32u}) {
+    glink::WriteGetNodes(toDirector.reserve(), first);
+    toDirector.commit();
+  }
+  core.HandleGuiRequests(link);
+  EXPECT_EQ(toDirector.pending(), 2);
+  EXPECT_EQ(Drain(toGui).size(), glink::kQueueSlots - 31u);
+  core.HandleGuiRequests(link);
+  const std::vector<Bytes> batches = Drain(toGui);
+  ASSERT_EQ(batches.size(), 64u);
+  EXPECT_EQ(glink::GetU32(&batches[63][9]), 63u);
+  EXPECT_EQ(toDirector.pending(), 0);
 
   // Following: one car in a race is announced; a front view keeps only the first car and, with
   // no view files for this simulator, shows why and drops the view; more than 40 are cut.
