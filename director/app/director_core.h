@@ -71,6 +71,9 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   bool OnCarPositionsV3(const std::uint8_t* mci) override {
     return tracker.CarPositionsV3(track.get(), mci);
   }
+  bool OnCarPositionsV10(const std::uint8_t* mci) override {
+    return tracker.CarPositionsV10(track.get(), mci);
+  }
 
   // Activation, hotkeys, text commands and the GUI client's requests.
   void PollHotkeys(InsimLink& link) override { live.PollHotkeys(link); }

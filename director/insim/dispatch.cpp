@@ -11,6 +11,8 @@ namespace {
 // Every packet goes to its handler in a buffer of this size, zero beyond the packet, so that a
 // handler reading its fixed offsets never reads past what arrived.
 constexpr int kPacketBuffer = 256;
+constexpr int kV10PacketBuffer = kV10MaxPacketSize + 4;
+constexpr std::uint32_t kMsPerRaceTimeUnit = 10;
 constexpr int kV4MessageOffset = 8;
 constexpr int kV3MessageOffset = 4;
 
@@ -43,14 +45,22 @@ const V3PacketInfo* FindV3Packet(std::uint32_t identifier) {
 
 bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uint8_t* packet,
                       int size) {
-  std::uint8_t p[kPacketBuffer] = {};
+  const bool v10 = link.version == kInsimV10;
+  std::uint8_t p[kV10PacketBuffer];
+  const int limit = v10 ? kV10PacketBuffer : kPacketBuffer;
+  if (size > limit) size = limit;
   std::memcpy(p, packet, static_cast<std::size_t>(size));
+  std::memset(p + size, 0, static_cast<std::size_t>(limit - size));
   switch (p[1]) {
     case ISP_TINY:
       if (p[3] == TINY_NONE) SendTiny(link, 0, TINY_NONE);
       break;
     case ISP_SMALL:
-      if (p[3] == SMALL_RTP) handlers.OnRaceTime(link, glink::GetU32(p + 4));
+      // Version 10 answers TINY_GTM in milliseconds; the race time is handed on in hundredths.
+      if (p[3] == SMALL_RTP) {
+        const std::uint32_t time = glink::GetU32(p + 4);
+        handlers.OnRaceTime(link, v10 ? time / kMsPerRaceTimeUnit : time);
+      }
       break;
     case ISP_STA:
       handlers.OnState(link, p);
@@ -83,7 +93,7 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
       handlers.OnResult(p);
       break;
     case ISP_MCI:
-      return handlers.OnCarPositionsV4(p);
+      return v10 ? handlers.OnCarPositionsV10(p) : handlers.OnCarPositionsV4(p);
     default:
       break;
   }
@@ -139,7 +149,7 @@ bool V4StreamCutter::Received(int count, InsimLink& link, SessionHandlers& handl
   int pos = 0;
   bool ok = true;
   while (total - pos >= 4) {
-    const int size = buffer_[pos];
+    const int size = PacketBytes(link.version, buffer_[pos]);
     if (size < 4) {
       ok = false;
       break;

@@ -1,13 +1,24 @@
-// The numbers of the InSim protocol that the director speaks, in both versions.
+// The numbers of the InSim protocol that the director speaks, in all its versions.
 //
-// Version 4 packets start with Size and Type (an ISP_ number); version 3 packets start with a
-// four-byte identifier, three capital letters and a zero, compared as one little-endian 32-bit
-// value (V3Id). Subtypes, state flags and car flags carry their published names.
+// Version 4 and version 10 packets start with Size and Type (an ISP_ number): version 4 counts
+// Size in bytes, version 10 (the 0.8 simulators; the framing dates from InSim 9) in units of four
+// bytes. Version 3 packets start with a four-byte identifier, three capital letters and a zero,
+// compared as one little-endian 32-bit value (V3Id). Subtypes, state flags and car flags carry
+// their published names.
 #pragma once
 
 #include <cstdint>
 
 namespace director {
+
+// The InSim versions the director speaks: 3 over UDP, 4 and 10 over TCP.
+inline constexpr std::uint8_t kInsimV3 = 3;
+inline constexpr std::uint8_t kInsimV4 = 4;
+inline constexpr std::uint8_t kInsimV10 = 10;
+// From InSim 9 on, the Size byte counts units of four bytes (packets of up to 1020 bytes).
+inline constexpr std::uint8_t kFirstWordSizedInsim = 9;
+inline constexpr int kV10SizeUnit = 4;
+inline constexpr int kV10MaxPacketSize = 255 * kV10SizeUnit;
 
 // Version 4 packet types.
 inline constexpr std::uint8_t ISP_ISI = 1;
@@ -38,6 +49,8 @@ inline constexpr std::uint8_t TINY_CLOSE = 2;
 inline constexpr std::uint8_t TINY_SCP = 6;
 inline constexpr std::uint8_t TINY_SST = 7;
 inline constexpr std::uint8_t TINY_GTH = 8;
+// Version 10 name of subtype 8: its SMALL_RTP reply counts milliseconds, not hundredths.
+inline constexpr std::uint8_t TINY_GTM = 8;
 inline constexpr std::uint8_t TINY_NPL = 14;
 inline constexpr std::uint8_t TINY_RST = 19;
 
@@ -117,5 +130,15 @@ inline constexpr int kResSize = 84;
 inline constexpr int kV3LapSize = 92;
 inline constexpr int kMessageTextSize = 128;
 inline constexpr int kMaxCarsPerPacket = 8;
+inline constexpr int kV10MaxCarsPerPacket = 16;
+
+// IS_VER: 20 bytes in both TCP versions; its Size byte says the framing (20 or 5) and byte 18
+// the InSim version of the simulator.
+inline constexpr int kVerSize = 20;
+inline constexpr int kVerTextOffset = 4;
+inline constexpr int kVerTextSize = 8;
+inline constexpr int kVerInsimVerOffset = 18;
+// IS_ISI byte 8: the InSim version the program speaks (0 in version 4).
+inline constexpr int kInitInsimVerOffset = 8;
 
 }  // namespace director

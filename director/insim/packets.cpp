@@ -53,8 +53,28 @@ void SendStateFlag(InsimLink& link, std::uint16_t flag, std::uint8_t on, std::ui
 
 }  // namespace
 
+std::uint8_t FrameSizeByte(std::uint8_t version, int bytes) {
+  return static_cast<std::uint8_t>(version == kInsimV10 ? bytes / kV10SizeUnit : bytes);
+}
+
+int PacketBytes(std::uint8_t version, std::uint8_t sizeByte) {
+  return version == kInsimV10 ? sizeByte * kV10SizeUnit : sizeByte;
+}
+
 void InsimLink::Send(const std::uint8_t* data, int size) {
-  if (sink != nullptr) sink->SendPacket(data, size);
+  if (sink == nullptr) return;
+  if (version != kInsimV10 || size < 4 || size > kV10MaxPacketSize) {
+    sink->SendPacket(data, size);
+    return;
+  }
+  // The simulator cuts the stream by Size * 4: a packet that is not a whole number of units would
+  // shift every packet after it.
+  std::uint8_t framed[kV10MaxPacketSize];
+  const int padded = (size + kV10SizeUnit - 1) / kV10SizeUnit * kV10SizeUnit;
+  std::memcpy(framed, data, static_cast<std::size_t>(size));
+  std::memset(framed + size, 0, static_cast<std::size_t>(padded - size));
+  framed[0] = FrameSizeByte(version, padded);
+  sink->SendPacket(framed, padded);
 }
 
 void InsimLink::MarkSent() {
@@ -224,6 +244,7 @@ void SendInit(InsimLink& link, const char* password) {
     std::uint8_t p[kV4InitSize] = {};
     PutHeader(p, kV4InitSize, ISP_ISI, kReqNone, 0);
     PutU16(p + 6, ISF_LOCAL | ISF_MCI);
+    if (link.version == kInsimV10) p[kInitInsimVerOffset] = kInsimV10;
     PutU16(p + 10, kInitInterval);
     PutText(p + 12, kPasswordField, pass);
     PutText(p + 28, 16, kProgramName);

@@ -2,6 +2,9 @@
 //
 // Every sender takes the InsimLink first and builds the version 3 or version 4 form, as the link's
 // version says, with explicit little-endian writes at fixed offsets; bytes not named are zero.
+// Version 10 packets have the version 4 layouts (IS_ISI says 10 in byte 8): they are built with
+// their length in bytes at byte 0, and InsimLink::Send writes the Size byte of the framing
+// (FrameSizeByte), so every framing decision sits in one place; PacketBytes is its reverse.
 // Sends are fire and forget: a failed send is not reported. In version 3, SendText, SendRequest
 // and SendAck set the link's LastSendTick to the current tick afterwards (the keep-alive counts
 // from it); the camera, view and 2D senders leave it to their caller.
@@ -29,13 +32,21 @@ class PacketSink {
   virtual void SendPacket(const std::uint8_t* data, int size) = 0;
 };
 
+// The Size byte of a TCP packet of the given length: the length itself in version 4, the length
+// in units of four bytes in version 10 (the length must then be a multiple of 4).
+std::uint8_t FrameSizeByte(std::uint8_t version, int bytes);
+// The length in bytes of a TCP packet whose Size byte is sizeByte.
+int PacketBytes(std::uint8_t version, std::uint8_t sizeByte);
+
 struct InsimLink {
-  std::uint8_t version = 4;               // 3 (UDP) or 4 (TCP)
+  std::uint8_t version = 4;               // 3 (UDP), 4 or 10 (TCP)
   PacketSink* sink = nullptr;             // no sink: nothing is sent
   plat::Clock* clock = nullptr;           // version 3: the tick of each send
   std::uint32_t* lastSendTick = nullptr;  // version 3: LastSendTick
   const char* simVersion = nullptr;       // the simulator's version text once it has answered
 
+  // Version 10: the packet goes out padded with zeros to a multiple of 4 bytes, its Size byte
+  // counting units of 4 (FrameSizeByte); the other versions send the bytes as they stand.
   void Send(const std::uint8_t* data, int size);
   // Version 3: LastSendTick := now.
   void MarkSent();
@@ -97,7 +108,8 @@ void SendRequest(InsimLink& link, std::uint32_t identifier, std::uint32_t value)
 void SendAck(InsimLink& link, std::uint16_t value);
 // Version 4 only.
 void SendTiny(InsimLink& link, std::uint8_t reqI, std::uint8_t subT);
-// The first packet of a session: "ISI" / IS_ISI with the admin password (at most 14 characters).
+// The first packet of a session: "ISI" / IS_ISI with the admin password (at most 14 characters);
+// in version 10 IS_ISI says so in its byte 8.
 void SendInit(InsimLink& link, const char* password);
 
 // IS_BTN for the overlay: size 13 + text length rounded up to a multiple of 4, at most 252 (a

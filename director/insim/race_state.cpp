@@ -80,17 +80,25 @@ void RaceTracker::TakeCar(const TrackPath& track, const CompCar& car) {
   if (record.listed == 0 && race_.raceOrder.Append(car.plid)) record.listed = 1;
 }
 
-bool RaceTracker::CarPositionsV4(const TrackPath* track, const std::uint8_t* mci) {
+bool RaceTracker::TakePositions(const TrackPath* track, const std::uint8_t* mci, int maxCars) {
   if (track == nullptr) return false;
   int n = mci[3];
-  if (n > kMaxCarsPerPacket) n = kMaxCarsPerPacket;
+  if (n > maxCars) n = maxCars;
   bool last = false;
   for (int i = 0; i < n; ++i) {
     const CompCar car = ReadCompCar(mci + kMciCarsOffset + i * kCompCarSize);
     if ((car.info & CCI_LAST) != 0) last = true;
     if (car.node != 0 || car.lap != 0) TakeCar(*track, car);
   }
-  return last || n < kMaxCarsPerPacket;
+  return last || n < maxCars;
+}
+
+bool RaceTracker::CarPositionsV4(const TrackPath* track, const std::uint8_t* mci) {
+  return TakePositions(track, mci, kMaxCarsPerPacket);
+}
+
+bool RaceTracker::CarPositionsV10(const TrackPath* track, const std::uint8_t* mci) {
+  return TakePositions(track, mci, kV10MaxCarsPerPacket);
 }
 
 bool RaceTracker::CarPositionsV3(const TrackPath* track, const std::uint8_t* mci) {

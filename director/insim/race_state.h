@@ -144,6 +144,9 @@ class RaceTracker {
   // Car positions: true when the packet completes a set. Nothing is taken without a track path.
   bool CarPositionsV4(const TrackPath* track, const std::uint8_t* mci);
   bool CarPositionsV3(const TrackPath* track, const std::uint8_t* mci);
+  // Version 10: up to 16 cars a packet; a set of up to 48 players spans several packets and ends
+  // with the packet whose last car has CCI_LAST (or one of fewer than 16 cars).
+  bool CarPositionsV10(const TrackPath* track, const std::uint8_t* mci);
   // IS_CPP and "CPP": X, Y, Z at 4, 8, 12.
   void CameraPosition(const std::uint8_t* cpp);
   void NewPlayerV4(const std::uint8_t* npl);
@@ -176,6 +179,8 @@ class RaceTracker {
  private:
   // Progress update and listing of one car record whose node or lap is not 0.
   void TakeCar(const TrackPath& track, const CompCar& car);
+  // The IS_MCI of both TCP versions, with NumC taken as at most maxCars.
+  bool TakePositions(const TrackPath* track, const std::uint8_t* mci, int maxCars);
   void PostLabel(std::uint8_t plid, bool withStops);
 
   RaceState& race_;

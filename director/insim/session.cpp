@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "director/insim/dispatch.h"
+#include "director/insim/version_reply.h"
 #include "link/link_core.h"
 #include "link/link_messages.h"
 #include "platform/net.h"
@@ -21,10 +22,15 @@ constexpr std::uint32_t kLoopSleepMs = 10;
 constexpr std::uint32_t kKeepAliveMs = 20000;
 constexpr std::uint32_t kPositionIntervalMs = 200;
 constexpr std::uint8_t kShow2DCountdownStart = 10;
-constexpr int kVersionTextOffset = 4;
-constexpr int kVersionTextSize = 8;
+constexpr int kVersionHeadSize = kVerTextOffset + kVerTextSize;
+constexpr int kDiagnosticSize = 256;
 
 }  // namespace
+
+std::uint8_t SpokenInsimVersion(std::uint8_t setting) {
+  if (setting == kInsimV3 || setting == kInsimV10) return setting;
+  return kInsimV4;
+}
 
 // The session's socket as the packet sink: TCP send in version 4, sendto the simulator's
 // address in version 3 (the sender of the last datagram, once one arrived).
@@ -70,7 +76,7 @@ void InsimThread::Body(void* self) { static_cast<InsimThread*>(self)->Run(); }
 
 InsimLink InsimThread::MakeLink(PacketSink* sink) {
   InsimLink link;
-  link.version = settings_.insimVersion == 3 ? 3 : 4;
+  link.version = SpokenInsimVersion(settings_.insimVersion);
   link.sink = sink;
   link.clock = &clock_;
   link.lastSendTick = &lastSendTick_;
@@ -80,8 +86,13 @@ InsimLink InsimThread::MakeLink(PacketSink* sink) {
 
 void InsimThread::Run() {
   // Every run begins its GUI link traffic with the version, so a client can check it first.
-  if (settings_.guiAccess != 0) glink::PostVersion(toGui_, settings_.insimVersion == 3 ? 3 : 4);
+  if (settings_.guiAccess != 0) {
+    glink::PostVersion(toGui_, SpokenInsimVersion(settings_.insimVersion));
+  }
   handlers_.OnThreadStart();
+  framingSaid_ = false;
+  v3Unanswered_ = 0;
+  v3Heard_ = false;
   bool first = true;
   while (!Stopping()) {
     if (!first) {
@@ -110,8 +121,51 @@ int InsimThread::WaitReadable(std::intptr_t socket, int timeoutMs) {
 }
 
 void InsimThread::SetSimVersion(const std::uint8_t* text) {
-  std::memcpy(simVersion_, text, kVersionTextSize);
-  simVersion_[kVersionTextSize] = '\0';
+  std::memcpy(simVersion_, text, kVerTextSize);
+  simVersion_[kVerTextSize] = '\0';
+}
+
+void InsimThread::NoteV3Answer(bool answered) {
+  if (answered) {
+    v3Heard_ = true;
+    v3Unanswered_ = 0;
+    return;
+  }
+  // A simulator that has answered once in this run is an old one after all: the hint would
+  // mislead, so it is given only while none ever answered.
+  if (v3Heard_ || ++v3Unanswered_ != kV3UnansweredAttempts) return;
+  char line[kDiagnosticSize];
+  std::snprintf(line, sizeof(line), kV3NoAnswerFormat, static_cast<unsigned>(settings_.insimPort));
+  handlers_.Diagnostic(line);
+}
+
+bool InsimThread::TakeVersionReply(InsimLink& link, V4StreamCutter& cutter, int count) {
+  const VersionReply reply = FindVersionReply(link.version, cutter.Data(), count);
+  if (reply.fit != ReplyFit::kFits) {
+    // Nothing more is sent: a close packet in this framing would be misread as well.
+    if (!framingSaid_) {
+      char line[kDiagnosticSize];
+      DescribeUnfitReply(reply, line, sizeof(line));
+      handlers_.Diagnostic(line);
+      framingSaid_ = true;
+    }
+    return false;
+  }
+  // The version comes from the IS_VER reply. Anything that arrived behind it in the same read is
+  // kept for the receive loop; when no IS_VER can be found the start of the read is taken, as
+  // older simulators may answer differently.
+  std::uint8_t head[kVersionHeadSize] = {};
+  std::memcpy(head, cutter.Data(),
+              static_cast<std::size_t>(count < kVersionHeadSize ? count : kVersionHeadSize));
+  if (reply.at >= 0) {
+    std::memset(head, 0, sizeof(head));
+    const int size = reply.end - reply.at;
+    std::memcpy(head, cutter.Data() + reply.at,
+                static_cast<std::size_t>(size < kVersionHeadSize ? size : kVersionHeadSize));
+    cutter.KeepAfter(reply.end, count);
+  }
+  SetSimVersion(head + kVerTextOffset);
+  return true;
 }
 
 void InsimThread::SendHotkeyBindings(InsimLink& link) {
@@ -143,9 +197,11 @@ void InsimThread::RunV3Session() {
   if (WaitReadable(s, kReplyWaitMs) != 1 ||
       plat::RecvFrom(s, buffer, kReceiveBufferSize, nullptr, nullptr) < 0) {
     plat::Close(s);
+    if (!Stopping()) NoteV3Answer(false);
     return;
   }
-  SetSimVersion(buffer + kVersionTextOffset);
+  NoteV3Answer(true);
+  SetSimVersion(buffer + kVerTextOffset);
 
   SendRequest(link, kV3NLI, kPositionIntervalMs);
   SendText(link, kGreeting, true);
@@ -203,30 +259,9 @@ void InsimThread::RunV4Session() {
   }
   V4StreamCutter cutter;
   const int first = plat::Recv(s, cutter.FreeSpace(), cutter.FreeCount());
-  if (first <= 0) {
+  if (first <= 0 || !TakeVersionReply(link, cutter, first)) {
     plat::Close(s);
     return;
-  }
-  // The version comes from the IS_VER reply. Anything that arrived behind it in the same read is
-  // kept for the receive loop; when no IS_VER can be found the start of the read is taken, as
-  // older simulators may answer differently.
-  {
-    std::uint8_t head[12] = {};
-    std::memcpy(head, cutter.Data(), static_cast<std::size_t>(first < 12 ? first : 12));
-    SetSimVersion(head + kVersionTextOffset);
-    int pos = 0;
-    while (first - pos >= 4) {
-      const int size = cutter.Data()[pos];
-      if (size < 4 || size > first - pos) break;
-      if (cutter.Data()[pos + 1] == ISP_VER) {
-        std::memset(head, 0, sizeof(head));
-        std::memcpy(head, cutter.Data() + pos, static_cast<std::size_t>(size < 12 ? size : 12));
-        SetSimVersion(head + kVersionTextOffset);
-        cutter.KeepAfter(pos + size, first);
-        break;
-      }
-      pos += size;
-    }
   }
 
   SendText(link, kGreeting, true);

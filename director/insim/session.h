@@ -3,9 +3,14 @@
 // It runs connection attempts one after the other until it is stopped, waiting 2 s between them
 // (in 100 ms steps, so a stop is seen at once). Version 3 speaks UDP: "ISI", "VER" after 100 ms,
 // up to 2 s for the reply, "NLI" 200, the greeting, "SST"; then a receive loop that acknowledges
-// what needs it and keeps the link alive with "ACK" 0 after 20 s without sending. Version 4 speaks
-// TCP: IS_ISI, TINY_VER after 100 ms, the reply, the greeting, the two "/ctrlf" bindings of the
-// hotkeys, TINY_SST; then a receive loop that cuts the stream into packets across reads. Both
+// what needs it and keeps the link alive with "ACK" 0 after 20 s without sending. Only old
+// simulators speak it: after three unanswered attempts in a row the thread says so once (a
+// diagnostic line) and goes on trying. Version 4 speaks TCP: IS_ISI, TINY_VER after 100 ms, the
+// reply, the greeting, the two "/ctrlf" bindings of the hotkeys, TINY_SST; then a receive loop
+// that cuts the stream into packets across reads. Version 10 (the 0.8 simulators) is version 4
+// with Size in units of 4 bytes, IS_ISI saying 10 and up to 16 cars an IS_MCI. A reply in the
+// framing of the other TCP version ends the attempt without a close packet, with a diagnostic
+// line that says which version to choose, once per run of the thread (FindVersionReply). Both
 // loops sleep 10 ms per pass, hand packets to the SessionHandlers, carry out GUI requests every
 // pass and run the update step once per completed set of car positions. An attempt ends on any
 // socket error, on a version 4 connection closed by the simulator, on a stream that cannot be
@@ -17,6 +22,7 @@
 #include <cstdint>
 
 #include "director/app/settings.h"
+#include "director/insim/dispatch.h"
 #include "director/insim/packets.h"
 #include "director/insim/session_handlers.h"
 #include "platform/thread.h"
@@ -28,6 +34,14 @@ class MessageQueue;
 namespace director {
 
 inline constexpr char kGreeting[] = "Hello LFS, I am your Morvane";
+// Said once after this many version 3 attempts in a row without an answer.
+inline constexpr int kV3UnansweredAttempts = 3;
+inline constexpr char kV3NoAnswerFormat[] =
+    "InSim: the simulator does not answer on UDP port %u; InSim version 3 is for old simulator "
+    "versions only: choose InSim V4\n";
+
+// The InSim version a setting speaks: 3, 10, or 4 for anything else.
+std::uint8_t SpokenInsimVersion(std::uint8_t setting);
 inline constexpr std::uint32_t kThreadStopWaitMs = 3000;
 
 class InsimThread {
@@ -63,6 +77,10 @@ class InsimThread {
   // Waits up to timeoutMs in 100 ms slices; 1 readable, 0 time-out or stop, -1 error.
   int WaitReadable(std::intptr_t socket, int timeoutMs);
   void SetSimVersion(const std::uint8_t* text);
+  // The version reply of a TCP attempt in the first read of count bytes; false when its framing
+  // belongs to the other TCP version (the attempt then ends).
+  bool TakeVersionReply(InsimLink& link, V4StreamCutter& cutter, int count);
+  void NoteV3Answer(bool answered);
   void SendHotkeyBindings(InsimLink& link);
   InsimLink MakeLink(PacketSink* sink);
 
@@ -73,8 +91,12 @@ class InsimThread {
   plat::WorkerThread worker_;
   std::uint32_t simulatorIp_;
   std::uint32_t lastSendTick_ = 0;
-  std::uint8_t show2DCountdown_[2] = {0, 0};  // version 3, version 4
+  std::uint8_t show2DCountdown_[2] = {0, 0};  // version 3, versions 4 and 10
   char simVersion_[9] = {};
+  // Diagnostics said at most once per run of the thread.
+  bool framingSaid_ = false;
+  int v3Unanswered_ = 0;
+  bool v3Heard_ = false;  // some version 3 attempt of this run was answered
 };
 
 }  // namespace director

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "director/insim/packets.h"
 
@@ -40,7 +41,8 @@ class SessionHandlers {
   virtual void OnCameraPosition(const std::uint8_t* /*cpp*/) {}
   // HandleTextCommand; the text is zero-terminated and may be changed in place.
   virtual void OnMessageText(InsimLink& /*link*/, char* /*text*/) {}
-  // HandleRaceTime, version 4 SMALL_RTP.
+  // HandleRaceTime with SMALL_RTP, in hundredths of a second (version 10's milliseconds are
+  // converted before).
   virtual void OnRaceTime(InsimLink& /*link*/, std::uint32_t /*time*/) {}
   virtual void OnRaceStart(InsimLink& /*link*/) {}
   virtual void OnNewPlayerV4(const std::uint8_t* /*npl*/) {}
@@ -53,6 +55,15 @@ class SessionHandlers {
   // True when the packet completes a set of car positions.
   virtual bool OnCarPositionsV4(const std::uint8_t* /*mci*/) { return false; }
   virtual bool OnCarPositionsV3(const std::uint8_t* /*mci*/) { return false; }
+  // Version 10: up to 16 cars a packet.
+  virtual bool OnCarPositionsV10(const std::uint8_t* /*mci*/) { return false; }
+
+  // A diagnostic line of the session for the user (ends with a newline): standard output, as the
+  // director's other diagnostic lines.
+  virtual void Diagnostic(const char* line) {
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+  }
 
   // Questions and operations of the update step.
   virtual bool DirectorActive() { return false; }

@@ -8,8 +8,9 @@
 // behind or pit stops right-aligned on top), shown when the leader completes a lap and, at the end,
 // the results. OverlayUpdate runs one pass per update step while the director is active; with
 // active false it removes every button and forgets the race's displays. A pass sends only what
-// changed. Buttons exist only in InSim version 4: over version 3 nothing is ever sent, though the
-// state still follows. Time comes from the context's clock; only the InSim thread calls this.
+// changed. Buttons exist only over TCP (InSim versions 4 and 10): over version 3 nothing is ever
+// sent, though the state still follows. Time comes from the context's clock; only the InSim thread
+// calls this.
 #pragma once
 
 #include <cstddef>

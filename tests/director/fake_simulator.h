@@ -44,12 +44,15 @@ class TcpSim {
     pending_.clear();
     return client_ != plat::kNoSocket;
   }
+  // Size bytes count units of this many bytes: 1 (version 4) or 4 (version 10).
+  void SetSizeUnit(std::size_t unit) { unit_ = unit; }
   // One packet cut by its Size byte; empty on time-out or when the director closed the link.
   Bytes ReadPacket(int timeoutMs = kWaitMs) {
     for (;;) {
-      if (!pending_.empty() && pending_.size() >= pending_[0]) {
-        Bytes packet(pending_.begin(), pending_.begin() + pending_[0]);
-        pending_.erase(pending_.begin(), pending_.begin() + pending_[0]);
+      const std::size_t size = pending_.empty() ? 0 : pending_[0] * unit_;
+      if (!pending_.empty() && pending_.size() >= size) {
+        Bytes packet(pending_.begin(), pending_.begin() + static_cast<long>(size));
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(size));
         return packet;
       }
       if (plat::PollReadable(client_, timeoutMs) != 1) return {};
@@ -78,6 +81,7 @@ class TcpSim {
   std::uint16_t port_ = 0;
   Bytes pending_;
   bool closedByPeer_ = false;
+  std::size_t unit_ = 1;
 };
 
 // The simulator's side of a version 3 link on loopback.

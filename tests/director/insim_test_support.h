@@ -137,6 +137,19 @@ class RecordingHandlers : public SessionHandlers {
     Add("CarPositionsV3", p, 12);
     return completesSet;
   }
+  bool OnCarPositionsV10(const std::uint8_t* p) override {
+    Add("CarPositionsV10", p, 4);
+    return completesSet;
+  }
+  // Diagnostic lines are kept apart from the calls.
+  void Diagnostic(const char* line) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    diagnostics_.emplace_back(line);
+  }
+  std::vector<std::string> Diagnostics() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return diagnostics_;
+  }
 
   bool DirectorActive() override { return active; }
   bool EditMode() override { return editMode; }
@@ -173,6 +186,7 @@ class RecordingHandlers : public SessionHandlers {
   std::mutex mutex_;
   std::vector<Call> calls_;
   std::vector<std::uint32_t> attempts_;
+  std::vector<std::string> diagnostics_;
 };
 
 }  // namespace director::test
