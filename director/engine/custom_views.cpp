@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "director/engine/sim_version.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
@@ -48,7 +49,10 @@ void CustomViews::SetSimVersion(const char* version) {
   std::snprintf(simVersion_, sizeof simVersion_, "%s", version != nullptr ? version : "");
 }
 
-bool CustomViews::OldSimulator() const { return std::strcmp(simVersion_, kFirstViewsVersion) < 0; }
+// Compared as versions, so "0.8B24" is 0.8B with a patch (sim_version.h says what is assumed).
+bool CustomViews::OldSimulator() const {
+  return CompareSimVersions(simVersion_, kFirstViewsVersion) < 0;
+}
 
 const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid) {
   if (kind == kViewReset) {
@@ -78,6 +82,16 @@ const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid)
     std::printf("==> %s\n", stripped);
     std::fflush(stdout);
     plat::ProfileGetString("SourceFolder", stripped, "", folder, sizeof folder, ini.c_str());
+    // cppcheck-suppress identicalInnerCondition ; the call above has filled folder again
+    if (folder[0] == '\0') {
+      // Last, a key for the release line ("0.8" for 0.8B24 and 0.8C alike) serves every version
+      // of it that has no key of its own.
+      char line[sizeof simVersion_];
+      SimReleaseLine(simVersion_, line, sizeof line);
+      if (line[0] != '\0') {
+        plat::ProfileGetString("SourceFolder", line, "", folder, sizeof folder, ini.c_str());
+      }
+    }
     // cppcheck-suppress identicalInnerCondition ; the call above has filled folder again
     if (folder[0] == '\0') return Remember(kNoViewFolderText);
   }

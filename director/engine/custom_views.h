@@ -8,8 +8,10 @@
 // ("data\views\<car>.cvw", or "data\misc\" for versions before 0.5V) and remembers what it did,
 // so the same view for the same car is copied once and a failure is not retried until something
 // changes or kind 255 resets the memory. A version without a folder is looked up again without
-// its trailing digits ("0.5Z28" finds "0.5Z"). backupViews and restoreViews keep the user's own
-// files of the 20 standard cars in "data\views.mrv.bak\" while the director is active.
+// its trailing digits ("0.5Z28" finds "0.5Z"), then by its release line ("0.8B24" finds "0.8").
+// Versions compare as versions (sim_version.h): "0.8B24" is 0.8B with a patch. backupViews and
+// restoreViews keep the user's own files of the 20 standard cars in "data\views.mrv.bak\" while the
+// director is active.
 //
 // Diagnostic lines go to standard output. Without a known simulator directory nothing is
 // touched: the files would otherwise land relative to wherever the program was started.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "director/engine/sim_version.h"
 #include "platform/files.h"
 #include "tests/platform/temp_dir.h"
 
@@ -144,6 +145,68 @@ TEST_F(CustomViewsTest, BackupAndRestoreBracketTheInstalledViewsOfNewerSimulator
   views.restoreViews();
   EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), "user xfg");
   EXPECT_EQ(Get("sim\\data\\views\\FZR.cvw"), "user fzr");
+}
+
+// The 0.8 simulators: "0.8B" has a key of its own or finds the release line's key "0.8", a patch
+// release "0.8B24" finds "0.8B" by the stripped digits first; both read from "data\views\" and
+// are backed up (they sort after 0.5V as versions, patch and all).
+TEST_F(CustomViewsTest, TodaysSimulatorsFindTheirFolderAndUseTheViewsDirectory) {
+  plat::MakeDirectory(Path("prog\\views\\line"));
+  Put("prog\\views\\line\\XFG_front.cvw", "line");
+  Put("prog\\views\\cvw.ini", "[SourceFolder]\r\n0.8B=set\r\n0.8=line\r\n");
+  const struct {
+    const char* version;
+    const char* printed;  // before the copy line
+    const char* copied;
+  } cases[] = {
+      {"0.8B", "", "_front"},
+      {"0.8B24", "LFSversion = 0.8B24==> 0.8B\n", "_front"},
+      {"0.8C", "LFSversion = 0.8C==> 0.8C\n", "line"},
+      {"0.8C3", "LFSversion = 0.8C3==> 0.8C\n", "line"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.version);
+    views.SetSimVersion(c.version);
+    EXPECT_EQ(Install(kViewReset, 0), "");
+    std::string out;
+    EXPECT_EQ(Install(kViewFront, 3, &out), "");
+    EXPECT_EQ(out.substr(0, out.find("\n *** ")), c.printed);
+    EXPECT_EQ(Get("sim\\data\\views\\XFG.cvw"), c.copied);
+  }
+  // Another release line has no folder.
+  views.SetSimVersion("0.9A");
+  EXPECT_EQ(Install(kViewReset, 0), "");
+  EXPECT_EQ(Install(kViewFront, 3), kNoViewFolderText);
+
+  Put("sim\\data\\views\\XFG.cvw", "user xfg");
+  views.SetSimVersion("0.8B24");
+  views.backupViews();
+  EXPECT_EQ(Get("sim\\data\\views.mrv.bak\\XFG.cvw"), "user xfg");
+}
+
+TEST(SimVersions, CompareAsVersionsWithPatchNumbers) {
+  const struct {
+    const char* a;
+    const char* b;
+    int order;
+  } cases[] = {
+      {"0.8B", "0.5V", 1},    {"0.8B24", "0.5V", 1},   {"0.5P", "0.5V", -1},
+      {"0.5V", "0.5V", 0},    {"0.5Z28", "0.5V", 1},   {"0.8B24", "0.8B", 1},
+      {"0.8B24", "0.8C", -1}, {"0.8B3", "0.8B24", -1}, {"0.10A", "0.9Z", 1},
+      {"1.0A", "0.8B", 1},    {"0.6", "0.6A", -1},     {"", "0.5V", -1},
+      {"S2 test", "0.5V", 1},  // not a version: byte by byte
+  };
+  for (const auto& c : cases) {
+    const int got = CompareSimVersions(c.a, c.b);
+    EXPECT_EQ((got > 0) - (got < 0), c.order) << c.a << " " << c.b;
+  }
+  char line[9];
+  SimReleaseLine("0.8B24", line, sizeof line);
+  EXPECT_STREQ(line, "0.8");
+  SimReleaseLine("0.10A", line, sizeof line);
+  EXPECT_STREQ(line, "0.10");
+  SimReleaseLine("S2", line, sizeof line);
+  EXPECT_STREQ(line, "");
 }
 
 TEST(CustomViewFailures, HaveTheirMessages) {
