@@ -59,7 +59,8 @@ void PrintConsoleUsage(std::ostream& out) {
          "Connects the camera director to Live for Speed and runs until interrupted.\n"
          "Options (stored for the next start, except the password):\n"
          "  --insim-port N             InSim port of the simulator (default 32300)\n"
-         "  --insim-version 3|4        InSim version: 3 over UDP, 4 over TCP (default 4)\n"
+         "  --insim-version 3|4|10     InSim version: 3 over UDP (old simulators), 4 over TCP\n"
+         "                             (default), 10 over TCP (the 0.8 simulators)\n"
          "  --password TEXT            admin password of the simulator (never stored)\n"
          "  --gui-port N               port for the GUI client (default 32301)\n"
          "  --enable-gui, --disable-gui\n"
@@ -91,11 +92,14 @@ OptionsResult ApplyConsoleOptions(int argc, const char* const* argv, ConsoleCont
       controls.SetText(id, id == kIdPassword ? value.substr(0, kPasswordChars) : value);
     } else if (option == "--insim-version") {
       if (!TakeValue(argc, argv, &i, &value, error)) return OptionsResult::kError;
-      if (value != "3" && value != "4") {
+      if (value != "3" && value != "4" && value != "10") {
+        // The refusal keeps its words of before version 10; --help lists all three.
         *error = "--insim-version must be 3 or 4";
         return OptionsResult::kError;
       }
+      // The buttons as a click leaves them: one of the group checked, or none for version 3.
       controls.SetChecked(kIdVersion4, value == "4");
+      controls.SetChecked(kIdVersion10, value == "10");
     } else if (option == "--activate-key" || option == "--deactivate-key") {
       if (!TakeValue(argc, argv, &i, &value, error)) return OptionsResult::kError;
       const int id = option == "--activate-key" ? kIdActivateKey : kIdDeactivateKey;

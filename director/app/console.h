@@ -1,6 +1,6 @@
 // The director's console front end (the program on systems without the Win32 dialog).
 //
-//   morvane [--insim-port N] [--insim-version 3|4] [--password TEXT] [--gui-port N]
+//   morvane [--insim-port N] [--insim-version 3|4|10] [--password TEXT] [--gui-port N]
 //           [--enable-gui|--disable-gui] [--activate-key Ctrl-F1..Ctrl-F12]
 //           [--deactivate-key ...] [--disable-overlay|--enable-overlay]
 //           [--auto-activate|--no-auto-activate] [--help]

@@ -15,7 +15,7 @@ namespace {
 constexpr int kSettingsControls[] = {
     kIdInsimPort,   kIdPassword,       kIdEnableGui,     kIdInsimPortLabel, kIdPasswordLabel,
     kIdVersion4,    kIdActivateKey,    kIdDeactivateKey, kIdActivateLabel,  kIdDeactivateLabel,
-    kIdHotkeyGroup, kIdDisableOverlay, kIdAutoActivate,
+    kIdHotkeyGroup, kIdDisableOverlay, kIdAutoActivate,  kIdVersion10,
 };
 
 constexpr std::uint32_t kMaxPort = 65535;
@@ -61,6 +61,7 @@ void DirectorHost::FillControls() {
   controls_.SetChecked(kIdDisableOverlay, settings_.overlayDisabled != 0);
   controls_.SetChecked(kIdAutoActivate, settings_.autoActivate != 0);
   if (settings_.insimVersion == 4) controls_.SetChecked(kIdVersion4, true);
+  if (settings_.insimVersion == 10) controls_.SetChecked(kIdVersion10, true);
   controls_.Enable(kIdGuiPort, settings_.guiAccess != 0);
   controls_.Enable(kIdGuiPortLabel, settings_.guiAccess != 0);
   controls_.FillList(kIdActivateKey, kHotkeyNames, kHotkeyCount);
@@ -72,6 +73,7 @@ void DirectorHost::FillControls() {
 bool DirectorHost::ApplySettings(bool save, bool start) {
   const bool guiAccess = controls_.IsChecked(kIdEnableGui);
   const bool version4 = controls_.IsChecked(kIdVersion4);
+  const bool version10 = controls_.IsChecked(kIdVersion10);
   const bool overlayDisabled = controls_.IsChecked(kIdDisableOverlay);
   const bool autoActivate = controls_.IsChecked(kIdAutoActivate);
   const int activateKey = controls_.GetSelection(kIdActivateKey);
@@ -96,7 +98,8 @@ bool DirectorHost::ApplySettings(bool save, bool start) {
     return false;
   }
 
-  settings_.insimVersion = version4 ? 4 : 3;
+  // Version 10 is its own button beside version 4; neither checked still means version 3.
+  settings_.insimVersion = version10 ? 10 : version4 ? 4 : 3;
   settings_.insimPort = insimPort;
   settings_.guiAccess = guiAccess ? 1 : 0;
   settings_.overlayDisabled = overlayDisabled ? 1 : 0;

@@ -32,6 +32,7 @@ inline constexpr int kIdInsimPortLabel = IDC_INSIM_PORT_LABEL;
 inline constexpr int kIdPasswordLabel = IDC_PASSWORD_LABEL;
 inline constexpr int kIdVersion3 = IDC_VERSION3;
 inline constexpr int kIdVersion4 = IDC_VERSION4;
+inline constexpr int kIdVersion10 = IDC_VERSION10;
 inline constexpr int kIdActivateKey = IDC_ACTIVATE_KEY;
 inline constexpr int kIdDeactivateKey = IDC_DEACTIVATE_KEY;
 inline constexpr int kIdActivateLabel = IDC_ACTIVATE_LABEL;

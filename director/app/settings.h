@@ -19,7 +19,9 @@ inline constexpr int kPasswordChars = 14;
 
 struct Settings {
   std::uint16_t insimPort = 32300;
-  std::uint8_t insimVersion = 4;  // 3 or 4
+  // 3 (UDP), 4 or 10 (TCP). A stored value that is none of them keeps its meaning of before
+  // version 10 existed: only 4 checks the version 4 button, so the dialog makes it 3.
+  std::uint8_t insimVersion = 4;
   std::uint16_t guiPort = 32301;
   std::uint8_t guiAccess = 0;
   std::int32_t activateKey = 5;    // Ctrl-F6

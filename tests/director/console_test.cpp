@@ -102,6 +102,23 @@ TEST(ConsoleProgram, BadPortsExitWithStatus2AndTheMessage) {
   EXPECT_FALSE(stored.OpenRead());
 }
 
+// "--insim-version 10" checks the version 10 button alone, as a click would; 4 and 3 clear it.
+TEST(ConsoleOptions, Version10IsTypedAsItsOwnButton) {
+  std::ostringstream err;
+  ConsoleControls controls(err);
+  std::string error;
+  for (const char* version : {"10", "4", "10", "3"}) {
+    std::vector<const char*> args = WithProgram({"--insim-version", version});
+    ASSERT_EQ(ApplyConsoleOptions(static_cast<int>(args.size()), args.data(), controls, &error),
+              OptionsResult::kRun);
+    EXPECT_EQ(controls.IsChecked(kIdVersion10), std::string(version) == "10") << version;
+    EXPECT_EQ(controls.IsChecked(kIdVersion4), std::string(version) == "4") << version;
+  }
+  std::ostringstream help;
+  PrintConsoleUsage(help);
+  EXPECT_NE(help.str().find("--insim-version 3|4|10"), std::string::npos);
+}
+
 // Tells the test thread when the program has printed its running line (the signal handlers are
 // in place by then).
 class LineSignal final : public std::streambuf {

@@ -353,6 +353,40 @@ TEST_F(HostTest, CloseStopsSavesAndEndsCancelDoesNotSave) {
   EXPECT_EQ(Stored("InsimPort"), -1);
 }
 
+// Version 10 is a button of its own (1022) beside version 4, stored as 10; it is disabled while
+// running like the other settings. Any other stored value keeps its meaning: only 4 checks the
+// version 4 button, so starting makes it version 3.
+TEST_F(HostTest, Version10IsItsOwnButtonAndStoredValue) {
+  Store("InsimVersion", 10);
+  DirectorHost host = Host();
+  host.InitDialog();
+  EXPECT_TRUE(dialog.checked[1022]);
+  EXPECT_FALSE(dialog.checked[1012]);
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(settings.insimVersion, 10);
+  EXPECT_EQ(Stored("InsimVersion"), 10);
+  EXPECT_FALSE(dialog.Enabled(1022));
+  host.OnCommand(1002, 0);
+  EXPECT_TRUE(dialog.Enabled(1022));
+  dialog.checked[1022] = false;  // the radio group: a click on version 4 unchecks version 10
+  dialog.checked[1012] = true;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(Stored("InsimVersion"), 4);
+  host.OnCommand(1002, 0);
+
+  for (std::uint32_t stored : {5u, 9u, 0u}) {
+    Store("InsimVersion", stored);
+    FakeDialog fresh;
+    Settings again;
+    DirectorHost other(again, fresh, insim, nullptr, key);
+    other.InitDialog();
+    EXPECT_FALSE(fresh.checked[1012]) << stored;
+    EXPECT_FALSE(fresh.checked[1022]) << stored;
+    EXPECT_TRUE(other.ApplySettings(true, false));
+    EXPECT_EQ(again.insimVersion, 3) << stored;
+  }
+}
+
 TEST(HostPorts, ParsePort) {
   const struct {
     const char* text;

@@ -83,6 +83,7 @@ expected='dialog|#32770|Morvane|0|0|215|166|1|1
 1001|Edit|32301|158|22|40|14|1|0
 1011|Button|Insim V3 (LFS S2V and former versions)|16|47|151|9|1|0
 1012|Button|Insim V4 (LFS S2X and later versions)|16|59|134|10|1|1
+1022|Button|Insim V10\n(LFS 0.8)|152|59|56|16|1|1
 1018|Button|Hotkeys|7|75|117|61|1|1
 1016|Static|activate:|15|88|36|9|1|1
 1017|Static|deactivate:|69|88|41|9|1|1
@@ -100,7 +101,7 @@ expected='dialog|#32770|Morvane|0|0|215|166|1|1
 # Style bits that matter: the password edit, the number edits, the drop-down lists, the radio
 # buttons and check boxes, and the dialog's system menu and minimize box.
 declare -A style_bits=([dialog]=0x000A0000 [1005]=0x20 [1000]=0x2000 [1001]=0x2000
-  [1014]=0x3 [1015]=0x3 [1011]=0x9 [1012]=0x9 [1007]=0x3 [1019]=0x3 [1021]=0x3)
+  [1014]=0x3 [1015]=0x3 [1011]=0x9 [1012]=0x9 [1022]=0x2009 [1007]=0x3 [1019]=0x3 [1021]=0x3)
 
 check_dump() {
   local dump line id cls text x y w h style vis en
@@ -109,7 +110,7 @@ check_dump() {
   local re='^(-?[0-9]+|dialog) ([#A-Za-z0-9]+) "(.*)" (-?[0-9]+) (-?[0-9]+) (-?[0-9]+) (-?[0-9]+) (0x[0-9a-f]+) ([01]) ([01])$'
   local count
   count=$(grep -c . <<<"$dump")
-  [ "$count" -eq 24 ] || fail "the dialog has $((count - 1)) controls, expected 23"
+  [ "$count" -eq 25 ] || fail "the dialog has $((count - 1)) controls, expected 24"
   while IFS='|' read -r eid ecls etext ex ey ew eh evis een; do
     local found=0
     while read -r line; do
