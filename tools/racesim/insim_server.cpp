@@ -1,10 +1,14 @@
 #include "tools/racesim/insim_server.h"
 
+#include "tools/racesim/wire10.h"
+
 namespace racesim {
 
 namespace {
 constexpr int kReadChunk = 4096;
 constexpr int kDatagramMax = 2048;
+constexpr std::uint8_t kByteCountedInitSize = 44;
+constexpr std::uint8_t kInitType = 1;
 }  // namespace
 
 void StreamCutter::Feed(const std::uint8_t* data, int count) {
@@ -17,7 +21,16 @@ void StreamCutter::Feed(const std::uint8_t* data, int count) {
 
 bool StreamCutter::Next(Bytes* packet) {
   if (broken_ || Pending() < 1) return false;
-  const std::size_t size = buffer_[start_];
+  if (first_ && unit_ != 1 && Pending() >= 2) {
+    // An older program's IS_ISI says 44 (bytes) where version 10 says 11 (units).
+    first_ = false;
+    if (buffer_[start_] == kByteCountedInitSize && buffer_[start_ + 1] == kInitType) {
+      unit_ = 1;
+      byteCounted_ = true;
+    }
+  }
+  const std::size_t size =
+      static_cast<std::size_t>(buffer_[start_]) * static_cast<std::size_t>(unit_);
   if (size < 4) {
     broken_ = true;
     return false;
@@ -61,6 +74,10 @@ bool InsimServer::Open(int version, std::uint16_t port, std::string* error) {
   return true;
 }
 
+StreamCutter InsimServer::FreshCutter() const {
+  return StreamCutter(version_ == kInsim10 ? kSizeUnit10 : 1);
+}
+
 bool InsimServer::HasPeer() const {
   return version_ == 3 ? peerPort_ != 0 : client_ != plat::kNoSocket;
 }
@@ -76,7 +93,7 @@ void InsimServer::Drop() {
     plat::Close(client_);
     client_ = plat::kNoSocket;
   }
-  cutter_ = StreamCutter();
+  cutter_ = FreshCutter();
   peerIp_ = 0;
   peerPort_ = 0;
 }
@@ -108,7 +125,7 @@ void InsimServer::Poll(InsimListener& listener) {
     if (listen_ != plat::kNoSocket && plat::PollReadable(listen_, 0) == 1) {
       client_ = plat::Accept(listen_);
       if (client_ != plat::kNoSocket) {
-        cutter_ = StreamCutter();
+        cutter_ = FreshCutter();
         listener.OnConnected();
       }
     }

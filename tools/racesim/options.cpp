@@ -1,5 +1,7 @@
 #include "tools/racesim/options.h"
 
+#include "tools/racesim/wire10.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
@@ -43,9 +45,11 @@ void PrintUsage(std::ostream& out) {
          "\n"
          "Link:\n"
          "  --port N              InSim port (default 32300)\n"
-         "  --insim-version 3|4   3: UDP, 4: TCP (default 4)\n"
+         "  --insim-version 3|4|10\n"
+         "                        3: UDP, 4: TCP (default), 10: TCP as a 0.8 simulator (Size in\n"
+         "                        units of 4 bytes, 16 cars a position packet, up to 48 cars)\n"
          "  --password TEXT       admin password the director must give (default: none asked)\n"
-         "  --sim-version TEXT    version the simulator reports (default 0.7F)\n"
+         "  --sim-version TEXT    version the simulator reports (default 0.7F, 0.8B with 10)\n"
          "  --keepalive S         seconds between keep-alive probes, version 4 (default 30; 0 "
          "off)\n"
          "Track and files:\n"
@@ -62,7 +66,7 @@ void PrintUsage(std::ostream& out) {
          "  --overwrite-cams      replace an existing camera file\n"
          "  --no-views            do not write custom view files\n"
          "Race:\n"
-         "  --cars N              cars, 1-40 (default 12)\n"
+         "  --cars N              cars, 1-40, 1-48 with --insim-version 10 (default 12)\n"
          "  --laps N              laps, 1-1000 (default 3)\n"
          "  --pit-stops N         cars that make one stop (default: a quarter, from 2 laps)\n"
          "  --seed N              everything generated follows from it (default 1)\n"
@@ -107,6 +111,7 @@ void PrintCommands(std::ostream& out) {
 }
 
 ParseResult ParseOptions(int argc, const char* const* argv, SimOptions* o, std::string* error) {
+  bool simVersionGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string opt = argv[i];
     auto value = [&](std::string* v) {
@@ -149,14 +154,15 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions* o, std::
       if (!ToInt(v, 1, 65535, &n)) return bad(v);
       o->port = static_cast<std::uint16_t>(n);
     } else if (opt == "--insim-version") {
-      if (v != "3" && v != "4") return bad(v);
-      o->version = v == "3" ? 3 : 4;
+      if (v != "3" && v != "4" && v != "10") return bad(v);
+      o->version = std::atoi(v.c_str());
     } else if (opt == "--password") {
       if (v.size() > 14) return bad("at most 14 characters");
       o->password = v;
     } else if (opt == "--sim-version") {
       if (v.empty() || v.size() > 8) return bad("1 to 8 characters");
       o->simVersion = v;
+      simVersionGiven = true;
     } else if (opt == "--keepalive") {
       if (!ToDouble(v, 0, 3600, &d)) return bad(v);
       o->keepAliveMs = static_cast<std::uint32_t>(d * 1000);
@@ -221,6 +227,11 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions* o, std::
       o->schedule.begin(), o->schedule.end(),
       [](const ScheduledCommand& a, const ScheduledCommand& b) { return a.atMs < b.atMs; });
   if (o->cams > 0 && o->programDir.empty()) o->cams = 0;
+  if (o->version == kInsim10) {
+    // A simulator of today: its own version and the larger grids.
+    if (!simVersionGiven) o->simVersion = kSimVersion10;
+    o->race.maxCars = kMaxCars;
+  }
   if (!Track::CheckOptions(o->track, error) || !Race::CheckOptions(o->race, error)) {
     return ParseResult::kError;
   }

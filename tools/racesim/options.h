@@ -17,7 +17,7 @@ struct ScheduledCommand {
 };
 
 struct SimOptions {
-  int version = 4;
+  int version = 4;  // 3 (UDP), 4 or 10 (TCP)
   std::uint16_t port = 32300;
   std::string password;
   std::string simVersion = "0.7F";

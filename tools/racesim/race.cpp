@@ -34,6 +34,8 @@ const char* const kNames[kMaxCars] = {
     "^1Ella Moss",   "^7Aron Fekete", "^3Tara Quinn",   "^7Nils Ek",      "^4Vera Blom",
     "^7Dan Frost",   "^2Rosa Vidal",  "^7Gus Lindgren", "^5Maya Adler",   "^7Leo Marsh",
     "^6Ada Nowak",   "^7Sam Okafor",  "^1Iris Falk",    "^7Hugo Brun",    "^3Lina Sova",
+    "^7Per Aasen",   "^2Mona Grieg",  "^7Teo Varga",    "^4Uma Rao",      "^7Kit Moreau",
+    "^5Bo Lind",     "^7Cleo Park",   "^1Rune Dahl",
 };
 const char* const kCars[] = {"XRG", "FXO", "RB4", "XFG"};
 
@@ -52,8 +54,9 @@ std::vector<Driver> FieldOfDrivers(int n) {
 }
 
 bool Race::CheckOptions(const RaceOptions& options, std::string* error) {
-  if (options.cars < 1 || options.cars > kMaxCars) {
-    *error = "the number of cars must be between 1 and 40";
+  const int most = options.maxCars < kMaxCars ? options.maxCars : kMaxCars;
+  if (options.cars < 1 || options.cars > most) {
+    *error = "the number of cars must be between 1 and " + std::to_string(most);
     return false;
   }
   if (options.laps < 1 || options.laps > 1000) {

@@ -23,14 +23,15 @@
 
 namespace racesim {
 
-inline constexpr int kMaxCars = 40;
+inline constexpr int kMaxCars = 48;  // a 0.8 simulator's race; older ones take 40 (maxCars)
 inline constexpr std::uint32_t kRaceStepMs = 20;
 inline constexpr std::uint32_t kNoLapTime = 0xFFFFFFFFu;
 inline constexpr std::uint16_t kSwapSideFlag = 1;  // player flag: left-hand drive
 
 struct RaceOptions {
-  int cars = 12;  // 1 .. 40
-  int laps = 3;   // 1 .. 1000
+  int cars = 12;     // 1 .. maxCars
+  int maxCars = 40;  // 48 with InSim version 10
+  int laps = 3;      // 1 .. 1000
   std::uint32_t seed = 1;
   int pitStops = -1;  // cars that make one stop; -1: about a quarter when there are 2 laps or more
 };

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/thread.h"
 #include "tools/racesim/view_files.h"
+#include "tools/racesim/wire10.h"
 
 namespace racesim {
 
@@ -28,6 +29,25 @@ constexpr char kHostName[] = "^7Host";
 constexpr std::uint8_t kMsoSystem = 0;
 constexpr std::uint8_t kMsoUser = 1;
 constexpr char kPathComplaint[] = "could not load pth file";
+
+constexpr std::uint32_t kMsPerRaceTimeUnit = 10;  // SMALL_RTP before version 10: hundredths
+
+CarRecord10 Record10(const director::CompCar& c) {
+  CarRecord10 r;
+  r.node = c.node;
+  r.lap = c.lap;
+  r.plid = c.plid;
+  r.position = c.position;
+  r.info = c.info;
+  r.x = c.x;
+  r.y = c.y;
+  r.z = c.z;
+  r.speed = c.speed;
+  r.direction = c.direction;
+  r.heading = c.heading;
+  r.angVel = c.angVel;
+  return r;
+}
 
 bool Reached(std::uint32_t now, std::uint32_t when) {
   return static_cast<std::int32_t>(now - when) >= 0;
@@ -69,6 +89,26 @@ Simulator::Simulator(const SimOptions& options, std::ostream& out)
   options_.simDir = WithSeparator(options_.simDir);
   options_.programDir = WithSeparator(options_.programDir);
   if (options_.mpSpeedup) baseFlags_ |= director::ISS_MPSPEEDUP;
+}
+
+void Simulator::Send(const Bytes& packet) {
+  server_.Send(options_.version == kInsim10 ? Frame10(packet) : packet);
+}
+
+Bytes Simulator::VersionReply(std::uint8_t reqI) const {
+  if (options_.version == kInsim10) return BuildVer10(reqI, options_.simVersion, "S3");
+  return BuildVer(reqI, options_.simVersion.c_str(), "S3", 4);
+}
+
+void Simulator::HandleByteCounted(const std::uint8_t* p, int size) {
+  if (p[1] == director::ISP_ISI && size == director::kV4InitSize) {
+    Log("link", "\"" + FieldText(p + 28, 16) +
+                    "\" introduced itself in the byte-counted framing (InSim " +
+                    std::to_string(p[8]) + "); this 0.8 simulator has no compatibility mode");
+    TraceEvent("byte_counted_init", ",\"insimver\":" + std::to_string(p[8]));
+  } else if (p[1] == director::ISP_TINY && p[3] == director::TINY_VER) {
+    Send(VersionReply(p[2]));
+  }
 }
 
 void Simulator::AnsweredVersion() {
@@ -263,7 +303,7 @@ void Simulator::Tick() {
   }
   if (started_) AdvanceScenario(scenarioMs_ + dWall * options_.speed);
 
-  if (ready_ && options_.version == 4 && options_.keepAliveMs > 0 && Reached(now, nextProbeWall_)) {
+  if (ready_ && options_.version != 3 && options_.keepAliveMs > 0 && Reached(now, nextProbeWall_)) {
     if (probeOutstanding_) {
       EndSession("the director did not answer the keep-alive probe", true);
     } else {
@@ -388,10 +428,17 @@ void Simulator::EnterPhase(Phase phase) {
         camera_.viewPlid = race_->Cars()[static_cast<std::size_t>(race_->Order().front())].plid;
       }
       StateChanged();
-      if (ready_ && options_.version == 4) {
+      if (ready_ && options_.version != 3) {
         for (int i = 0; i < static_cast<int>(race_->Cars().size()); ++i) {
           Send(BuildNpl(0, Player(i), static_cast<std::uint8_t>(race_->Cars().size())));
         }
+      }
+      if (ready_ && options_.version == kInsim10) {
+        // A 0.8 simulator lists the start order before the race starts.
+        std::vector<std::uint8_t> order;
+        for (int i : race_->Order())
+          order.push_back(race_->Cars()[static_cast<std::size_t>(i)].plid);
+        Send(BuildReo10(0, order));
       }
       if (ready_) SendRaceStart(0);
       TraceEvent("race_start", ",\"race\":" + std::to_string(raceIndex_ + 1));
@@ -432,8 +479,13 @@ void Simulator::SendPositions() {
   }
   std::vector<director::CompCar> records;
   for (int i : race.Order()) records.push_back(race.Record(i));
-  const std::vector<Bytes> packets =
-      options_.version == 3 ? BuildV3Mci(records) : BuildMci(records);
+  std::vector<CarRecord10> records10;
+  if (options_.version == kInsim10) {
+    for (const director::CompCar& c : records) records10.push_back(Record10(c));
+  }
+  const std::vector<Bytes> packets = options_.version == 3          ? BuildV3Mci(records)
+                                     : options_.version == kInsim10 ? BuildMci10(records10)
+                                                                    : BuildMci(records);
   for (const Bytes& p : packets) Send(p);
   // Screen time is what a viewer sees: scenario time between sets, on the grid and in the race.
   const double shown = std::min(scenarioMs_ - lastObservedMs_, 2.0 * interval_);
@@ -578,9 +630,11 @@ void Simulator::HandleInit(const std::string& admin, std::uint16_t interval, boo
   interval_ =
       positions ? static_cast<std::uint16_t>(std::max<std::uint32_t>(interval, kMinIntervalMs)) : 0;
   ++connections_;
-  const std::string how = options_.version == 3 ? "InSim 3 over UDP" : "InSim 4 over TCP";
+  const std::string how = options_.version == 3          ? "InSim 3 over UDP"
+                          : options_.version == kInsim10 ? "InSim 10 over TCP"
+                                                         : "InSim 4 over TCP";
   std::string text = "\"" + name + "\" connected, " + how;
-  if (options_.version == 4) {
+  if (options_.version != 3) {
     text += positions ? ", positions every " + std::to_string(interval_) + " ms"
                       : ", no positions asked for";
   }
@@ -614,11 +668,15 @@ void Simulator::OnPacket(const std::uint8_t* data, int size) {
 void Simulator::HandleV4(const std::uint8_t* p, int size) {
   const std::uint8_t type = p[1];
   if (!introduced_) {
+    if (options_.version == kInsim10 && server_.ClientByteCounted()) {
+      HandleByteCounted(p, size);
+      return;
+    }
     if (type == director::ISP_ISI && size == director::kV4InitSize) {
       HandleInit(FieldText(p + 12, 16), GetU16(p + 10), (GetU16(p + 6) & director::ISF_MCI) != 0,
                  FieldText(p + 28, 16));
       if (introduced_ && p[2] != 0) {
-        Send(BuildVer(p[2], options_.simVersion.c_str(), "S3", 4));
+        Send(VersionReply(p[2]));
         AnsweredVersion();
       }
     } else {
@@ -670,7 +728,7 @@ void Simulator::HandleTiny(std::uint8_t reqI, std::uint8_t subT) {
       }
       break;
     case director::TINY_VER:
-      Send(BuildVer(reqI, options_.simVersion.c_str(), "S3", 4));
+      Send(VersionReply(reqI));
       AnsweredVersion();
       break;
     case director::TINY_CLOSE:
@@ -682,8 +740,9 @@ void Simulator::HandleTiny(std::uint8_t reqI, std::uint8_t subT) {
     case director::TINY_SCP:
       Send(BuildCpp(reqI, CameraReport()));
       break;
-    case director::TINY_GTH:
-      Send(BuildSmall(reqI, director::SMALL_RTP, RaceMs() / 10));
+    case director::TINY_GTH:  // TINY_GTM of version 10: milliseconds
+      Send(BuildSmall(reqI, director::SMALL_RTP,
+                      options_.version == kInsim10 ? RaceMs() : RaceMs() / kMsPerRaceTimeUnit));
       break;
     case director::TINY_NPL:
       SendPlayers(reqI);
@@ -997,12 +1056,13 @@ void Simulator::Command(const std::string& line) {
     // A link that breaks inside a packet: the first half of a state report, then the end of the
     // connection. Over UDP there is no stream to break.
     if (options_.version == 3 || !server_.HasPeer()) {
-      Log("sim", "cut: no version 4 connection");
+      Log("sim", "cut: no TCP connection");
       return;
     }
     Bytes half = BuildSta(0, CurrentState());
+    if (options_.version == kInsim10) half = Frame10(half);
     half.resize(half.size() / 2);
-    Send(half);
+    server_.Send(half);
     EndSession("the simulator cut the connection inside a packet", true);
   } else if (word == "quit") {
     phase_ = Phase::kDone;

@@ -9,8 +9,13 @@
 // every interval the director asked for (IS_ISI Interval with ISF_MCI, or "NLI"), measured on the
 // scenario clock, each set after the race has been moved up to that moment; laps, splits, pit stops
 // and results go out as they happen. After the last car has finished and --after has passed, the
-// simulator returns to its front end. Keep-alive probes (version 4) and the director's idle time
-// are measured on the wall clock.
+// simulator returns to its front end. Keep-alive probes (versions 4 and 10) and the director's
+// idle time are measured on the wall clock.
+//
+// With --insim-version 10 it plays a 0.8 simulator: the version 10 framing and forms of
+// wire10.h, IS_REO before each race start, the race time in milliseconds. A program that
+// introduces itself in the byte-counted framing of older versions has its version request
+// answered in version 10's framing and nothing else: this stand-in has no compatibility mode.
 //
 // The director's packets are recorded in the trace and applied: camera packets move the
 // simulator's camera, state flag packets switch the 2D display and the SHIFT+U option, texts and
@@ -67,7 +72,11 @@ class Simulator final : public InsimListener {
   void SendPositions();
   void HandleRaceEvents();
   void SendResults();
-  void Send(const Bytes& packet) { server_.Send(packet); }
+  // In the framing of the simulator's InSim version (Frame10 for version 10).
+  void Send(const Bytes& packet);
+  Bytes VersionReply(std::uint8_t reqI) const;
+  // Version 10: an older program's byte-counted packets before it is introduced.
+  void HandleByteCounted(const std::uint8_t* p, int size);
   void SendState(std::uint8_t reqI);
   void StateChanged();
   StateReport CurrentState() const;
