@@ -59,8 +59,8 @@ class ReadyViews final : public director::ViewInstaller {
 };
 
 struct Scene {
-  Scene(int cars, bool everyCameraCoversAll)
-      : cars(cars), track(std::make_unique<TrackPath>("BL1")) {
+  Scene(int carCount, bool everyCameraCoversAll)
+      : cars(carCount), track(std::make_unique<TrackPath>("BL1")) {
     for (int i = 0; i < kNodes; ++i) {
       const double a = 2 * 3.14159265358979 * i / kNodes;
       track->nodes[i].centreX = static_cast<std::int32_t>(kRadius * std::cos(a));

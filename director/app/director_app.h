@@ -89,8 +89,7 @@ class GuiServerWorker final : public LinkWorker {
 
 class DirectorApp {
  public:
-  explicit DirectorApp(std::string settingsKey = plat::kSettingsKey)
-      : settingsKey(std::move(settingsKey)) {}
+  explicit DirectorApp(std::string key = plat::kSettingsKey) : settingsKey(std::move(key)) {}
   DirectorApp(const DirectorApp&) = delete;
   DirectorApp& operator=(const DirectorApp&) = delete;
 

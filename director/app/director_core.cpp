@@ -15,13 +15,14 @@ constexpr std::uint8_t kResetViewInstaller = 255;
 
 }  // namespace
 
-DirectorCore::DirectorCore(const Settings& settings, plat::Clock& clock, glink::MessageQueue& toGui,
-                           glink::MessageQueue& toDirector, const std::string& programDirectory)
-    : settings(settings),
-      clock(clock),
-      toGui(toGui),
-      toDirector(toDirector),
-      programDirectory(programDirectory),
+DirectorCore::DirectorCore(const Settings& settingsIn, plat::Clock& clockIn,
+                           glink::MessageQueue& toGuiIn, glink::MessageQueue& toDirectorIn,
+                           const std::string& programDirectoryIn)
+    : settings(settingsIn),
+      clock(clockIn),
+      toGui(toGuiIn),
+      toDirector(toDirectorIn),
+      programDirectory(programDirectoryIn),
       gui(toGui, settings),
       tracker(race, state, gui, clock),
       simulatorFinder(&plat::FindRunningSimulator) {}

@@ -67,7 +67,7 @@ class MapTrack;
 
 class MapCameraList {
  public:
-  explicit MapCameraList(MapTrack& track) : track(track) {}
+  explicit MapCameraList(MapTrack& mapTrack) : track(mapTrack) {}
   virtual ~MapCameraList() = default;
   MapCameraList(const MapCameraList&) = delete;
   MapCameraList& operator=(const MapCameraList&) = delete;
