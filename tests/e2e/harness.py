@@ -45,6 +45,20 @@ def free_port():
     raise RuntimeError("no free port")
 
 
+def attempt_seen(port, timeout=10.0):
+    """Listens on the port (version 4's TCP) until the director's next connection attempt, then
+    closes it unanswered: the attempt fails as the time of that close, so the director is then
+    between attempts. Proves that an attempt was made, which no sleep does."""
+    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as listener:
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        listener.bind(("127.0.0.1", port))
+        listener.listen(1)
+        listener.settimeout(timeout)
+        conn, _ = listener.accept()
+        conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        conn.close()
+
+
 def get_nodes(first):
     return MAGIC + struct.pack("<HBI", 7, GLM_GET_NODES, first)
 

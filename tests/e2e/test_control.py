@@ -102,7 +102,7 @@ class ControlTest(unittest.TestCase):
                             == (0, 2, 0, 0, 0) for r in handed))
         self.assertEqual(view_kinds(stage), {"user"})
 
-    def test_race_clock_activates_and_a_gui_view_is_restored_on_deactivation(self):
+    def test_race_clock_activates_and_a_gui_view_is_restored_on_deactivation(self):  # timed
         stage = Stage(self)
         stage.write_config(delay=200)  # 2 s of race time
         gui_port = free_port()
@@ -112,7 +112,9 @@ class ControlTest(unittest.TestCase):
         lights = stage.wait_event("lights_out", timeout=15)
         active = stage.shown("active", after=lights)
         self.assertGreater(active["race_ms"], 2000)
-        self.assertLess(active["race_ms"], 2000 + 800)
+        # Switched off, the director learns the race time by asking for it; the upper bound
+        # leaves a busy machine its margin.
+        self.assertLess(active["race_ms"], 2000 + 1500)
         # Switched on, it no longer asks for the race time.
         cams = stage.wait_packets("IS_CPP", 11, active)
         self.assertEqual([r for r in stage.packets("IS_TINY", after=cams[0])

@@ -5,18 +5,20 @@ each thread is busy. Nothing crashes or hangs, the old camera file survives a fa
 user is told, and every stop ends within its bounded waits (exit status 0), closing InSim in
 order."""
 
+import fcntl
 import os
 import resource
 import shutil
 import signal
 import socket
 import struct
+import termios
 import time
 import unittest
 
 from harness import (GLM_CARS, GLM_FOLLOW_CARS, GLM_TRACK_NODE, GOODBYE, MAGIC, RACE,
-                     TINY_CLOSE, TINY_SST, VERSION_RECORD, GuiClient, Stage, free_port,
-                     get_nodes, is_track, marked)
+                     TINY_CLOSE, TINY_SST, VERSION_RECORD, GuiClient, Stage, attempt_seen,
+                     free_port, get_nodes, is_track, marked)
 from test_control import FRONT_VIEW, cam_lines, edit_and_leave
 
 # Two worker threads, each stopped within 3000 ms, and a little for the process itself.
@@ -25,6 +27,21 @@ STOP_BOUND_S = 7.0
 
 def node_index(rec):
     return struct.unpack_from("<I", rec, 9)[0]
+
+
+def wait_until_full(sock, timeout=20.0):
+    """Waits until what waits unread in the socket's receive buffer stops growing: the sender is
+    then held up by the full buffer."""
+    deadline = time.monotonic() + timeout
+    last, steady = -1, 0
+    while steady < 3:
+        if time.monotonic() > deadline:
+            raise AssertionError("the receive buffer never filled (%d bytes)" % last)
+        pending = struct.unpack("i", fcntl.ioctl(sock.fileno(), termios.FIONREAD,
+                                                 b"\0\0\0\0"))[0]
+        steady = steady + 1 if pending == last and pending > 0 else 0
+        last = pending
+        time.sleep(0.1)
 
 
 def frozen_client(test, port, requests):
@@ -221,12 +238,12 @@ class FaultTest(unittest.TestCase):
                     stage.wait_packet("ACK", after=stage.wait_event("lights_out", timeout=20))
                 elif racesim is not None:
                     stage.wait_packet("IS_CPP", timeout=20)
-                else:
-                    time.sleep(1.5)
+                elif client is None:
+                    attempt_seen(stage.port)  # one attempt failed: the next is 2 s away
                 if client == "reading":
                     gui.record_where(lambda r: r[2] == GLM_CARS, timeout=10)
                 if client == "frozen":
-                    time.sleep(0.5)  # the server is caught in a send when the stop comes
+                    wait_until_full(gui.sock)  # the server is caught in a send when the stop comes
                 # (A stop beyond the bound is killed: no status 0.)
                 self.assertEqual(morvane.stop(timeout=STOP_BOUND_S), 0, morvane.output()[-2000:])
                 if client == "reading":

@@ -6,7 +6,6 @@ taken ends the program with the reason."""
 import os
 import socket
 import struct
-import time
 import unittest
 
 from harness import (GLM_TRACK_NODE, GOODBYE, MAGIC, TINY_CLOSE, TINY_SST, VERSION_RECORD,
@@ -28,7 +27,11 @@ class GuiLinkTest(unittest.TestCase):
     def test_session_runs_only_while_a_gui_client_is_connected(self):
         stage, morvane, port = gui_stage(self)
         stage.wait_output(morvane, "GUI access on port %d" % port)
-        time.sleep(0.5)
+        # A director that ran its session without a client would have started it before printing
+        # that line, and connected at once. racesim takes connections and typed commands in one
+        # loop, so once a command typed now is traced, such a connection would be traced too.
+        stage.command("status")
+        stage.wait_event("command")
         self.assertEqual(stage.events("tcp_accepted"), [],
                          "the director connected to the simulator without a GUI client")
         first = GuiClient(self, port)

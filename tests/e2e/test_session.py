@@ -1,10 +1,9 @@
 """The director's InSim session against the stand-in: handshakes of both versions, keep-alive,
 retries and refusals (the orderly close: test_faults, with every stop)."""
 
-import time
 import unittest
 
-from harness import PREFIX, TINY_SST, Stage
+from harness import PREFIX, TINY_SST, Stage, attempt_seen
 
 GREETING = PREFIX + "Hello LFS, I am your Morvane"
 
@@ -50,7 +49,8 @@ class HandshakeTest(unittest.TestCase):
             probe = stage.wait_event("probe", timeout=5, after=after)
             after = stage.wait_packet("IS_TINY", subt=0, after=probe, timeout=2)
             self.assertEqual(fields(after, "size", "reqi"), (4, 0))
-            self.assertLess(after["t_ms"] - probe["t_ms"], 300)
+            # At once: well inside a second, on a machine busy with other tests too.
+            self.assertLess(after["t_ms"] - probe["t_ms"], 1000)
         self.assertEqual(stage.events("disconnected"), [])
 
     def test_version_3_introduces_asks_interval_greets_and_asks_state(self):
@@ -67,7 +67,7 @@ class HandshakeTest(unittest.TestCase):
 
 
 class KeepAliveTest(unittest.TestCase):
-    def test_version_3_sends_ack_0_after_20_seconds_of_silence(self):
+    def test_version_3_sends_ack_0_after_20_seconds_of_silence(self):  # timed
         stage = Stage(self, version=3)
         # A long front end: nothing that the director must acknowledge, so it stays silent.
         stage.start_racesim("--lobby", "60")
@@ -75,16 +75,16 @@ class KeepAliveTest(unittest.TestCase):
         sst = stage.wait_packet("SST", timeout=10)
         ack = stage.wait_packet("ACK", value=0, after=sst, timeout=30)
         self.assertGreaterEqual(ack["t_ms"] - sst["t_ms"], 20000)
-        self.assertLess(ack["t_ms"] - sst["t_ms"], 21500)
+        self.assertLess(ack["t_ms"] - sst["t_ms"], 22000)
         self.assertEqual([r for r in stage.packets(after=sst) if r["_i"] < ack["_i"]], [])
 
 
 class RetryTest(unittest.TestCase):
-    def test_director_connects_once_the_simulator_listens_and_again_after_a_restart(self):
+    def test_director_connects_once_the_simulator_listens_and_again_after_a_restart(self):  # timed
         stage = Stage(self)
         stage.start_morvane()
-        time.sleep(2.5)  # a few attempts fail against the closed port first
-        for limit_ms in (2400, 4500):
+        attempt_seen(stage.port)  # an attempt fails first
+        for limit_ms in (3000, 5500):
             # Attempts are 2 s apart (plus the connect), so the next one comes within about 2.2 s;
             # after a restart the director first has to notice the closed connection.
             stage.start_racesim()
@@ -94,7 +94,7 @@ class RetryTest(unittest.TestCase):
             stage.wait_packet("IS_TINY", subt=TINY_SST, after=isi)
             self.assertEqual(stage.racesim.stop(), 0)
 
-    def test_refused_password_is_retried_every_two_seconds(self):
+    def test_refused_password_is_retried_every_two_seconds(self):  # timed
         stage = Stage(self)
         stage.start_racesim("--password", "right")
         stage.start_morvane("--password", "wrong")
