@@ -23,6 +23,15 @@ ReceiveStatus EndReason(const std::uint8_t* buf, int count) {
 
 }  // namespace
 
+void FrameReceiver::Wait(plat::Socket socket, int maxMs, plat::Clock& clock) {
+  if (kept_ >= kReceiveBufferSize) {
+    clock.Sleep(static_cast<std::uint32_t>(maxMs));
+    return;
+  }
+  // An error shows again in the next Pass, which ends the connection.
+  plat::PollReadable(socket, maxMs);
+}
+
 ReceiveStatus FrameReceiver::Pass(plat::Socket socket, MessageQueue& receiving,
                                   plat::Clock& clock) {
   const int readable = plat::PollReadable(socket, 0);

@@ -33,6 +33,11 @@ class FrameReceiver {
  public:
   // Forgets kept bytes; called at the start of every connection.
   void Reset() { kept_ = 0; }
+  // Waits up to maxMs, and no longer than until the socket is readable, so a frame is taken in as
+  // soon as it arrives while the loop around still turns at least every maxMs. With a full buffer
+  // nothing could be received (kept bytes wait for queue room): then it sleeps maxMs on clock
+  // instead of waking at once on a socket that stays readable.
+  void Wait(plat::Socket socket, int maxMs, plat::Clock& clock);
   ReceiveStatus Pass(plat::Socket socket, MessageQueue& receiving, plat::Clock& clock);
   int Kept() const { return kept_; }
 

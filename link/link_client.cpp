@@ -7,6 +7,7 @@ namespace glink {
 namespace {
 
 constexpr std::uint32_t kLoopSleepMs = 10;
+constexpr int kLoopWaitMs = 10;
 constexpr std::uint32_t kReconnectStepMs = 100;
 constexpr int kReconnectSteps = kReconnectWaitMs / kReconnectStepMs;
 
@@ -41,7 +42,15 @@ void LinkClient::SetServer(std::uint32_t ip, std::uint16_t port) {
 bool LinkClient::StartLinkClient() {
   if (worker_.Running()) return false;
   linkVersion_ = 0;
-  return worker_.Start(&LinkClient::Body, this);
+  SetPhase(LinkPhase::kConnecting);
+  if (worker_.Start(&LinkClient::Body, this)) return true;
+  SetPhase(LinkPhase::kStopped);
+  return false;
+}
+
+void LinkClient::SetPhase(LinkPhase phase) {
+  phaseSince_ = clock_.Now();
+  phase_ = phase;
 }
 
 bool LinkClient::StopLinkClient(ClientModelHandlers& model) {
@@ -56,6 +65,7 @@ bool LinkClient::StopLinkClient(ClientModelHandlers& model) {
   // waiting to reconnect must not reach the director of a later start.
   DropRequests();
   linkVersion_ = 0;
+  SetPhase(LinkPhase::kStopped);
   model.applyTrack(TrackMsg{});
   return true;
 }
@@ -107,6 +117,8 @@ void LinkClient::RunConnection() {
     connecting_ = plat::kNoSocket;
   }
   if (!connected) {
+    // After an ended connection the title goes on saying how it ended until the next one stands.
+    if (phase_ == LinkPhase::kConnecting) SetPhase(LinkPhase::kNoDirector);
     plat::Close(socket);
     // Requests made while no director listened were for none: the director that comes next must
     // not carry them out before its own session has even been checked.
@@ -114,15 +126,22 @@ void LinkClient::RunConnection() {
     return;
   }
   receiver_.Reset();
-  clock_.Sleep(kLoopSleepMs);
+  SetPhase(LinkPhase::kConnected);
   while (!worker_.StopRequested()) {
-    if (receiver_.Pass(socket, toGui_, clock_) != ReceiveStatus::kOpen) break;
+    // Wakes on the director's bytes; the window's requests and the stop flag wait at most 10 ms.
+    receiver_.Wait(socket, kLoopWaitMs, clock_);
+    if (worker_.StopRequested()) break;
+    const ReceiveStatus status = receiver_.Pass(socket, toGui_, clock_);
+    if (status != ReceiveStatus::kOpen) {
+      const bool byDirector = status == ReceiveStatus::kGoodbye || status == ReceiveStatus::kClosed;
+      SetPhase(byDirector ? LinkPhase::kClosedByDirector : LinkPhase::kBroken);
+      break;
+    }
     // A request that cannot be sent is lost with the connection; the next pass notices its end.
     while (const std::uint8_t* record = toDirector_.peek()) {
       SendRecord(socket, record, frame_);
       toDirector_.release();
     }
-    clock_.Sleep(kLoopSleepMs);
   }
   plat::Send(socket, kGoodbyeFrame, sizeof kGoodbyeFrame);
   PostConnectionEnded();

@@ -1,11 +1,11 @@
 // The GUI client's end of the GUI link: the communication thread and the message dispatcher.
 //
 // LinkClient owns the client's two queues. Its communication thread connects to the director,
-// turns the director's frames into records in ToGuiQueue and sends every record of
-// ToDirectorQueue; when a connection ends (goodbye frame, peer closed, socket error, a stream that
-// cannot be cut, or stop) it sends its own goodbye, queues a "connection ended" record that the
-// dispatcher turns into the no-track case, drops unsent requests, and tries again every 2 s until
-// stopped. Requests made while no connection stands are dropped too (after a failed attempt and
+// turns the director's frames into records in ToGuiQueue as soon as they arrive and sends every
+// record of ToDirectorQueue within 10 ms; when a connection ends (goodbye frame, peer closed,
+// socket error, a stream that cannot be cut, or stop) it sends its own goodbye, queues a
+// "connection ended" record that the dispatcher turns into the no-track case, drops unsent
+// requests, and tries again every 2 s until stopped. Phase tells the window where it stands. Requests made while no connection stands are dropped too (after a failed attempt and
 // on stop), so a director never receives requests made before its session began.
 // DispatchLinkMessages runs on the window thread's 10 ms timer: it checks the link version
 // (GLM_VERSION 0, 2 must come first on every connection), hands each record, decoded and
@@ -17,6 +17,7 @@
 // dialog keeps the window timer running): it keeps no state of its own between records.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -35,6 +36,17 @@ inline constexpr char kCaptionCommThreadFailed[] = "Error";
 inline constexpr std::uint16_t kDefaultGuiPort = 32301;
 inline constexpr std::uint32_t kLinkStopWaitMs = 3000;
 inline constexpr std::uint32_t kReconnectWaitMs = 2000;  // in 20 steps of 100 ms
+
+// Where the communication thread stands, for the window to show. Whether a standing connection
+// is linked (its GLM_VERSION accepted) is the dispatcher's to know: see LinkVersion.
+enum class LinkPhase : std::uint8_t {
+  kStopped,           // no thread
+  kConnecting,        // started; no connect has failed or succeeded yet
+  kNoDirector,        // connects fail (nobody listens there); trying again every 2 s
+  kConnected,         // a connection stands
+  kClosedByDirector,  // the director ended the last connection; trying again every 2 s
+  kBroken,            // the last connection failed on an error; trying again every 2 s
+};
 
 // What the client model does with each record from the director. Records reach it decoded and
 // checked against their layout; a record too short for its layout never reaches it.
@@ -89,6 +101,11 @@ class LinkClient {
   bool ReleaseIfFinished() { return worker_.ReleaseIfFinished(); }
   // The link version from the last GLM_VERSION of this connection; 0 until one arrives.
   std::uint16_t LinkVersion() const { return linkVersion_; }
+  LinkPhase Phase() const { return phase_.load(); }
+  // The clock's tick at which the current phase began.
+  std::uint32_t PhaseSince() const { return phaseSince_.load(); }
+  std::uint32_t ServerIp() const { return serverIp_; }
+  std::uint16_t ServerPort() const { return serverPort_; }
 
   // The window thread posts its requests here (reserve, write, commit).
   ToDirectorQueue& toDirector() { return toDirector_; }
@@ -103,6 +120,7 @@ class LinkClient {
   void DropRequests();
   void AbortConnect();
   void Mismatch(ClientModelHandlers& model);
+  void SetPhase(LinkPhase phase);
 
   plat::Clock& clock_;
   plat::WorkerThread worker_;
@@ -115,6 +133,8 @@ class LinkClient {
   std::uint32_t serverIp_ = plat::kLoopback;
   std::uint16_t serverPort_ = kDefaultGuiPort;
   std::uint16_t linkVersion_ = 0;  // window thread only
+  std::atomic<LinkPhase> phase_{LinkPhase::kStopped};
+  std::atomic<std::uint32_t> phaseSince_{0};
   ToGuiQueue toGui_;
   ToDirectorQueue toDirector_;
   FrameReceiver receiver_;  // communication thread only

@@ -8,6 +8,7 @@ namespace glink {
 namespace {
 
 constexpr std::uint32_t kLoopSleepMs = 10;
+constexpr int kLoopWaitMs = 10;
 // Binding takes a moment; this only bounds the wait should the new thread never get to run.
 constexpr std::uint32_t kStartReportWaitMs = 3000;
 
@@ -111,7 +112,8 @@ void GuiServer::Goodbye(plat::Socket client) {
 void GuiServer::Serve(plat::Socket client) {
   receiver_.Reset();
   for (;;) {
-    clock_.Sleep(kLoopSleepMs);
+    // Wakes on the client's bytes; the director's records and the stop flag wait at most 10 ms.
+    receiver_.Wait(client, kLoopWaitMs, clock_);
     if (Stopping()) break;
     if (receiver_.Pass(client, toDirector_, clock_) != ReceiveStatus::kOpen) break;
     while (toGui_.take(record_)) {

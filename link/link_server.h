@@ -2,10 +2,10 @@
 // backlog 2) and serves one GUI client at a time.
 //
 // For each accepted client it starts the InSim thread (whose first record is GLM_VERSION), cuts
-// the client's frames into ToDirectorQueue and sends every ToGuiQueue record as a frame, polling
-// every 10 ms. The connection ends on the client's goodbye, on the client closing its side, on a
-// poll or receive error or a stream that cannot be cut (each answered with the server's goodbye),
-// on a failed send (closed without goodbye), or on stop (goodbye, then close). A client that takes
+// the client's frames into ToDirectorQueue as soon as they arrive and sends every ToGuiQueue
+// record as a frame within 10 ms. The connection ends on the client's goodbye, on the client
+// closing its side, on a poll or receive error or a stream that cannot be cut (each answered with
+// the server's goodbye), on a failed send (closed without goodbye), or on stop (goodbye, then close). A client that takes
 // no data for kSendWaitMs (its window and our buffer of kClientSendBuffer bytes, some seconds of
 // records, full) counts as a failed send: a frozen or vanished client never holds the server, so a
 // stop stays within its bound, and a client that cannot keep up is let go to reconnect rather

@@ -143,17 +143,20 @@ TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
     const char* name;
     Bytes bytes;  // after the version and a clock record; none: the director closes its side
     Calls calls;
+    LinkPhase phase;  // what the window is told until the next connection stands
   };
   Bytes badMagic = Hex("587256 00 0400 04 01");  // "XrV"
   badMagic.resize(1200, 0x55);
   Bytes size405 = HexFrame("9501 14");
   size405.resize(409, 0);
   const Case cases[] = {
-      {"goodbye inside a burst", Join({Goodbye(), ClockFrame(8)}), {"clock 7", kNoTrack}},
-      {"closed without goodbye", {}, {"clock 7", kNoTrack}},
-      {"closed before its version", {}, {kNoTrack}},  // no mismatch: nothing arrived to judge
-      {"size 405", size405, {"clock 7", kNoTrack}},
-      {"bad magic filling the buffer", badMagic, {"clock 7", kNoTrack}},
+      {"goodbye inside a burst", Join({Goodbye(), ClockFrame(8)}), {"clock 7", kNoTrack},
+       LinkPhase::kClosedByDirector},
+      {"closed without goodbye", {}, {"clock 7", kNoTrack}, LinkPhase::kClosedByDirector},
+      // No mismatch: nothing arrived to judge.
+      {"closed before its version", {}, {kNoTrack}, LinkPhase::kClosedByDirector},
+      {"size 405", size405, {"clock 7", kNoTrack}, LinkPhase::kBroken},
+      {"bad magic filling the buffer", badMagic, {"clock 7", kNoTrack}, LinkPhase::kBroken},
   };
   ClientRig rig;
   ASSERT_TRUE(rig.client.StartLinkClient());
@@ -162,6 +165,7 @@ TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
     SCOPED_TRACE(c.name);
     Peer director(rig.director.Accept());
     ASSERT_NE(director.socket(), plat::kNoSocket);
+    EXPECT_TRUE(WaitFor([&] { return rig.client.Phase() == LinkPhase::kConnected; }));
     if (ended != 0) {
       const std::uint32_t gap = rig.clock.Now() - ended;
       EXPECT_GE(gap, 1800u);
@@ -174,6 +178,7 @@ TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
       EXPECT_EQ(director.ReadToEnd(), Goodbye());
     }
     EXPECT_EQ(rig.DispatchUntil(c.calls.size()), c.calls);
+    EXPECT_EQ(rig.client.Phase(), c.phase);
     ended = rig.clock.Now();
     EXPECT_EQ(rig.client.LinkVersion(), 0);
   }
@@ -195,13 +200,36 @@ TEST(LinkClient, RetriesSilentlyWhileNoDirectorListensAndStopsWithin100msOfWaiti
   rig.client.DispatchLinkMessages(rig.model);
   EXPECT_EQ(rig.model.Take(), Calls{}) << "a refused connection is no connection to end";
   EXPECT_EQ(rig.client.toDirector().pending(), 0) << "kept a request for the next director";
+  EXPECT_EQ(rig.client.Phase(), LinkPhase::kNoDirector);
+  EXPECT_EQ(rig.client.ServerPort(), port);
 
   const std::uint32_t stopAt = rig.clock.Now();
   EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
   EXPECT_LE(rig.clock.Now() - stopAt, 100u) << "the 2 s wait did not look at the stop flag";
   EXPECT_EQ(rig.model.Take(), Calls{kNoTrack});
+  EXPECT_EQ(rig.client.Phase(), LinkPhase::kStopped);
   EXPECT_TRUE(rig.client.StopLinkClient(rig.model));
   EXPECT_EQ(rig.model.Take(), Calls{}) << "a stop without a thread changes nothing";
+}
+
+// The thread waits on its socket, so a frame is queued the moment it arrives instead of after the
+// rest of a 10 ms sleep: the clock counts the thread's sleeps, and none passes per frame.
+TEST(LinkClient, TakesEachFrameInAsItArrives) {
+  ClientRig rig;
+  ASSERT_TRUE(rig.client.StartLinkClient());
+  Peer director(rig.director.Accept());
+  ASSERT_TRUE(WaitFor([&] { return rig.client.Phase() == LinkPhase::kConnected; }));
+  LinkRecord record;
+  for (std::uint32_t i = 0; i < 20; ++i) {
+    const std::uint32_t before = rig.clock.Now();
+    director.Send(ClockFrame(i));
+    ASSERT_TRUE(WaitFor([&] { return rig.client.toGui().pending() == 1; }));
+    EXPECT_EQ(rig.clock.Now(), before) << "frame " << i << " waited out a sleep";
+    ASSERT_TRUE(rig.client.toGui().take(record));
+  }
+  // A request of the window still goes out within a pass of the loop.
+  PostEditMode(rig.client.toDirector(), GLM_SET_EDIT_MODE, true);
+  EXPECT_EQ(director.Read(8, 1000), HexFrame("0400 11 01"));
 }
 
 TEST(LinkClient, StopWhileTheConnectIsStillWaitingSucceedsAndDropsRequests) {

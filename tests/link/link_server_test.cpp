@@ -138,6 +138,25 @@ TEST(GuiServer, ClientsThatCloseOrSendHostileFramesEndTheirConnectionOnly) {
   EXPECT_EQ(client.ReadToEnd(), Goodbye());
 }
 
+// The server waits on the client's socket, so a request is queued the moment it arrives instead of
+// after the rest of a 10 ms sleep: the clock counts the thread's sleeps, and none passes per frame.
+TEST(GuiServer, TakesEachRequestInAsItArrives) {
+  ServerRig rig;
+  ASSERT_TRUE(rig.server.StartGuiServer());
+  Peer client;
+  rig.Connect(client);
+  for (int i = 0; i < 20; ++i) {
+    const std::uint32_t before = rig.clock.Now();
+    client.Send(HexFrame("0400 11 01"));
+    ASSERT_TRUE(WaitFor([&] { return rig.toDirector.pending() == 1; }));
+    EXPECT_EQ(rig.clock.Now(), before) << "request " << i << " waited out a sleep";
+    rig.toDirector.release();
+  }
+  // The director's records still go out within a pass of the loop.
+  PostEditMode(rig.toGui, GLM_EDIT_MODE, true);
+  EXPECT_EQ(client.Read(8, 1000), HexFrame("0400 04 01"));
+}
+
 // Posts full car tables as the director would until the server has taken nothing for 200 ms: it is
 // then stuck on a client that does not read. False when that never happens.
 bool FillUntilTheServerIsStuck(ServerRig& rig) {
