@@ -60,7 +60,7 @@ void DirectorCore::OnAttemptEnd() { tracker.ClearAliasTable(); }
 void DirectorCore::OnAttemptEndedActive() { RestoreViews(); }
 
 void DirectorCore::OnState(InsimLink& link, const std::uint8_t* sta) {
-  state = ReadStateReport(sta);
+  state = ReadStateReport(sta, link.version);
   const bool inGame = state.InGameOrReplay();
 
   if (control.editMode != 0) {

@@ -7,7 +7,7 @@
 
 namespace director {
 
-StateReport ReadStateReport(const std::uint8_t* sta) {
+StateReport ReadStateReport(const std::uint8_t* sta, std::uint8_t version) {
   StateReport s;
   std::memcpy(s.raw, sta, sizeof(s.raw));
   s.replaySpeed = std::bit_cast<float>(glink::GetU32(sta + 4));
@@ -24,6 +24,7 @@ StateReport ReadStateReport(const std::uint8_t* sta) {
   s.track[kTrackNameSize] = '\0';
   s.weather = sta[26];
   s.wind = sta[27];
+  s.untimed = version == kInsimV10 && s.raceLaps == kV10RaceLapsUntimed;
   return s;
 }
 

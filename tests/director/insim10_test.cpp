@@ -257,6 +257,17 @@ TEST(Insim10RaceState, FortyCarsSpanThreePacketsAndTheLastCarEndsTheSet) {
   EXPECT_EQ(f.race.players[78].listed, 0);
 }
 
+// RaceLaps 255 is an untimed race in version 10 (no laps to count, no clock to run down); in
+// version 4 the byte keeps its meaning of hours (255 - 190).
+TEST(Insim10RaceState, RaceLaps255IsAnUntimedRace) {
+  Bytes sta = test::Sta(ISS_GAME, "BL1", 1.0f, 1, 255);
+  EXPECT_FALSE(ReadStateReport(sta.data(), kInsimV10).RaceWithLaps());
+  EXPECT_TRUE(ReadStateReport(sta.data(), kInsimV4).RaceWithLaps());
+  sta[17] = 5;
+  EXPECT_TRUE(ReadStateReport(sta.data(), kInsimV10).RaceWithLaps());
+  EXPECT_EQ(ReadStateReport(sta.data(), kInsimV10).raceLaps, 5);
+}
+
 Bytes Ver(int sizeByte, const char* version, int insimVer) {
   return Cat({B({sizeByte, ISP_VER, 1, 0}), Padded(version, 8), Padded("S3", 6), B({insimVer, 0})});
 }
