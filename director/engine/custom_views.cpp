@@ -27,9 +27,10 @@ const char* Suffix(std::uint8_t kind, bool swapSide) {
 }
 
 // The simulator's car codes are letters and digits; anything that could leave the views
-// directories never names a file.
+// directories (a separator, "..") never names a file. An empty code is usable: version 3's player
+// packet carries no car name, and its files are then named by their suffix alone ("_incar.cvw",
+// installed as ".cvw").
 bool UsableCarCode(const char* car) {
-  if (car[0] == '\0') return false;
   for (const char* p = car; *p != '\0'; ++p) {
     const char c = *p;
     const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

@@ -184,6 +184,19 @@ TEST_F(CustomViewsTest, TodaysSimulatorsFindTheirFolderAndUseTheViewsDirectory) 
   EXPECT_EQ(Get("sim\\data\\views.mrv.bak\\XFG.cvw"), "user xfg");
 }
 
+// Version 3's player packet carries no car name: the files are named by their suffix alone.
+TEST_F(CustomViewsTest, AnEmptyCarCodeNamesTheFilesByTheirSuffixAlone) {
+  Car(3, "");
+  Put("prog\\views\\set\\_incar.cvw", "any car");
+  std::string out;
+  EXPECT_EQ(Install(kViewInCar, 3, &out), "");
+  EXPECT_EQ(Get("sim\\data\\views\\.cvw"), "any car");
+  EXPECT_EQ(out, "\n *** " + Path("prog\\views\\set\\_incar.cvw") + " ==> " +
+                     Path("sim\\data\\views\\.cvw") + "\n");
+  // Without such a file it is refused like any other missing one.
+  EXPECT_EQ(Install(kViewFront, 3), kViewFileNotFoundText);
+}
+
 TEST(SimVersions, CompareAsVersionsWithPatchNumbers) {
   const struct {
     const char* a;
@@ -225,6 +238,13 @@ TEST(CustomViewFailures, HaveTheirMessages) {
        [](ViewsRig& t) {
          t.Car(3, "../X");
          t.Put("prog\\views\\X_front.cvw", "outside the set");
+       },
+       kViewFileNotFoundText},
+      {"a car code with a separator",
+       [](ViewsRig& t) {
+         t.Car(3, "X/Y");
+         plat::MakeDirectory(t.Path("prog\\views\\set\\X"));
+         t.Put("prog\\views\\set\\X\\Y_front.cvw", "below the set");
        },
        kViewFileNotFoundText},
       {"no source folder",
