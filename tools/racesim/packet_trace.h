@@ -25,7 +25,8 @@ struct DecodedPacket {
   std::string fields;  // JSON members, each starting with a comma: ,"key":value
 };
 
-// Decodes one complete packet of the given InSim version (3 or 4) as the director sent it.
+// Decodes one complete packet of the given InSim version (3, 4 or 10; version 10 packets have
+// the version 4 layouts) as the director sent it.
 DecodedPacket DecodeDirectorPacket(int version, const std::uint8_t* p, int size);
 
 // A JSON string literal: quotes, backslashes and control characters escaped; bytes of 0x80 and
