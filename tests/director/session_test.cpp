@@ -182,9 +182,9 @@ TEST(InsimSession, StopEndsTheThreadQuicklyWithoutSimulator) {
   }
 }
 
-// Version 3: packets are acknowledged, "ACK" 0 keeps the link alive after 20 s without sending
-// (packets received do not count), and the sender of the last datagram becomes the simulator.
-TEST(InsimSession, Version3AcksKeepsAliveAndFollowsTheSender) {
+// Version 3: packets are acknowledged, and "ACK" 0 keeps the link alive after 20 s without
+// sending (packets received do not count).
+TEST(InsimSession, Version3AcksAndKeepsTheLinkAlive) {
   UdpSim sim;
   SessionFixture f;
   f.settings.insimPort = sim.Port();
@@ -215,7 +215,25 @@ TEST(InsimSession, Version3AcksKeepsAliveAndFollowsTheSender) {
   EXPECT_EQ(sim.Read(10000), ack);
   EXPECT_GE(f.clock.Now() - at, 19900u);
 
-  // A datagram from elsewhere makes its sender the simulator's address: the close goes there.
+  ASSERT_TRUE(f.thread.StopInsimThread());
+  EXPECT_EQ(sim.Read(), Cat({Padded("ISC", 4), B({0, 0, 0, 0})}));
+  EXPECT_EQ(f.handlers.Names(),
+            (std::vector<std::string>{"ThreadStart", "AttemptBegin", "Greeted", "RaceStart",
+                                      "State", "AttemptEnd", "ThreadEnd"}));
+  EXPECT_GT(f.handlers.polls.load(), 0);
+}
+
+// Version 3: a datagram from elsewhere makes its sender the simulator's address, so the close
+// goes there.
+TEST(InsimSession, Version3FollowsTheSenderOfTheLastDatagram) {
+  UdpSim sim;
+  SessionFixture f;
+  f.settings.insimPort = sim.Port();
+  f.settings.insimVersion = 3;
+  std::memcpy(f.settings.password, "pw", 3);
+  ASSERT_TRUE(f.thread.StartInsimThread());
+  V3Handshake(sim, "pw");
+
   UdpSim other;
   const int passes = f.handlers.guiPasses.load();
   other.SendTo(Padded("SCH", 8), sim.PeerPort());
@@ -227,11 +245,6 @@ TEST(InsimSession, Version3AcksKeepsAliveAndFollowsTheSender) {
   ASSERT_TRUE(f.thread.StopInsimThread());
   EXPECT_EQ(other.Read(), Cat({Padded("ISC", 4), B({0, 0, 0, 0})}));
   EXPECT_TRUE(sim.Read(50).empty());
-
-  EXPECT_EQ(f.handlers.Names(),
-            (std::vector<std::string>{"ThreadStart", "AttemptBegin", "Greeted", "RaceStart",
-                                      "State", "AttemptEnd", "ThreadEnd"}));
-  EXPECT_GT(f.handlers.polls.load(), 0);
 }
 
 // The update step, driven directly with a capture link.
