@@ -206,7 +206,7 @@ void WritePlayerLabelClear(std::uint8_t* slot);
 // The label is the record's size - 4 bytes (up to an embedded zero), cut to 30 characters.
 bool ReadPlayerLabel(const std::uint8_t* record, PlayerLabelMsg* out);
 
-// GLM_VERSION with link version kLinkVersion and the InSim version in use (3 or 4).
+// GLM_VERSION with link version kLinkVersion and the InSim version in use (3, 4 or 10).
 void WriteVersion(std::uint8_t* slot, std::uint8_t insimVersion);
 bool ReadVersion(const std::uint8_t* record, VersionMsg* out);
 
