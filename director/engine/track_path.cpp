@@ -1,20 +1,13 @@
 #include "director/engine/track_path.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "link/link_core.h"
 #include "platform/files.h"
 
 namespace director {
-
-namespace {
-
-using glink::GetI32;
-using glink::GetU32;
-
-}  // namespace
 
 TrackPath::TrackPath(const char* trackName, GuiPost* gui) : cameras(*this, gui) {
   std::strncpy(name, trackName, kTrackNameBuffer - 1);
@@ -39,30 +32,6 @@ std::uint16_t TrackPath::nearestNode(std::int32_t x, std::int32_t y) const {
   return bestIndex;
 }
 
-PathFileResult ParsePathFile(const std::uint8_t* data, std::size_t size, TrackPath* path) {
-  path->nodeCount = 0;
-  path->finishNode = 0;
-  if (size < sizeof(kPathMagic) || std::memcmp(data, kPathMagic, sizeof(kPathMagic)) != 0) {
-    return PathFileResult::kWrongMagic;
-  }
-  if (size < static_cast<std::size_t>(kPathHeaderBytes)) return PathFileResult::kTruncated;
-  std::uint32_t count = GetU32(data + 8);
-  if (count > kMaxPathNodes) count = kMaxPathNodes;
-  const std::size_t needed = kPathHeaderBytes + static_cast<std::size_t>(count) * kPathNodeBytes;
-  if (size < needed) return PathFileResult::kTruncated;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint8_t* p = data + kPathHeaderBytes + static_cast<std::size_t>(i) * kPathNodeBytes;
-    PathNode& node = path->nodes[i];
-    std::memcpy(node.bytes, p, kPathNodeBytes);
-    node.centreX = GetI32(p);
-    node.centreY = GetI32(p + 4);
-    node.centreZ = GetI32(p + 8);
-  }
-  path->nodeCount = count;
-  path->finishNode = GetU32(data + 12);
-  return PathFileResult::kLoaded;
-}
-
 bool UsableTrackName(const char* name) {
   if (name[0] == '\0') return false;
   if (std::strstr(name, "..") != nullptr) return false;
@@ -74,6 +43,10 @@ bool UsableTrackName(const char* name) {
 
 std::string SimulatorPathFile(const std::string& simulatorDirectory, const char* name) {
   return simulatorDirectory + plat::NativePath("data\\smx\\") + name + ".pth";
+}
+
+std::string SimulatorDataPthFile(const std::string& simulatorDirectory, const char* name) {
+  return simulatorDirectory + plat::NativePath("data\\pth\\") + name + ".pth";
 }
 
 std::string ProgramPathFile(const std::string& programDirectory, const char* name) {
@@ -89,14 +62,31 @@ std::unique_ptr<TrackPath> LoadTrackPath(const char* trackName,
                                          const std::string& programDirectory, GuiPost* gui) {
   auto path = std::make_unique<TrackPath>(trackName, gui);
   if (!UsableTrackName(path->name)) return nullptr;
+  // The older simulators keep the files in "data\smx\"; where 0.8 keeps them is not settled,
+  // so its own "data\pth\" comes next, before the copies next to the program.
+  const std::string places[] = {SimulatorPathFile(simulatorDirectory, path->name),
+                                SimulatorDataPthFile(simulatorDirectory, path->name),
+                                ProgramPathFile(programDirectory, path->name)};
   std::vector<std::uint8_t> bytes;
-  if (!plat::ReadBinaryFile(SimulatorPathFile(simulatorDirectory, path->name), &bytes) &&
-      !plat::ReadBinaryFile(ProgramPathFile(programDirectory, path->name), &bytes)) {
+  const std::string* opened = nullptr;
+  for (const std::string& place : places) {
+    if (plat::ReadBinaryFile(place, &bytes)) {
+      opened = &place;
+      break;
+    }
+  }
+  if (opened == nullptr) {
+    std::printf("pth file for %s not found: tried %s, %s and %s\n", path->name, places[0].c_str(),
+                places[1].c_str(), places[2].c_str());
+    std::fflush(stdout);
     return nullptr;
   }
+  const PathFileResult result = ParsePathFile(bytes.data(), bytes.size(), path.get());
   // A file without nodes gives nothing to direct by: no track, as for a damaged file.
-  if (ParsePathFile(bytes.data(), bytes.size(), path.get()) != PathFileResult::kLoaded ||
-      path->nodeCount == 0) {
+  if (result != PathFileResult::kLoaded || path->nodeCount == 0) {
+    std::printf("pth file %s not used: %s\n", opened->c_str(),
+                result != PathFileResult::kLoaded ? PathFileProblem(result) : "it has no nodes");
+    std::fflush(stdout);
     return nullptr;
   }
   path->cameras.ReadCameraFile(CameraFile(programDirectory, path->name));

@@ -1,15 +1,18 @@
 // The track path: the simulator's list of nodes along the racing line of the current track.
 //
-// A ".pth" file is "LFSPTH" with version and revision bytes 0, the node count, the finish node and
-// 40-byte node records (centre X, Y, Z in world units, then direction and limit floats). At most
-// 1500 nodes are taken; a file that ends inside its header or inside the nodes it announces is
-// not used at all, so no half-read node ever reaches the director. The director reads only the
-// centres; the whole records are kept and forwarded unchanged to the GUI client.
+// A ".pth" file ("LFSPTH", or "SRPATH" from the 0.8 simulators: path_file.h has the layouts)
+// gives the main nodes, each with a centre in world units, the finish node and, in SRPATH, the
+// nodes of up to two pit lanes. At most 1500 nodes are taken per list; a file that is damaged or
+// ends inside what it announces is not used at all, so no half-read node ever reaches the
+// director. The director reads only the centres of the main nodes; their whole records are kept
+// and forwarded unchanged to the GUI client.
 //
-// LoadTrackPath looks for "<simulator>\data\smx\<track>.pth" first and then for
-// "<program>\pth\<track>.pth" (only when the first cannot be opened: a wrong file in the first
-// place is not passed over), and reads the track's camera file whenever a path file was opened.
-// One TrackPath at a time is current; it owns its CameraStore. InSim thread only.
+// LoadTrackPath looks for the track's file in "<simulator>\data\smx\", then in
+// "<simulator>\data\pth\", then in "<program>\pth\", and takes the first one that can be
+// opened (a wrong file in an earlier place is not passed over). It reads the track's camera file
+// whenever the path loaded. When no file can be opened or the one found is not used, a
+// diagnostic line on standard output names the files tried or the problem. One TrackPath at a
+// time is current; it owns its CameraStore. InSim thread only.
 #pragma once
 
 #include <cstddef>
@@ -18,20 +21,27 @@
 #include <string>
 
 #include "director/engine/camera_store.h"
+#include "director/engine/path_file.h"
 
 namespace director {
 
 class GuiPost;
 
 inline constexpr std::uint32_t kMaxPathNodes = 1500;
-inline constexpr int kPathNodeBytes = 40;
-inline constexpr int kPathHeaderBytes = 16;
+inline constexpr int kPitLanes = 2;
+inline constexpr std::uint32_t kMaxPitLaneNodes = 1500;
 inline constexpr int kTrackNameBuffer = 8;
-inline constexpr std::uint8_t kPathMagic[8] = {'L', 'F', 'S', 'P', 'T', 'H', 0, 0};
 
 struct PathNode {
-  std::uint8_t bytes[kPathNodeBytes] = {};  // the record as it stands in the file
+  std::uint8_t bytes[kPathNodeBytes] = {};  // the node body as it stands in the file
   std::int32_t centreX = 0, centreY = 0, centreZ = 0;
+  std::uint8_t flags = 0;  // the SRPATH node's flags byte; 0 from LFSPTH
+};
+
+// A pit lane's nodes from an SRPATH file, in the order of the file.
+struct PitLane {
+  std::uint32_t nodeCount = 0;  // 0: no such lane (always so from LFSPTH)
+  PathNode nodes[kMaxPitLaneNodes];
 };
 
 class TrackPath {
@@ -51,22 +61,19 @@ class TrackPath {
   std::uint32_t nodeCount = 0;   // 0 while nothing was read
   std::uint32_t finishNode = 0;  // as read from the file
   PathNode nodes[kMaxPathNodes];
+  PitLane pitLanes[kPitLanes];
   CameraStore cameras;
 };
 
-enum class PathFileResult { kLoaded, kWrongMagic, kTruncated };
-
-// Fills the nodes, node count and finish node from a file's bytes. Anything but kLoaded leaves
-// the node count and finish node at 0.
-PathFileResult ParsePathFile(const std::uint8_t* data, std::size_t size, TrackPath* path);
-
 // A track name that can be used in a file name: not empty and no directory parts. The simulator
-// never sends anything else; a name that could reach outside "data\smx\", "pth\" or "cam\" is not
-// loaded.
+// never sends anything else; a name that could reach outside the folders the files are looked for
+// in is not loaded.
 bool UsableTrackName(const char* name);
 
-// "<simulator>data\smx\<name>.pth", "<program>pth\<name>.pth", "<program>cam\<name>.cam".
+// "<simulator>data\smx\<name>.pth", "<simulator>data\pth\<name>.pth",
+// "<program>pth\<name>.pth", "<program>cam\<name>.cam".
 std::string SimulatorPathFile(const std::string& simulatorDirectory, const char* name);
+std::string SimulatorDataPthFile(const std::string& simulatorDirectory, const char* name);
 std::string ProgramPathFile(const std::string& programDirectory, const char* name);
 std::string CameraFile(const std::string& programDirectory, const char* name);
 

@@ -94,13 +94,15 @@ class TrackPathLoad : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.ok());
-    for (const char* d : {"sim", "sim\\data", "sim\\data\\smx", "prog", "prog\\pth", "prog\\cam"}) {
+    for (const char* d : {"sim", "sim\\data", "sim\\data\\smx", "sim\\data\\pth", "prog",
+                          "prog\\pth", "prog\\cam"}) {
       ASSERT_TRUE(plat::MakeDirectory(dir / plat::NativePath(d)));
     }
   }
   void Put(const std::string& relative, const std::string& bytes) {
     ASSERT_TRUE(plat::PutFile(dir / plat::NativePath(relative), bytes));
   }
+  std::string Path(const char* relative) { return dir / plat::NativePath(relative); }
   std::unique_ptr<TrackPath> Load(const char* name) {
     return LoadTrackPath(name, dir / "sim" + plat::kPathSep, dir / "prog" + plat::kPathSep,
                          nullptr);
@@ -146,6 +148,69 @@ TEST_F(TrackPathLoad, AWrongFileInTheFirstPlaceIsNotPassedOver) {
   Put("sim\\data\\smx\\BL1.pth", PathFile(0, 0x6a, {}) + "\x90");
   Put("prog\\cam\\BL1.cam", " 00000000, 00000000, 00000000,   1,   2\r\n");
   EXPECT_EQ(Load("BL1"), nullptr);
+}
+
+// An SRPATH file of n main nodes and two pit lane nodes, finish at node 1.
+std::string SrPathFile(std::uint16_t n) {
+  test::Bytes b(56 + 44 * (n + 2u), 0);
+  std::memcpy(b.data(), "SRPATH", 6);
+  b[7] = 252;
+  test::PutLE16(b, 16, n);
+  test::PutLE16(b, 18, 2);
+  test::PutLE32(b, 24, 1);
+  for (std::size_t i = 0; i < n + 2u; ++i) test::PutLE32(b, 56 + 44 * i + 4, 65536u * i);
+  return std::string(b.begin(), b.end());
+}
+
+TEST_F(TrackPathLoad, TheSimulatorsDataPthComesBetweenItsSmxAndTheProgramsOwn) {
+  Put("sim\\data\\pth\\AS1.pth", SrPathFile(294));
+  Put("prog\\pth\\AS1.pth", PathFile(300, 10, CircleCentres(300)));
+  Put("prog\\cam\\AS1.cam", " 00000000, 00000000, 00000000,   1,   2\r\n");
+  auto as1 = Load("AS1");
+  ASSERT_NE(as1, nullptr);
+  EXPECT_EQ(as1->nodeCount, 294u);
+  EXPECT_EQ(as1->pitLanes[0].nodeCount, 2u);
+  EXPECT_EQ(as1->cameras.count, 1);
+  // An older file in the simulator's data\smx still comes first.
+  Put("sim\\data\\smx\\AS1.pth", PathFile(600, 10, CircleCentres(600)));
+  EXPECT_EQ(Load("AS1")->nodeCount, 600u);
+  // A wrong file in data\pth is not passed over for the program's own.
+  ASSERT_TRUE(plat::RemoveFile(Path("sim\\data\\smx\\AS1.pth")));
+  std::string newer = SrPathFile(294);
+  newer[7] = static_cast<char>(253);
+  Put("sim\\data\\pth\\AS1.pth", newer);
+  EXPECT_EQ(Load("AS1"), nullptr);
+}
+
+TEST_F(TrackPathLoad, ADiagnosticLineNamesTheFilesTriedOrWhyTheOneFoundIsNotUsed) {
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(Load("KY3"), nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "pth file for KY3 not found: tried " + Path("sim\\data\\smx\\KY3.pth") + ", " +
+                Path("sim\\data\\pth\\KY3.pth") + " and " + Path("prog\\pth\\KY3.pth") + "\n");
+
+  const struct {
+    std::string file;
+    const char* why;
+  } unused[] = {
+      {PathFile(10, 2, CircleCentres(10), 0, 1), "not a known track path format"},
+      {SrPathFile(40).substr(0, 100), "cut short"},
+      {SrPathFile(40).replace(6, 1, 1, '\x01'), "an SRPATH version or revision not known here"},
+      {SrPathFile(1), "its finish node is not one of its nodes"},
+      {PathFile(0, 0, {}), "it has no nodes"},
+  };
+  for (const auto& u : unused) {
+    Put("sim\\data\\pth\\KY3.pth", u.file);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Load("KY3"), nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "pth file " + Path("sim\\data\\pth\\KY3.pth") + " not used: " + u.why + "\n");
+  }
+  // A track that loads says nothing.
+  Put("sim\\data\\pth\\KY3.pth", SrPathFile(40));
+  ::testing::internal::CaptureStdout();
+  EXPECT_NE(Load("KY3"), nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 }  // namespace
