@@ -34,7 +34,8 @@ const std::string kValued[] = {
     "--track",       "--nodes",         "--node-spacing", "--finish-node", "--sim-dir",
     "--program-dir", "--cams",          "--cars",         "--laps",        "--pit-stops",
     "--seed",        "--races",         "--lobby",        "--grid",        "--after",
-    "--linger",      "--speed",         "--at",           "--trace",       "--max-seconds"};
+    "--linger",      "--speed",         "--at",           "--trace",       "--max-seconds",
+    "--path-format"};
 
 }  // namespace
 
@@ -60,6 +61,8 @@ void PrintUsage(std::ostream& out) {
          "  --sim-dir DIR         simulator directory: writes data/smx/NAME.pth and the user's\n"
          "                        custom view files\n"
          "  --no-pth              do not write the track path file\n"
+         "  --path-format F       lfspth (older simulators, the default) or srpath (0.8, with\n"
+         "                        the pit lane)\n"
          "  --program-dir DIR     director's program directory: writes cam/NAME.cam and the view\n"
          "                        sets views/cvw.ini, views/racesim/ (an existing .cam is kept)\n"
          "  --cams N              camera positions in the camera file (default 16; 0 none)\n"
@@ -177,6 +180,9 @@ ParseResult ParseOptions(int argc, const char* const* argv, SimOptions* o, std::
     } else if (opt == "--finish-node") {
       if (!ToInt(v, 0, kMaxNodes - 1, &n)) return bad(v);
       o->track.finishNode = static_cast<int>(n);
+    } else if (opt == "--path-format") {
+      if (v != "lfspth" && v != "srpath") return bad(v + " (lfspth or srpath)");
+      o->track.pathFormat = v == "srpath" ? PathFormat::kSrPath : PathFormat::kLfsPth;
     } else if (opt == "--sim-dir") {
       o->simDir = v;
     } else if (opt == "--program-dir") {

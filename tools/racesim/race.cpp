@@ -13,10 +13,11 @@ constexpr double kLateralGrip = 13.0;  // m/s^2 through a bend
 constexpr double kBraking = 11.0;      // m/s^2 planned into the profile
 constexpr double kHardBraking = 16.0;  // m/s^2 when a car has to slow at once
 constexpr double kPitSpeed = 20.0;     // m/s pit lane limit
-constexpr double kPitEntry = 150.0;    // metres before the line where the pit lane begins
 constexpr double kPitBox = 40.0;       // metres after the line
-constexpr double kPitExit = 220.0;     // metres after the line
-constexpr double kPitLane = -16.0;     // metres left of the racing line
+// The track's pit lane, which its path file carries.
+constexpr double kPitEntry = kPitLaneEntry;
+constexpr double kPitExit = kPitLaneExit;
+constexpr double kPitLane = kPitLaneOffset;
 constexpr double kGridGap = 8.0;
 constexpr double kGridFront = 12.0;
 constexpr double kFollowGap = 9.0;

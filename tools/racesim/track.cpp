@@ -1,5 +1,6 @@
 #include "tools/racesim/track.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -16,14 +17,46 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr int kSamples = 8192;
 constexpr int kMinNodes = 16;
 constexpr double kStraightCurvature = 1.0 / 300.0;  // radius above 300 m counts as straight
-constexpr int kPathHeader = 16;
-constexpr int kPathNodeSize = 40;
+constexpr float kPitRoadHalfWidth = 3.0f;
+constexpr float kPitOuterHalfWidth = 5.0f;
+
+// The node body, the same in both formats: centre X, Y, Z (world units), direction X, Y, Z, outer
+// limits left and right, road limits left and right (floats).
+constexpr std::size_t kNodeBody = 40;
+
+// "LFSPTH": magic, version 0, revision 0, u32 node count, u32 finish node, the node bodies.
+constexpr std::size_t kLfsHeader = 16;
+constexpr std::size_t kLfsCount = 8, kLfsFinish = 12;
+
+// "SRPATH" version 0: magic, version, revision, u32 path flags, u8 mini revision, 3 reserved,
+// u16 node counts (main, pit lane 0, pit lane 1), 2 reserved, u32 finish node, u32 splits 1-3
+// (0xFFFFFFFF: none), the pole position (i32 X, Y, Z, f32 heading); then 44-byte nodes: the
+// main ones, pit lane 0, pit lane 1, each a flags byte, three zero bytes and the node body.
+constexpr std::size_t kSrHeader = 56, kSrNode = 44;
+constexpr std::size_t kSrVersion = 6, kSrRevision = 7, kSrFlags = 8, kSrMiniRevision = 12,
+                      kSrMainCount = 16, kSrPitCount0 = 18, kSrPitCount1 = 20, kSrFinish = 24,
+                      kSrSplits = 28, kSrPole = 40, kSrNodeBody = 4;
+constexpr std::uint8_t kSrRevisionWritten = 252;
+constexpr std::uint32_t kSrNoSplit = 0xFFFFFFFFu;
 
 std::int32_t ToWorld(double metres) {
   return static_cast<std::int32_t>(std::lround(metres * kWorldPerMetre));
 }
 
 void PutFloat(std::uint8_t* p, float v) { glink::PutU32(p, std::bit_cast<std::uint32_t>(v)); }
+
+void PutNodeBody(std::uint8_t* r, const PathPoint& p, float outer, float road) {
+  glink::PutI32(r, ToWorld(p.x));
+  glink::PutI32(r + 4, ToWorld(p.y));
+  glink::PutI32(r + 8, ToWorld(p.z));
+  PutFloat(r + 12, static_cast<float>(p.dx));
+  PutFloat(r + 16, static_cast<float>(p.dy));
+  PutFloat(r + 20, static_cast<float>(p.dz));
+  PutFloat(r + 24, -outer);
+  PutFloat(r + 28, outer);
+  PutFloat(r + 32, -road);
+  PutFloat(r + 36, road);
+}
 
 }  // namespace
 
@@ -54,7 +87,8 @@ bool Track::CheckOptions(const TrackOptions& options, std::string* error) {
   return true;
 }
 
-Track::Track(const TrackOptions& options) : name_(options.name), spacing_(options.nodeSpacing) {
+Track::Track(const TrackOptions& options)
+    : name_(options.name), format_(options.pathFormat), spacing_(options.nodeSpacing) {
   Rng rng(options.seed);
   // A star-shaped loop r(t) = 1 + sum a_k cos(k t + phi_k); with sum a_k < 1 - 0.4 it stays well
   // away from the centre and never crosses itself, while the harmonics make bends and straights.
@@ -183,24 +217,79 @@ double Track::CurvatureAt(double s) const {
 }
 
 std::vector<std::uint8_t> Track::PathFileBytes() const {
+  return format_ == PathFormat::kSrPath ? SrPathBytes() : LfsPthBytes();
+}
+
+std::vector<std::uint8_t> Track::LfsPthBytes() const {
   const int n = NodeCount();
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(kPathHeader + kPathNodeSize * n), 0);
+  std::vector<std::uint8_t> out(kLfsHeader + kNodeBody * static_cast<std::size_t>(n), 0);
   std::memcpy(out.data(), "LFSPTH", 6);  // version and revision stay 0
-  glink::PutU32(out.data() + 8, static_cast<std::uint32_t>(n));
-  glink::PutU32(out.data() + 12, static_cast<std::uint32_t>(finish_));
+  glink::PutU32(out.data() + kLfsCount, static_cast<std::uint32_t>(n));
+  glink::PutU32(out.data() + kLfsFinish, static_cast<std::uint32_t>(finish_));
   for (int i = 0; i < n; ++i) {
-    const PathPoint& p = Node(i);
-    std::uint8_t* r = out.data() + kPathHeader + kPathNodeSize * i;
-    glink::PutI32(r, ToWorld(p.x));
-    glink::PutI32(r + 4, ToWorld(p.y));
-    glink::PutI32(r + 8, ToWorld(p.z));
-    PutFloat(r + 12, static_cast<float>(p.dx));
-    PutFloat(r + 16, static_cast<float>(p.dy));
-    PutFloat(r + 20, static_cast<float>(p.dz));
-    PutFloat(r + 24, -kOuterHalfWidth);
-    PutFloat(r + 28, kOuterHalfWidth);
-    PutFloat(r + 32, -kRoadHalfWidth);
-    PutFloat(r + 36, kRoadHalfWidth);
+    PutNodeBody(out.data() + kLfsHeader + kNodeBody * static_cast<std::size_t>(i), Node(i),
+                kOuterHalfWidth, kRoadHalfWidth);
+  }
+  return out;
+}
+
+std::vector<PathPoint> Track::PitLane() const {
+  const double length = kPitLaneEntry + kPitLaneExit;
+  const int count = static_cast<int>(std::floor(length / spacing_)) + 1;
+  std::vector<PathPoint> lane(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    // Off the racing line at the entry, along the straight, back onto it at the exit.
+    const double along = i * spacing_;
+    const double ramp = std::min({1.0, along / kPitLaneRamp, (length - along) / kPitLaneRamp});
+    const Pose pose = At(FinishDistance() - kPitLaneEntry + along, kPitLaneOffset * ramp);
+    PathPoint& p = lane[static_cast<std::size_t>(i)];
+    p.x = pose.x;
+    p.y = pose.y;
+    p.z = pose.z;
+  }
+  for (int i = 0; i < count; ++i) {
+    const PathPoint& a = lane[static_cast<std::size_t>(std::max(i - 1, 0))];
+    const PathPoint& b = lane[static_cast<std::size_t>(std::min(i + 1, count - 1))];
+    const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
+    const double len = std::sqrt(dx * dx + dy * dy + dz * dz);
+    PathPoint& p = lane[static_cast<std::size_t>(i)];
+    p.dx = dx / len;
+    p.dy = dy / len;
+    p.dz = dz / len;
+  }
+  return lane;
+}
+
+std::vector<std::uint8_t> Track::SrPathBytes() const {
+  const int n = NodeCount();
+  const std::vector<PathPoint> pit = PitLane();
+  const std::size_t nodes = static_cast<std::size_t>(n) + pit.size();
+  std::vector<std::uint8_t> out(kSrHeader + kSrNode * nodes, 0);
+  std::uint8_t* h = out.data();
+  std::memcpy(h, "SRPATH", 6);
+  h[kSrVersion] = 0;
+  h[kSrRevision] = kSrRevisionWritten;
+  glink::PutU32(h + kSrFlags, 0);
+  h[kSrMiniRevision] = 0;
+  glink::PutU16(h + kSrMainCount, static_cast<std::uint16_t>(n));
+  glink::PutU16(h + kSrPitCount0, static_cast<std::uint16_t>(pit.size()));
+  glink::PutU16(h + kSrPitCount1, 0);
+  glink::PutU32(h + kSrFinish, static_cast<std::uint32_t>(finish_));
+  glink::PutU32(h + kSrSplits, static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() / 3)));
+  glink::PutU32(h + kSrSplits + 4,
+                static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() * 2 / 3)));
+  glink::PutU32(h + kSrSplits + 8, kSrNoSplit);
+  const PathPoint& pole = Node(finish_);
+  glink::PutI32(h + kSrPole, ToWorld(pole.x));
+  glink::PutI32(h + kSrPole + 4, ToWorld(pole.y));
+  glink::PutI32(h + kSrPole + 8, ToWorld(pole.z));
+  PutFloat(h + kSrPole + 12, static_cast<float>(std::atan2(-pole.dx, pole.dy)));  // radians
+  for (std::size_t i = 0; i < nodes; ++i) {
+    std::uint8_t* r = h + kSrHeader + kSrNode * i + kSrNodeBody;  // flags and padding stay 0
+    const bool main = i < static_cast<std::size_t>(n);
+    PutNodeBody(r, main ? Node(static_cast<int>(i)) : pit[i - static_cast<std::size_t>(n)],
+                main ? kOuterHalfWidth : kPitOuterHalfWidth,
+                main ? kRoadHalfWidth : kPitRoadHalfWidth);
   }
   return out;
 }

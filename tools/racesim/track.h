@@ -6,6 +6,9 @@
 // direction of travel; node i lies i x spacing metres after node 0. The finish node sits at the
 // start of the longest straight, so the grid, which stands just after the line, is on it.
 // Positions are in metres here and in world units (65536 per metre) in the files and packets.
+//
+// The pit lane runs beside the main straight, left of the racing line, from before the finish
+// line to after it; the track path file of the 0.8 simulators ("SRPATH") carries its nodes.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +21,13 @@ inline constexpr double kWorldPerMetre = 65536.0;
 inline constexpr int kMaxNodes = 1500;
 inline constexpr float kRoadHalfWidth = 6.0f;
 inline constexpr float kOuterHalfWidth = 10.0f;
+inline constexpr double kPitLaneEntry = 150.0;   // metres before the finish line
+inline constexpr double kPitLaneExit = 220.0;    // metres after the finish line
+inline constexpr double kPitLaneOffset = -16.0;  // metres right of the racing line: on its left
+inline constexpr double kPitLaneRamp = 40.0;     // metres to and from the lane at either end
+
+// The track path file's format: the older simulators' "LFSPTH" or 0.8's "SRPATH".
+enum class PathFormat { kLfsPth, kSrPath };
 
 struct TrackOptions {
   std::string name = "RS1";  // at most 6 characters: the state report's track field
@@ -25,6 +35,8 @@ struct TrackOptions {
   double nodeSpacing = 5.0;  // metres between nodes
   std::uint32_t seed = 1;
   int finishNode = -1;  // -1: at the start of the longest straight
+  // The format of the track path file written for it.
+  PathFormat pathFormat = PathFormat::kLfsPth;
 };
 
 struct PathPoint {
@@ -61,9 +73,18 @@ class Track {
   // Curvature magnitude at distance s, interpolated between nodes.
   double CurvatureAt(double s) const;
 
-  // The track path file: "LFSPTH", version 0, revision 0, node count, finish node, then one
-  // 40-byte record per node (centre in world units, direction, outer and road limits).
+  // The track path file in the format of the options: LfsPthBytes or SrPathBytes.
   std::vector<std::uint8_t> PathFileBytes() const;
+  // "LFSPTH", version 0, revision 0, node count, finish node, then one 40-byte node body per
+  // node (centre in world units, direction, outer and road limits).
+  std::vector<std::uint8_t> LfsPthBytes() const;
+  // "SRPATH" version 0 revision 252: the main nodes, then the pit lane's as pit lane 0 (pit lane
+  // 1 empty), each node a flags byte (0), three zero bytes and the same node body; the finish
+  // node, two splits at a third and two thirds of the lap, the pole position at the finish
+  // node (heading in radians).
+  std::vector<std::uint8_t> SrPathBytes() const;
+  // The pit lane's centre line, one point every node spacing from its entry to its exit.
+  std::vector<PathPoint> PitLane() const;
 
   int Wrap(int i) const {
     const int n = NodeCount();
@@ -73,6 +94,7 @@ class Track {
 
  private:
   std::string name_;
+  PathFormat format_;
   double spacing_;
   int finish_ = 0;
   std::vector<PathPoint> nodes_;
