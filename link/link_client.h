@@ -5,8 +5,9 @@
 // record of ToDirectorQueue within 10 ms; when a connection ends (goodbye frame, peer closed,
 // socket error, a stream that cannot be cut, or stop) it sends its own goodbye, queues a
 // "connection ended" record that the dispatcher turns into the no-track case, drops unsent
-// requests, and tries again every 2 s until stopped. Phase tells the window where it stands. Requests made while no connection stands are dropped too (after a failed attempt and
-// on stop), so a director never receives requests made before its session began.
+// requests, and tries again every 2 s until stopped. Requests made while no connection stands are
+// dropped too (after a failed attempt and on stop), so a director never receives requests made
+// before its session began. Phase tells the window where the thread stands.
 // DispatchLinkMessages runs on the window thread's 10 ms timer: it checks the link version
 // (GLM_VERSION 0, 2 must come first on every connection), hands each record, decoded and
 // size-checked, to the model's handler, and runs extrapolateCars once the queue is empty. Any other

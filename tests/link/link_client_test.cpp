@@ -150,7 +150,9 @@ TEST(LinkClient, EveryWayAConnectionEndsDropsTheTrackAndReconnects) {
   Bytes size405 = HexFrame("9501 14");
   size405.resize(409, 0);
   const Case cases[] = {
-      {"goodbye inside a burst", Join({Goodbye(), ClockFrame(8)}), {"clock 7", kNoTrack},
+      {"goodbye inside a burst",
+       Join({Goodbye(), ClockFrame(8)}),
+       {"clock 7", kNoTrack},
        LinkPhase::kClosedByDirector},
       {"closed without goodbye", {}, {"clock 7", kNoTrack}, LinkPhase::kClosedByDirector},
       // No mismatch: nothing arrived to judge.
