@@ -13,6 +13,8 @@ namespace director {
 namespace {
 
 constexpr int kTextBuffer = 256;
+// Posted by the CloseRelay for a close asked for on another thread (a console control event).
+constexpr UINT kMsgRelayedClose = WM_APP + 1;
 
 class Win32Controls final : public DialogControls {
  public:
@@ -55,10 +57,21 @@ class Win32Controls final : public DialogControls {
   HWND dialog_ = nullptr;
 };
 
-struct DialogState {
-  explicit DialogState(DirectorApp& app) : host(app.MakeHost(controls)) {}
+struct DialogState final : CloseTarget {
+  DialogState(DirectorApp& app, CloseRelay& closeRelay)
+      : host(app.MakeHost(controls)), relay(closeRelay) {}
+  void PostClose() override { PostMessageA(dialog, kMsgRelayedClose, 0, 0); }
+  // The Close path for an ending that did not come through the dialog's own buttons.
+  void CloseFromOutside() {
+    if (!relay.TakeClose()) return;
+    host.CloseQuietly();
+    relay.CloseFinished();
+  }
+
   Win32Controls controls;
   DirectorHost host;
+  CloseRelay& relay;
+  HWND dialog = nullptr;
 };
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -68,6 +81,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       state = reinterpret_cast<DialogState*>(lParam);
       SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
       state->controls.Attach(dialog);
+      state->dialog = dialog;
       // The password field holds what the init packet can carry.
       SendDlgItemMessageA(dialog, IDC_PASSWORD, EM_LIMITTEXT, kPasswordChars, 0);
       state->host.InitDialog();
@@ -80,8 +94,18 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
                                                   GetSystemMetrics(SM_CYSMICON), 0));
       SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
       SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+      // Only now can a close from another thread reach the dialog, and the link may be running.
+      state->relay.DialogOpened(*state);
       return TRUE;
     }
+    case kMsgRelayedClose:
+      if (state != nullptr) state->CloseFromOutside();
+      return TRUE;
+    case WM_ENDSESSION:
+      // Log-off or shutdown reach a program without a console only here; the process may end
+      // right after this returns.
+      if (state != nullptr && wParam != FALSE) state->CloseFromOutside();
+      return TRUE;
     case WM_COMMAND:
       if (state == nullptr) return FALSE;
       if (LOWORD(wParam) == IDCANCEL) {
@@ -97,10 +121,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-void RunMainDialog(DirectorApp& app) {
-  DialogState state(app);
+void RunMainDialog(DirectorApp& app, CloseRelay& relay) {
+  DialogState state(app, relay);
   DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, DialogProc,
                   reinterpret_cast<LPARAM>(&state));
+  relay.DialogEnded();
 }
 
 }  // namespace director

@@ -160,6 +160,20 @@ void DirectorHost::OnCommand(int id, int notifyCode) {
   }
 }
 
+void DirectorHost::CloseQuietly() {
+  insim_.StopWorker();
+  if (guiServer_ != nullptr) guiServer_->StopWorker();
+  if (PortsValid()) ApplySettings(true, false);
+  controls_.EndDialog();
+}
+
+bool DirectorHost::PortsValid() {
+  std::uint16_t port = 0;
+  if (!ParsePort(controls_.GetText(kIdInsimPort), &port) || port == 0) return false;
+  if (!controls_.IsChecked(kIdEnableGui)) return true;
+  return ParsePort(controls_.GetText(kIdGuiPort), &port) && port != 0;
+}
+
 void DirectorHost::OnCancel() {
   insim_.StopWorker();
   if (guiServer_ != nullptr) guiServer_->StopWorker();

@@ -108,10 +108,16 @@ class DirectorHost {
   void OnCommand(int id, int notifyCode);
   // Esc or the close box: stop both threads and end without saving.
   void OnCancel();
+  // Close for an ending the user did not click (Ctrl+C, the console closed, log-off, shutdown):
+  // the threads are stopped and the settings saved as by Close, but ports that do not validate
+  // neither show the warning nor keep the dialog open: they are not saved, and the dialog ends.
+  void CloseQuietly();
 
   bool WorkerRunning() const;
 
  private:
+  // Whether the port fields hold what ApplySettings accepts, without a word to the user.
+  bool PortsValid();
   Settings& settings_;
   DialogControls& controls_;
   LinkWorker& insim_;

@@ -9,10 +9,19 @@
 //   wincheck click TITLE ID            presses a button and waits until it has been handled
 //   wincheck cancel TITLE              sends Cancel (as Esc would)
 //   wincheck resource EXE ID           whether EXE holds dialog resource ID
+//   wincheck launch EXE                starts EXE as Explorer does (from a process without a
+//                                      console) and prints its process id
+//   wincheck toplevel                  the visible top-level windows, one line each:
+//                                      pid class "title"
+//   wincheck console-run EXE EVENT OUT starts EXE on this process's console; once the named event
+//                                      EVENT is set, sends Ctrl+C to the console and waits for
+//                                      EXE to end; writes "exit N" (or "running") to the file OUT
+//   wincheck signal EVENT              sets the named event EVENT
 // Exit status 0 on success, 1 when the window, control or resource is not there.
 // clang-format off
 #include <winsock2.h>  // before windows.h
 #include <windows.h>
+#include <shellapi.h>
 // clang-format on
 
 #include <cstdio>
@@ -20,6 +29,72 @@
 #include <cstring>
 
 namespace {
+
+constexpr DWORD kConsoleRunWaitMs = 120000;  // for the event that asks for Ctrl+C
+constexpr DWORD kCtrlCEndWaitMs = 20000;     // for the program to end after it
+
+// The named event both console-run and signal open (whichever comes first creates it).
+HANDLE NamedEvent(const char* name) { return CreateEventA(nullptr, TRUE, FALSE, name); }
+
+// Explorer is a process without a console: a console program it starts gets a console window of
+// its own, a GUI program gets none.
+int Launch(const char* exe) {
+  FreeConsole();
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpFile = exe;
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&info) || info.hProcess == nullptr) return 1;
+  std::printf("%lu\n", GetProcessId(info.hProcess));
+  CloseHandle(info.hProcess);
+  return 0;
+}
+
+BOOL CALLBACK PrintTopLevel(HWND window, LPARAM) {
+  if (!IsWindowVisible(window)) return TRUE;
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char title[256] = {};
+  GetWindowTextA(window, title, sizeof title);
+  std::printf("%lu %s \"%s\"\n", pid, cls, title);
+  return TRUE;
+}
+
+// The Ctrl+C this process sends reaches itself too; it stays to report.
+BOOL WINAPI IgnoreControl(DWORD) { return TRUE; }
+
+int ConsoleRun(const char* exe, const char* eventName, const char* outPath) {
+  SetConsoleCtrlHandler(IgnoreControl, TRUE);
+  HANDLE event = NamedEvent(eventName);
+  char commandLine[MAX_PATH + 3] = {};
+  std::snprintf(commandLine, sizeof commandLine, "\"%s\"", exe);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (event == nullptr || !CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
+                                          nullptr, &startup, &process)) {
+    return 1;
+  }
+  const HANDLE waits[2] = {event, process.hProcess};
+  if (WaitForMultipleObjects(2, waits, FALSE, kConsoleRunWaitMs) == WAIT_OBJECT_0) {
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    WaitForSingleObject(process.hProcess, kCtrlCEndWaitMs);
+  }
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process.hProcess, &code);
+  FILE* out = std::fopen(outPath, "w");
+  if (out == nullptr) return 1;
+  if (code == STILL_ACTIVE) {
+    std::fputs("running\n", out);
+  } else {
+    std::fprintf(out, "exit %lu\n", code);
+  }
+  std::fclose(out);
+  return 0;
+}
 
 HWND FindDialog(const char* title) { return FindWindowA("#32770", title); }
 
@@ -107,7 +182,8 @@ int Dump(HWND dialog, const char* exe, int templateId) {
 
 int Usage() {
   std::fputs(
-      "usage: wincheck find|text|click|cancel TITLE [ARG] | dump TITLE EXE ID | resource EXE ID\n",
+      "usage: wincheck find|text|click|cancel TITLE [ARG] | dump TITLE EXE ID | resource EXE ID\n"
+      "       wincheck launch EXE | toplevel | console-run EXE EVENT OUT | signal EVENT\n",
       stderr);
   return 2;
 }
@@ -115,8 +191,20 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "toplevel") == 0) {
+    EnumWindows(PrintTopLevel, 0);
+    return 0;
+  }
   if (argc < 3) return Usage();
   const char* command = argv[1];
+  if (std::strcmp(command, "launch") == 0) return Launch(argv[2]);
+  if (std::strcmp(command, "signal") == 0) {
+    HANDLE event = NamedEvent(argv[2]);
+    return event != nullptr && SetEvent(event) ? 0 : 1;
+  }
+  if (std::strcmp(command, "console-run") == 0) {
+    return argc < 5 ? Usage() : ConsoleRun(argv[2], argv[3], argv[4]);
+  }
   if (std::strcmp(command, "resource") == 0) {
     if (argc < 4) return Usage();
     HMODULE module = LoadLibraryExA(argv[2], nullptr, LOAD_LIBRARY_AS_DATAFILE);
