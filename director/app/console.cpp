@@ -7,13 +7,13 @@
 
 namespace director {
 
-volatile std::sig_atomic_t gConsoleStopSignal = 0;
+std::atomic<int> gConsoleStopSignal{0};
 
 namespace {
 
 constexpr std::uint32_t kSignalPollMs = 50;
 
-extern "C" void OnStopSignal(int) { gConsoleStopSignal = 1; }
+extern "C" void OnStopSignal(int) { gConsoleStopSignal.store(1); }
 
 bool TakeValue(int argc, const char* const* argv, int* i, std::string* value, std::string* error) {
   if (*i + 1 >= argc) {
@@ -140,7 +140,7 @@ int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream
       break;
   }
 
-  gConsoleStopSignal = 0;
+  gConsoleStopSignal.store(0);
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
 
@@ -151,7 +151,7 @@ int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream
   if (app.settings.guiAccess != 0) out << ", GUI access on port " << app.settings.guiPort;
   out << "; stop with Ctrl-C" << std::endl;
 
-  while (gConsoleStopSignal == 0) plat::SleepMs(kSignalPollMs);
+  while (gConsoleStopSignal.load() == 0) plat::SleepMs(kSignalPollMs);
 
   host.OnCommand(kIdClose, 0);
   if (host.WorkerRunning()) {

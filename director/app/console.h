@@ -12,6 +12,7 @@
 // threads within their bounded waits, save the settings, exit 0. The password is never stored.
 #pragma once
 
+#include <atomic>
 #include <csignal>
 #include <iosfwd>
 #include <map>
@@ -65,8 +66,10 @@ OptionsResult ApplyConsoleOptions(int argc, const char* const* argv, ConsoleCont
 
 void PrintConsoleUsage(std::ostream& out);
 
-// Set by SIGINT and SIGTERM once RunConsole has installed its handlers.
-extern volatile std::sig_atomic_t gConsoleStopSignal;
+// Set by SIGINT and SIGTERM once RunConsole has installed its handlers. An atomic, not a volatile
+// sig_atomic_t: the signal may arrive on any of the program's threads while the main one waits.
+extern std::atomic<int> gConsoleStopSignal;
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler touches only lock-free atomics");
 
 // The whole console program over the given application. Returns the exit status.
 int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream& out,

@@ -58,7 +58,8 @@ class InsimThread {
   bool StopInsimThread();
   bool Running() const { return worker_.Running(); }
 
-  // The simulator's version text from the last reply, e.g. "0.5V" (8 characters at most).
+  // The simulator's version text from the last reply, e.g. "0.5V" (8 characters at most). The
+  // InSim thread writes it: read it elsewhere only once the thread has stopped.
   const char* SimVersion() const { return simVersion_; }
 
   // The simulator's address (tests point it elsewhere); the port comes from the settings.
