@@ -323,6 +323,20 @@ void Files(const racesim::Track& track) {
   const std::vector<std::uint8_t> sm = racesim::Track(small).PathFileBytes();
   Write("track_path", "sm1_16_nodes", Bytes(sm.begin(), sm.end()));
   Write("track_path", "cut_in_the_nodes", Bytes(sm.begin(), sm.begin() + 16 + 40 * 7 + 13));
+  // The 0.8 format: the main nodes and the pit lane, and the same lane split over both lanes
+  // (counts at 18 and 20).
+  racesim::TrackOptions sr;
+  sr.pathFormat = racesim::PathFormat::kSrPath;
+  const std::vector<std::uint8_t> srpath = racesim::Track(sr).PathFileBytes();
+  Write("track_path", "rs1_srpath_with_pit_lane", Bytes(srpath.begin(), srpath.end()));
+  small.pathFormat = racesim::PathFormat::kSrPath;
+  small.nodeSpacing = 20.0;  // a short pit lane: 19 nodes
+  Bytes two = racesim::Track(small).PathFileBytes();
+  const std::uint16_t lane = glink::GetU16(two.data() + 18);
+  glink::PutU16(two.data() + 18, static_cast<std::uint16_t>(lane - 5));
+  glink::PutU16(two.data() + 20, 5);
+  Write("track_path", "sm1_srpath_two_pit_lanes", two);
+  Write("track_path", "srpath_cut_in_the_pit_lane", Bytes(two.begin(), two.end() - 50));
 
   const std::string cams = racesim::CameraFileText(racesim::PlaceCameras(track, 12, 1));
   Write("camera_file", "rs1_12_cameras", cams);
