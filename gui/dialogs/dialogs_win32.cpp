@@ -1,6 +1,7 @@
 #include "gui/dialogs/dialogs_win32.h"
 
 #include "gui/dialogs/connect_logic.h"
+#include "gui/dialogs/dialog_placement.h"
 #include "gui/dialogs/edit_camera_logic.h"
 #include "gui/resources/resource_ids.h"
 #include "platform/settings_store.h"
@@ -13,6 +14,20 @@ constexpr int kFieldText = 50;  // the edit fields are read up to 49 characters
 
 void Warn(HWND dialog, const char* text) {
   MessageBoxA(dialog, text, kCaptionMorvane, MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Opens the dialog over the middle of the main window rather than where the system puts it.
+void CentreOnOwner(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  RECT o, d;
+  if (owner == nullptr || !GetWindowRect(owner, &o) || !GetWindowRect(dialog, &d)) return;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& w = monitor.rcWork;
+  const ScreenPoint at = CentreOn({o.left, o.top, o.right, o.bottom}, d.right - d.left,
+                                  d.bottom - d.top, {w.left, w.top, w.right, w.bottom});
+  SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // --- Connect ---
@@ -51,6 +66,7 @@ INT_PTR CALLBACK ConnectProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
       SetDlgItemInt(dialog, IDC_PORT, v.port, FALSE);
       CheckDlgButton(dialog, IDC_REMOTE, v.remote != 0 ? BST_CHECKED : BST_UNCHECKED);
       EnableIpField(dialog);
+      CentreOnOwner(dialog);
       return TRUE;
     }
     case WM_COMMAND: {
@@ -91,7 +107,10 @@ INT_PTR CALLBACK EditCameraProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         SetDlgItemTextA(dialog, IDC_END_NODE, t.end);
         SetDlgItemTextA(dialog, IDC_NODES_GROUP, t.nodesCaption);
       }
-      return TRUE;
+      // X and Y only show where the camera stands: the height is the first field to change.
+      SetFocus(GetDlgItem(dialog, IDC_CAM_HEIGHT));
+      SendDlgItemMessageA(dialog, IDC_CAM_HEIGHT, EM_SETSEL, 0, -1);
+      return FALSE;  // the focus is set
     }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -130,6 +149,7 @@ INT_PTR CALLBACK EditCameraProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 INT_PTR CALLBACK InfoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
+      CentreOnOwner(dialog);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

@@ -294,7 +294,13 @@ void MapView::onMapButtonDown(int x, int y) {
   }
   band_.startX = band_.currentX = x;
   band_.startY = band_.currentY = y;
+  pressedCount_ = 0;
+  for (int i = 0; pickRadius_ > 0 && i < model_.cars.count && i < kMaxCars; ++i) {
+    const glink::CarEntry& car = model_.cars.entries[i];
+    pressed_[pressedCount_++] = PressedCar{car.plid, toScreen(*track, car.x, car.y)};
+  }
   int hit = carListHit(x, y);
+  pressedOnList_ = hit >= 0;
   if (hit >= 0) {
     std::uint8_t plid = model_.cars.entries[hit].plid;
     glink::PostFollowCars(model_.toDirector(), glink::kViewNone, 1, &plid);
@@ -312,6 +318,9 @@ void MapView::onMapMouseMove(int x, int y) {
 void MapView::onMapButtonUp() {
   if (!band_.active()) return;
   if (MapTrack* track = model_.track.get()) {
+    const bool click = band_.startX == band_.currentX && band_.startY == band_.currentY;
+    const int clickX = band_.startX;
+    const int clickY = band_.startY;
     if (band_.startX == band_.currentX) {
       band_.startX -= kPickHalf;
       band_.currentX += kPickHalf;
@@ -330,6 +339,10 @@ void MapView::onMapButtonUp() {
         plids[n++] = car.plid;
       }
     }
+    if (n == 0 && click && !pressedOnList_) {
+      const int nearest = nearestCar(*track, clickX, clickY);
+      if (nearest >= 0) plids[n++] = model_.cars.entries[nearest].plid;
+    }
     if (n > 0) {
       glink::PostFollowCars(model_.toDirector(), glink::kViewNone, n, plids);
       actions_.takeManualControl();
@@ -337,6 +350,31 @@ void MapView::onMapButtonUp() {
   }
   band_ = RubberBand{};
   actions_.invalidateMap();
+}
+
+int MapView::nearestCar(const MapTrack& track, int x, int y) const {
+  auto distance2 = [x, y](Point p) {
+    const std::int64_t dx = static_cast<std::int64_t>(p.x) - x;
+    const std::int64_t dy = static_cast<std::int64_t>(p.y) - y;
+    return dx * dx + dy * dy;
+  };
+  const std::int64_t limit = static_cast<std::int64_t>(pickRadius_) * pickRadius_;
+  int best = -1;
+  std::int64_t bestDistance = 0;
+  for (int i = 0; i < model_.cars.count; ++i) {
+    const glink::CarEntry& car = model_.cars.entries[i];
+    std::int64_t d = distance2(toScreen(track, car.x, car.y));
+    for (int j = 0; j < pressedCount_; ++j) {
+      if (pressed_[j].plid == car.plid && distance2(pressed_[j].at) < d) {
+        d = distance2(pressed_[j].at);
+      }
+    }
+    if (d <= limit && (best < 0 || d < bestDistance)) {
+      best = i;
+      bestDistance = d;
+    }
+  }
+  return best;
 }
 
 void MapView::onMapDoubleClick(int x, int y) {

@@ -48,6 +48,11 @@ class MapView {
   void onMapButtonUp();
   void onMapDoubleClick(int x, int y);
 
+  // A click (outside edit mode, not on the car list) that picks no car in its 5-pixel box picks
+  // the nearest car within radius pixels instead, where it stood at the press or stands at the
+  // release. 0, the default, keeps the box alone.
+  void setPickRadius(int radius) { pickRadius_ = radius; }
+
   struct RubberBand {
     int startX = 0, startY = 0, currentX = 0, currentY = 0;
     bool active() const { return startX != 0 && startY != 0; }
@@ -62,11 +67,23 @@ class MapView {
   void drawCross(Canvas& canvas, const MapTrack& track, std::uint32_t node);
   // The car whose list line holds (x, y), or -1.
   int carListHit(int x, int y) const;
+  // The index of the car nearest to the click at (x, y) within the pick radius, or -1.
+  int nearestCar(const MapTrack& track, int x, int y) const;
+
+  struct PressedCar {
+    std::uint8_t plid = 0;
+    Point at;
+  };
 
   ClientModel& model_;
   MapActions& actions_;
   RubberBand band_;
   TextMetrics listMetrics_;
+  int pickRadius_ = 0;
+  // Where the cars were drawn when the button went down, and whether it went down on the list.
+  PressedCar pressed_[kMaxCars];
+  int pressedCount_ = 0;
+  bool pressedOnList_ = false;
 };
 
 }  // namespace gui

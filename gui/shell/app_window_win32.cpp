@@ -2,14 +2,20 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "gui/dialogs/dialogs_win32.h"
 #include "gui/mapview/gdi_canvas_win32.h"
 #include "gui/mapview/map_view.h"
 #include "gui/model/client_model.h"
 #include "gui/resources/resource_ids.h"
+#include "gui/shell/link_title.h"
 #include "gui/shell/shell_commands.h"
+#include "gui/shell/toolbar_tips.h"
+#include "gui/shell/view_options.h"
 #include "link/link_client.h"
 #include "platform/net.h"
+#include "platform/settings_store.h"
 #include "platform/thread.h"
 
 namespace gui {
@@ -77,11 +83,15 @@ class App final : public ShellHost, public MapActions {
 
   void createToolbar(HWND w);
   void paint();
+  void showLinkState();
+  bool toolbarTip(NMHDR* header);
 
   HINSTANCE instance = nullptr;
   HWND window = nullptr;
   HWND toolbar = nullptr;
   int toolbarHeight = 0;
+  std::string appTitle;    // string 103, shown alone while the link is stopped
+  std::string shownTitle;  // what the title bar holds now
   plat::SystemClock clock;
   glink::LinkClient link;
   ClientModel model;
@@ -122,8 +132,9 @@ void App::createToolbar(HWND w) {
     buttons[i].fsState = specs[i].enabled ? TBSTATE_ENABLED : 0;
     buttons[i].fsStyle = BTNS_BUTTON;
   }
-  toolbar = CreateToolbarEx(w, WS_CHILD | WS_VISIBLE | WS_BORDER, IDC_TOOLBAR, kToolbarImages,
-                            instance, IDB_TOOLBAR, buttons, 12, 0, 0, 16, 15, sizeof(TBBUTTON));
+  toolbar = CreateToolbarEx(w, WS_CHILD | WS_VISIBLE | WS_BORDER | TBSTYLE_TOOLTIPS, IDC_TOOLBAR,
+                            kToolbarImages, instance, IDB_TOOLBAR, buttons, 12, 0, 0, 16, 15,
+                            sizeof(TBBUTTON));
   toolbarHeight = 0;
   if (toolbar != nullptr) {
     RECT r;
@@ -131,6 +142,32 @@ void App::createToolbar(HWND w) {
     toolbarHeight = r.bottom - r.top - 1;
   }
   ui.attach(w, toolbar);
+}
+
+void App::showLinkState() {
+  std::string title = LinkTitle(appTitle.c_str(), StatusOf(link, clock.Now()));
+  if (title == shownTitle) return;
+  shownTitle = std::move(title);
+  SetWindowTextA(window, shownTitle.c_str());
+}
+
+// The toolbar asks for a button's tip when the pointer rests on it; idFrom is the command id.
+bool App::toolbarTip(NMHDR* header) {
+  const char* tip = ToolbarTip(static_cast<int>(header->idFrom));
+  if (tip == nullptr) return false;
+  if (header->code == TTN_GETDISPINFOA) {
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    lstrcpynA(info->szText, tip, static_cast<int>(sizeof info->szText));
+    return true;
+  }
+  if (header->code == TTN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    const int room = static_cast<int>(sizeof info->szText / sizeof info->szText[0]);
+    MultiByteToWideChar(CP_ACP, 0, tip, -1, info->szText, room);
+    info->szText[room - 1] = L'\0';
+    return true;
+  }
+  return false;
 }
 
 void App::paint() {
@@ -210,7 +247,15 @@ LRESULT CALLBACK WindowProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) 
       app.link.DispatchLinkMessages(app.model);
       if (app.model.takeRedraw()) app.invalidateMap();
       app.shell.afterDispatch();
+      app.showLinkState();
       return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW) {
+        if (app.toolbarTip(header)) return 0;
+      }
+      break;
+    }
     case WM_MOUSEMOVE:
       app.view.onMapMouseMove(MouseX(lParam), MouseY(lParam, app.toolbarHeight));
       return 0;
@@ -241,6 +286,12 @@ int RunMorvaneView(HINSTANCE instance, int showCommand) {
   char className[kTitleLength] = {};
   LoadStringA(instance, IDS_APP_TITLE, title, kTitleLength);
   LoadStringA(instance, IDC_MORVANE, className, kTitleLength);
+  app.appTitle = title;
+  app.shownTitle = title;
+  {
+    plat::SettingsKey key;
+    app.view.setPickRadius(LoadPickRadius(key));
+  }
 
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof wc;

@@ -309,5 +309,54 @@ TEST_F(MapTest, ACarNameInTheListIsHit) {
   EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x05, 0x00, 0x0F, 0x01, 12}}));
 }
 
+// With a pick radius a click that the 5-pixel box misses takes the nearest car within the radius,
+// at its place of the press or of the release; what the box catches and every drag stay as they
+// were, and so does a click on the car list.
+TEST_F(MapTest, APickRadiusTakesTheNearestCarAClickMissed) {
+  NewTrack(2);
+  Transform(1, 0, 0);
+  model.applyCars(Cars({Car(1, 100, -100), Car(2, 120, -100), Car(3, 300, -300)}));
+  view.setPickRadius(12);
+  struct Case {
+    const char* what;
+    Point down, up;
+    Bytes sent;
+  };
+  const Case cases[] = {
+      {"the box catches car 1", {104, 95}, {104, 95}, {0x05, 0x00, 0x0F, 0x01, 1}},
+      {"car 1 is 6 px away", {106, 100}, {106, 100}, {0x05, 0x00, 0x0F, 0x01, 1}},
+      {"car 2 is nearer", {111, 100}, {111, 100}, {0x05, 0x00, 0x0F, 0x01, 2}},
+      {"12 px is within", {288, 300}, {288, 300}, {0x05, 0x00, 0x0F, 0x01, 3}},
+      {"13 px is not", {287, 300}, {287, 300}, {}},
+      {"a drag keeps its box", {150, 150}, {200, 200}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    view.onMapButtonDown(c.down.x, c.down.y);
+    if (!(c.up == c.down)) view.onMapMouseMove(c.up.x, c.up.y);
+    view.onMapButtonUp();
+    EXPECT_EQ(Drain(out), c.sent.empty() ? std::vector<Bytes>{} : std::vector<Bytes>{c.sent});
+  }
+
+  // Car 3 drives on while the button is down: the click counts where it was drawn at the press.
+  view.onMapButtonDown(310, 300);
+  model.applyCars(Cars({Car(1, 100, -100), Car(2, 120, -100), Car(3, 340, -300)}));
+  view.onMapButtonUp();
+  EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x05, 0x00, 0x0F, 0x01, 3}}));
+  // ... and where it stands at the release.
+  view.onMapButtonDown(350, 300);
+  view.onMapButtonUp();
+  EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x05, 0x00, 0x0F, 0x01, 3}}));
+
+  // A press on a name of the car list picks that car only, not also the car 9 px away.
+  model.applyCars(Cars({Car(1, 300, -300), Car(2, 18, -12)}));
+  AddLineNode(0);
+  Transform(1, 0, 0);
+  view.paintMap(canvas, 400, 400);
+  view.onMapButtonDown(10, 7);
+  view.onMapButtonUp();
+  EXPECT_EQ(Drain(out), (std::vector<Bytes>{{0x05, 0x00, 0x0F, 0x01, 1}}));
+}
+
 }  // namespace
 }  // namespace gui

@@ -6,7 +6,9 @@
 # in batches of 32 nodes and the map shows road grey and the car in focus in dark red with the
 # command states of a track with cars; Edit Cameras switches the director's edit mode, the cameras
 # are drawn and a click on one picks it (it turns dark red); a double click opens Edit Camera for
-# it; Info opens and closes; Exit ends the program with status 0.
+# it with the focus on the height; Info opens and closes; Exit ends the program with status 0.
+# The title is "Morvane GUI" until Connect and then tells the link's state; the Connect and Info
+# dialogs open centred on the main window.
 #
 # usage: morvaneview_test.sh MORVANEVIEW_EXE VIEWCHECK_EXE WINE_RUN PREFIX
 set -uo pipefail
@@ -52,6 +54,16 @@ pixels() { python3 "$here/shot_pixels.py" "$@"; }
 expect_eq() {  # what, got, want
   [ "$2" = "$3" ] || fail "$1: got [$2], want [$3]"
 }
+# The dialog titled $1 has its centre on the main window's centre (within a pixel).
+expect_centred() {
+  local l t r b ml mt mr mb dx dy
+  read -r l t r b <<<"$(vc rect "$1")"
+  read -r ml mt mr mb <<<"$(vc rect "$title")"
+  dx=$(((l + r) - (ml + mr)))
+  dy=$(((t + b) - (mt + mb)))
+  [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ] ||
+    fail "$1 at $l,$t-$r,$b is not centred on the main window at $ml,$mt-$mr,$mb"
+}
 # Waits up to $2 tenths of a second for a line matching $1 in the director's request log.
 wait_request() {
   local i
@@ -73,6 +85,7 @@ director_pid=$!
 view_pid=$!
 [ "$(vc find "$title" 60000)" = found ] || { fail "no window titled $title"; exit 1; }
 expect_eq "window class" "$(vc class "$title")" "MORVANE"
+expect_eq "title before Connect" "$(vc title "$title")" "$title"
 
 expected_menu='POPUP "&Director"
   32774 "&Connect to TV control..."
@@ -113,6 +126,7 @@ vc command "$title" 32774 >/dev/null
 if [ "$(vc find "Connect to Morvane..." 20000)" = found ]; then
   expect_eq "port field" "$(vc text "Connect to Morvane..." 1003)" "$port"
   expect_eq "address field" "$(vc text "Connect to Morvane..." 1002)" "127.0.0.1"
+  expect_centred "Connect to Morvane..."
   vc press "Connect to Morvane..." 1 >/dev/null
 else
   fail "no Connect dialog"
@@ -121,6 +135,7 @@ fi
 wait_request '^07001500000000$' 200 || fail "no request for node 0"
 wait_request '^07001540000000$' 200 || fail "no request for node 64"
 wait_request '^070015c0000000$' 200 || fail "no request for node 192"
+expect_eq "title when linked" "$(vc title "$title")" "$title - connected to 127.0.0.1:$port"
 sleep 1.5
 expect_eq "toolbar with track and cars" "$(vc toolbar "$title")" 'count 12
 32774 1 1
@@ -164,6 +179,7 @@ else
   vc click "$title" "$((cx - sx))" "$((cy - sy))" double >/dev/null
   if [ "$(vc find "Edit Camera" 20000)" = found ]; then
     expect_eq "nodes group" "$(vc text "Edit Camera" 1014)" "Nodes (0..199)"
+    expect_eq "Edit Camera's focus" "$(vc focus "Edit Camera")" "1012"
     vc press "Edit Camera" 2 >/dev/null
   else
     fail "a double click on a camera opened no Edit Camera dialog"
@@ -172,6 +188,7 @@ fi
 
 vc command "$title" 104 >/dev/null
 if [ "$(vc find "Info" 20000)" = found ]; then
+  expect_centred "Info"
   vc press "Info" 1 >/dev/null
 else
   fail "no Info dialog"

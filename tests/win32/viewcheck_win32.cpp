@@ -1,6 +1,9 @@
 // viewcheck: looks at and drives the GUI client's main window from another process, for the
 // whole-program check of morvaneview.exe under Wine.
 //
+// TITLE matches a top-level window whose title is TITLE, or TITLE followed by " - " and more (the
+// main window shows the link's state there).
+//
 //   viewcheck find TITLE TIMEOUT_MS      waits for a top-level window with this title
 //   viewcheck class TITLE                its window class name
 //   viewcheck menu TITLE EXE             menu resource 109 of EXE, one line per item:
@@ -13,6 +16,9 @@
 //   viewcheck press TITLE ID             presses button ID of the dialog with this title
 //   viewcheck text TITLE ID              the text of control ID of the dialog with this title
 //   viewcheck click TITLE X Y [double]   a left click at client pixel (X, Y)
+//   viewcheck title TITLE                the window's whole title
+//   viewcheck rect TITLE                 the window's screen rectangle: left top right bottom
+//   viewcheck focus TITLE                the id of the control that has the keyboard focus
 // Exit status 0 on success, 1 when the window or control is not there.
 // clang-format off
 #include <winsock2.h>  // before windows.h
@@ -26,7 +32,29 @@
 
 namespace {
 
-HWND FindTop(const char* title) { return FindWindowA(nullptr, title); }
+struct TopSearch {
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTop(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TopSearch*>(param);
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  const std::size_t n = std::strlen(search->title);
+  if (std::strncmp(text, search->title, n) != 0 || std::strncmp(text + n, " - ", 3) != 0) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindTop(const char* title) {
+  if (HWND exact = FindWindowA(nullptr, title)) return exact;
+  TopSearch search{title, nullptr};
+  EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 int Find(const char* title, long timeoutMs) {
   for (long waited = 0; waited <= timeoutMs; waited += 100) {
@@ -142,6 +170,25 @@ int main(int argc, char** argv) {
     SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
                         SMTO_ABORTIFHUNG, 2000, nullptr);
     std::puts(text);
+    return 0;
+  }
+  if (std::strcmp(verb, "title") == 0) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    std::puts(text);
+    return 0;
+  }
+  if (std::strcmp(verb, "rect") == 0) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return 1;
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+  }
+  if (std::strcmp(verb, "focus") == 0) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return 1;
+    std::printf("%d\n", info.hwndFocus != nullptr ? GetDlgCtrlID(info.hwndFocus) : 0);
     return 0;
   }
   if (std::strcmp(verb, "click") == 0 && argc > 4) {
