@@ -16,7 +16,6 @@ inline constexpr std::uint8_t kInsimV3 = 3;
 inline constexpr std::uint8_t kInsimV4 = 4;
 inline constexpr std::uint8_t kInsimV10 = 10;
 // From InSim 9 on, the Size byte counts units of four bytes (packets of up to 1020 bytes).
-inline constexpr std::uint8_t kFirstWordSizedInsim = 9;
 inline constexpr int kV10SizeUnit = 4;
 inline constexpr int kV10MaxPacketSize = 255 * kV10SizeUnit;
 

@@ -45,8 +45,9 @@ VersionReply FindVersionReply(std::uint8_t version, const std::uint8_t* data, in
     reply.at = at;
     reply.end = at + bytes;
     Describe(&reply, data, length, at);
-    // A Size of 5 also walks as a packet of 5 bytes; byte 18 then still tells the version.
-    if (!v10 && (reply.sizeByte != kVerSize || reply.insimVer >= kFirstWordSizedInsim)) {
+    // A Size of 5 also walks as a packet of 5 bytes. A byte-counted reply fits version 4 whatever
+    // InSim version its byte 18 names: newer simulators serve older programs in that framing.
+    if (!v10 && reply.sizeByte != kVerSize) {
       reply.fit = ReplyFit::kNewerFraming;
     }
     return reply;

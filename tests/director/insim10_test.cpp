@@ -284,9 +284,10 @@ TEST(Insim10VersionReply, EachFramingIsToldFromTheReply) {
       {4, Ver(20, "0.6Z", 8), ReplyFit::kFits, 0, 20, 20, 8, "0.6Z"},
       {4, Cat({Ver(20, "0.6Z", 5), B({4, 3, 0, 0})}), ReplyFit::kFits, 0, 20, 20, 5, "0.6Z"},
       {4, Cat({B({4, 3, 0, 0}), Ver(20, "0.5Z", 4)}), ReplyFit::kFits, 4, 24, 20, 4, "0.5Z"},
-      // Version 4: the newer framing, or a byte-counted reply that says InSim 9 or later.
+      // Version 4: a byte-counted reply fits whatever InSim version it names (a newer simulator
+      // serving an older program); the newer framing does not.
+      {4, Ver(20, "0.7F", 9), ReplyFit::kFits, 0, 20, 20, 9, "0.7F"},
       {4, Ver(5, "0.8B", 10), ReplyFit::kNewerFraming, 0, 5, 5, 10, "0.8B"},
-      {4, Ver(20, "0.7F", 9), ReplyFit::kNewerFraming, 0, 20, 20, 9, "0.7F"},
       {4, Cat({B({1, 3, 0, 0}), Ver(5, "0.8B", 10)}), ReplyFit::kNewerFraming, -1, 0, 5, 10,
        "0.8B"},
       // Nothing that looks like a reply: the session goes on as before.
