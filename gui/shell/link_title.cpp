@@ -21,7 +21,7 @@ std::string LinkTitle(const char* appTitle, const LinkStatus& status) {
                 (status.ip >> 16) & 0xFFu, (status.ip >> 8) & 0xFFu, status.ip & 0xFFu,
                 static_cast<unsigned>(status.port));
   const std::string address = text;
-  const std::string title = appTitle;
+  std::string title = appTitle;
   switch (status.phase) {
     case LinkPhase::kStopped:
       break;
