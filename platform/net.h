@@ -51,6 +51,10 @@ int RecvFrom(Socket s, void* buf, int len, std::uint32_t* ip, std::uint16_t* por
 // Caps the bytes the system holds for sending to a peer (the system may round it up); false when
 // refused. Without a cap a peer that stops reading can hold megabytes that then arrive stale.
 bool SetSendBuffer(Socket s, int bytes);
+// Sends small writes of a stream at once instead of holding them until earlier data is
+// acknowledged (TCP_NODELAY); false when refused. For links where a packet's delay matters more
+// than the count of segments.
+bool SetNoDelay(Socket s);
 
 void ShutdownBoth(Socket s);
 void Close(Socket s);

@@ -2,6 +2,7 @@
 // error instead of raising SIGPIPE, which would end the whole program.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <time.h>
@@ -199,6 +200,11 @@ int RecvFrom(Socket s, void* buf, int len, std::uint32_t* ip, std::uint16_t* por
 
 bool SetSendBuffer(Socket s, int bytes) {
   return Valid(s) && setsockopt(Fd(s), SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes) == 0;
+}
+
+bool SetNoDelay(Socket s) {
+  int on = 1;
+  return Valid(s) && setsockopt(Fd(s), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
 }
 
 void ShutdownBoth(Socket s) {

@@ -159,6 +159,12 @@ bool SetSendBuffer(Socket s, int bytes) {
                                 reinterpret_cast<const char*>(&bytes), sizeof bytes) == 0;
 }
 
+bool SetNoDelay(Socket s) {
+  BOOL on = TRUE;
+  return Valid(s) && setsockopt(Sock(s), IPPROTO_TCP, TCP_NODELAY,
+                                reinterpret_cast<const char*>(&on), sizeof on) == 0;
+}
+
 void ShutdownBoth(Socket s) {
   if (Valid(s)) shutdown(Sock(s), SD_BOTH);
 }

@@ -6,13 +6,16 @@
 // A thread that is still running when its WorkerThread is destroyed is left to finish on its own.
 //
 // Clock is the program's only source of time: tick counts in milliseconds as an unsigned 32-bit
-// value that wraps (compare with unsigned differences), and sleeping. SystemClock is the real one;
-// tests drive a ManualClock instead, so that timing rules are tested without waiting.
+// value that wraps (compare with unsigned differences), sleeping, and waiting on a socket with a
+// time bound. SystemClock is the real one; tests drive a ManualClock instead, so that timing rules
+// are tested without waiting.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+
+#include "platform/net.h"
 
 namespace plat {
 
@@ -25,12 +28,22 @@ class Clock {
   virtual ~Clock() = default;
   virtual std::uint32_t Now() = 0;
   virtual void Sleep(std::uint32_t ms) = 0;
+  // Waits until the socket is readable, for at most ms of this clock's time: 1 readable, 0 not,
+  // -1 error. This default sleeps the whole bound and then looks, so a clock that moves only by
+  // its Sleep keeps every time rule of a loop built on it; the system clock wakes on arrival.
+  virtual int WaitReadable(Socket s, std::uint32_t ms) {
+    Sleep(ms);
+    return PollReadable(s, 0);
+  }
 };
 
 class SystemClock final : public Clock {
  public:
   std::uint32_t Now() override { return TickCount(); }
   void Sleep(std::uint32_t ms) override { SleepMs(ms); }
+  int WaitReadable(Socket s, std::uint32_t ms) override {
+    return PollReadable(s, static_cast<int>(ms));
+  }
 };
 
 // A clock that only moves when told to; Sleep advances it instead of waiting.

@@ -18,7 +18,9 @@ constexpr std::uint32_t kVersionRequestDelayMs = 100;
 constexpr int kReplyWaitMs = 2000;
 constexpr int kWaitSliceMs = 100;
 constexpr int kRetryWaitSlices = 20;  // 20 x 100 ms between attempts
-constexpr std::uint32_t kLoopSleepMs = 10;
+// The longest a receive loop pass waits for data: the bound of the keep-alive, GUI request and
+// hotkey rhythm and of seeing the stop flag. Data ends the wait at once.
+constexpr std::uint32_t kLoopWaitMs = 10;
 constexpr std::uint32_t kKeepAliveMs = 20000;
 constexpr std::uint32_t kPositionIntervalMs = 200;
 constexpr std::uint8_t kShow2DCountdownStart = 10;
@@ -211,8 +213,7 @@ void InsimThread::RunV3Session() {
   bool orderly = true;
   for (;;) {
     handlers_.PollHotkeys(link);
-    clock_.Sleep(kLoopSleepMs);
-    const int r = plat::PollReadable(s, 0);
+    const int r = clock_.WaitReadable(s, kLoopWaitMs);
     if (r < 0 || Stopping()) break;
     if (r == 0) {
       if (clock_.Now() - lastSendTick_ > kKeepAliveMs) SendAck(link, 0);
@@ -243,6 +244,9 @@ void InsimThread::RunV4Session() {
     plat::Close(s);
     return;
   }
+  // The update step may send buttons just before the camera packet; held back behind their
+  // acknowledgement the camera would trail the positions by the peer's delayed-ACK time.
+  plat::SetNoDelay(s);
   SocketSink sink(s, false, simulatorIp_, settings_.insimPort);
   InsimLink link = MakeLink(&sink);
 
@@ -274,8 +278,7 @@ void InsimThread::RunV4Session() {
   for (;;) {
     int n = 0;
     if (!pending) {
-      clock_.Sleep(kLoopSleepMs);
-      const int r = plat::PollReadable(s, 0);
+      const int r = clock_.WaitReadable(s, kLoopWaitMs);
       if (r < 0 || Stopping()) break;
       if (r == 0) {
         handlers_.HandleGuiRequests(link);

@@ -11,12 +11,15 @@
 // with Size in units of 4 bytes, IS_ISI saying 10 and up to 16 cars an IS_MCI. A reply in the
 // framing of the other TCP version ends the attempt without a close packet, with a diagnostic
 // line that says which version to choose, once per run of the thread (FindVersionReply). Both
-// loops sleep 10 ms per pass, hand packets to the SessionHandlers, carry out GUI requests every
-// pass and run the update step once per completed set of car positions. An attempt ends on any
-// socket error, on a version 4 connection closed by the simulator, on a stream that cannot be
-// cut, or on stop (then in order: alias table emptied, "ISC" / TINY_CLOSE sent, socket closed).
+// loops wait on the socket for at most 10 ms a pass, so a completed set of car positions is
+// answered as soon as it arrives while the passes keep their rhythm when nothing comes; they
+// hand packets to the SessionHandlers, carry out GUI requests every pass and run the update step
+// once per completed set. An attempt ends on any socket error, on a version 4 connection closed
+// by the simulator, on a stream that cannot be cut, or on stop (then in order: alias table
+// emptied, "ISC" / TINY_CLOSE sent, socket closed).
 //
-// All waits but the socket polls come from the Clock, so tests drive the timing rules.
+// All waits but the version reply's come from the Clock (the loops' socket wait included:
+// Clock::WaitReadable), so tests drive the timing rules.
 #pragma once
 
 #include <cstdint>

@@ -52,6 +52,8 @@ TEST_F(NetTest, TcpPollsWithItsTimeOutCarriesBytesExactlyAndReportsTheClosedPeer
   EXPECT_EQ(PollReadable(t.server, 150), 0);
   EXPECT_GE(TickCount() - start, 120u);
 
+  // Small writes sent at once carry the same bytes.
+  ASSERT_TRUE(SetNoDelay(t.client));
   const unsigned char out[5] = {0x00, 0xFF, 0x0A, 0x0D, 0x80};
   ASSERT_EQ(Send(t.client, out, 5), 5);
   unsigned char in[16] = {};
@@ -174,6 +176,10 @@ TEST_F(NetTest, FailuresAreReportedByTheResult) {
   EXPECT_EQ(Recv(kNoSocket, buf, 4), -1);
   EXPECT_EQ(LocalPort(kNoSocket), 0);
   EXPECT_EQ(Accept(kNoSocket), kNoSocket);
+  EXPECT_FALSE(SetNoDelay(kNoSocket));
+  Socket datagram = UdpOpen();
+  EXPECT_FALSE(SetNoDelay(datagram));  // a stream option
+  Close(datagram);
   ShutdownBoth(kNoSocket);
   Close(kNoSocket);
 }
