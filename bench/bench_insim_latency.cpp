@@ -179,8 +179,7 @@ void BM_PositionsToCamera(benchmark::State& state) {
     int type;
     while ((type = sim.NextType()) >= 0 && type != director::ISP_CPP) {
     }
-    const double us =
-        std::chrono::duration<double, std::micro>(Clock::now() - sent).count();
+    const double us = std::chrono::duration<double, std::micro>(Clock::now() - sent).count();
     if (type < 0) {
       state.SkipWithError("no camera packet");
       break;
