@@ -21,6 +21,9 @@ constexpr int kRetryWaitSlices = 20;  // 20 x 100 ms between attempts
 // The longest a receive loop pass waits for data: the bound of the keep-alive, GUI request and
 // hotkey rhythm and of seeing the stop flag. Data ends the wait at once.
 constexpr std::uint32_t kLoopWaitMs = 10;
+// Over TCP without GUI access nothing but the socket and the stop flag needs the loop, so it wakes
+// as seldom as the waits between attempts do: an idle director then costs next to nothing.
+constexpr std::uint32_t kQuietLoopWaitMs = kWaitSliceMs;
 constexpr std::uint32_t kKeepAliveMs = 20000;
 constexpr std::uint32_t kPositionIntervalMs = 200;
 constexpr std::uint8_t kShow2DCountdownStart = 10;
@@ -275,10 +278,11 @@ void InsimThread::RunV4Session() {
 
   bool orderly = true;
   bool pending = cutter.Kept() > 0;  // bytes that followed the version reply
+  const std::uint32_t waitMs = settings_.guiAccess != 0 ? kLoopWaitMs : kQuietLoopWaitMs;
   for (;;) {
     int n = 0;
     if (!pending) {
-      const int r = clock_.WaitReadable(s, kLoopWaitMs);
+      const int r = clock_.WaitReadable(s, waitMs);
       if (r < 0 || Stopping()) break;
       if (r == 0) {
         handlers_.HandleGuiRequests(link);
