@@ -184,14 +184,19 @@ TEST(InsimSession, StopEndsTheThreadQuicklyWithoutSimulator) {
 
 // Version 3: packets are acknowledged, and "ACK" 0 keeps the link alive after 20 s without
 // sending (packets received do not count).
-TEST(InsimSession, Version3AcksAndKeepsTheLinkAlive) {
-  UdpSim sim;
-  SessionFixture f;
+// Starts a version 3 session of the fixture with the simulator and takes it through the handshake.
+void StartV3(UdpSim& sim, SessionFixture& f) {
   f.settings.insimPort = sim.Port();
   f.settings.insimVersion = 3;
   std::memcpy(f.settings.password, "pw", 3);
   ASSERT_TRUE(f.thread.StartInsimThread());
   V3Handshake(sim, "pw");
+}
+
+TEST(InsimSession, Version3AcksAndKeepsTheLinkAlive) {
+  UdpSim sim;
+  SessionFixture f;
+  ASSERT_NO_FATAL_FAILURE(StartV3(sim, f));
 
   Bytes rst = Padded("RST", 20);
   rst[18] = 0x34;
@@ -228,11 +233,7 @@ TEST(InsimSession, Version3AcksAndKeepsTheLinkAlive) {
 TEST(InsimSession, Version3FollowsTheSenderOfTheLastDatagram) {
   UdpSim sim;
   SessionFixture f;
-  f.settings.insimPort = sim.Port();
-  f.settings.insimVersion = 3;
-  std::memcpy(f.settings.password, "pw", 3);
-  ASSERT_TRUE(f.thread.StartInsimThread());
-  V3Handshake(sim, "pw");
+  ASSERT_NO_FATAL_FAILURE(StartV3(sim, f));
 
   UdpSim other;
   const int passes = f.handlers.guiPasses.load();
