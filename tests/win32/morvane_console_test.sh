@@ -16,16 +16,10 @@ export WINEPREFIX=$4
 export WINEDEBUG=-all
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-failures=0
-xvfb_pid=
+. "$here/wine_test_lib.sh"
 sim_pid=
 console_pid=
 event="MorvaneConsoleTest$$"
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 cleanup() {
   [ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null
@@ -37,16 +31,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to $2 tenths of a second for the command $1 to succeed.
-wait_until() {
-  local i
-  for i in $(seq 1 "$2"); do
-    eval "$1" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 wc() { "$wine_run" "$wincheck" "$@" 2>/dev/null | tr -d '\r'; }
 reg() { "$wine_run" reg "$@" >/dev/null 2>&1; }
 winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
@@ -57,13 +41,7 @@ pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
 subsystem=$(od -An -tu2 -j$((pe + 92)) -N2 "$exe" | tr -d ' ')
 [ "$subsystem" = 2 ] || fail "PE subsystem $subsystem, expected 2 (Windows GUI)"
 
-for n in $(seq 121 199); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$n"
-wait_until '[ -e "/tmp/.X11-unix/X$n" ]' 100 || fail "Xvfb :$n did not come up"
+start_display 121
 
 # 2. Started as Explorer starts it: the dialog and nothing else.
 reg delete 'HKCU\Software\Morvane' /f

@@ -11,14 +11,8 @@ wincheck=$2
 wine_run=$3
 export WINEPREFIX=$4
 export WINEDEBUG=-all
-failures=0
+. "$(dirname "$0")/wine_test_lib.sh"
 morvane_pid=
-xvfb_pid=
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 cleanup() {
   [ -n "$morvane_pid" ] && kill "$morvane_pid" 2>/dev/null
@@ -28,13 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 91 199); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$n"
-sleep 1
+start_display 91
 
 wc() { "$wine_run" "$wincheck" "$@" 2>/dev/null | tr -d '\r'; }
 reg() { "$wine_run" reg "$@" >/dev/null 2>&1; }

@@ -19,16 +19,10 @@ export WINEPREFIX=$4
 export WINEDEBUG=-all
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-failures=0
+. "$here/wine_test_lib.sh"
 view_pid=
 director_pid=
-xvfb_pid=
 title="Morvane GUI"
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 cleanup() {
   [ -n "$view_pid" ] && kill "$view_pid" 2>/dev/null
@@ -40,20 +34,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 101 199); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$n"
-sleep 1
+start_display 101
 
 vc() { "$wine_run" "$viewcheck" "$@" 2>/dev/null | tr -d '\r'; }
 reg() { "$wine_run" reg "$@" >/dev/null 2>&1; }
 pixels() { python3 "$here/shot_pixels.py" "$@"; }
-expect_eq() {  # what, got, want
-  [ "$2" = "$3" ] || fail "$1: got [$2], want [$3]"
-}
 # The dialog titled $1 has its centre on the main window's centre (within a pixel).
 expect_centred() {
   local l t r b ml mt mr mb dx dy
@@ -136,8 +121,8 @@ wait_request '^07001500000000$' 200 || fail "no request for node 0"
 wait_request '^07001540000000$' 200 || fail "no request for node 64"
 wait_request '^070015c0000000$' 200 || fail "no request for node 192"
 expect_eq "title when linked" "$(vc title "$title")" "$title - connected to 127.0.0.1:$port"
-sleep 1.5
-expect_eq "toolbar with track and cars" "$(vc toolbar "$title")" 'count 12
+# The command states follow once the cars have come (the track's nodes alone do not enable them).
+expect_eventually "toolbar with track and cars" 'vc toolbar "$title"' 'count 12
 32774 1 1
 32776 1 0
 32780 1 0
@@ -146,7 +131,7 @@ expect_eq "toolbar with track and cars" "$(vc toolbar "$title")" 'count 12
 32784 1 0
 32795 0 0
 32796 0 0
-32797 0 0'
+32797 0 0' 150
 
 read -r cw ch tbh sx sy <<<"$(vc client "$title")"
 import -window root "$work/track.png"
@@ -160,8 +145,8 @@ list=$(pixels count "$work/track.png" 255,0,0 "$sx" "$((sy + tbh))" "$cw" "$((ch
 # Edit mode: the director enters it and reports its cameras.
 vc command "$title" 32776 >/dev/null
 wait_request '^04001101$' 50 || fail "no request to enter edit mode"
-sleep 1.5
-expect_eq "Edit Cameras button in edit mode" "$(vc toolbar "$title" | grep '^32776 ')" "32776 1 1"
+expect_eventually "Edit Cameras button in edit mode" "vc toolbar '$title' | grep '^32776 '" \
+  "32776 1 1" 150
 expect_eq "zoom in button in edit mode" "$(vc toolbar "$title" | grep '^32790 ')" "32790 0 0"
 import -window root "$work/edit.png"
 # Black marks below the race clock's line are the cameras other than the current one.
@@ -172,10 +157,9 @@ if [ -z "${cx:-}" ]; then
 else
   vc click "$title" "$((cx - sx))" "$((cy - sy))" >/dev/null
   wait_request '^# picked' 50 || fail "a click on a camera mark picked none"
-  sleep 1
-  import -window root "$work/picked.png"
-  expect_eq "picked camera's mark" \
-    "$(pixels count "$work/picked.png" 192,0,0 "$cx" "$cy" 1 1)" "1"
+  expect_eventually "picked camera's mark" \
+    "import -window root '$work/picked.png' && pixels count '$work/picked.png' 192,0,0 $cx $cy 1 1" \
+    "1" 100
   vc click "$title" "$((cx - sx))" "$((cy - sy))" double >/dev/null
   if [ "$(vc find "Edit Camera" 20000)" = found ]; then
     expect_eq "nodes group" "$(vc text "Edit Camera" 1014)" "Nodes (0..199)"
@@ -194,7 +178,8 @@ else
   fail "no Info dialog"
 fi
 
-sleep 1
+# Exit once the Info dialog has gone (a modal dialog would hold the command back).
+wait_until '[ "$(vc find Info 0)" != found ]' 100 || fail "the Info dialog stayed open"
 vc command "$title" 105 >/dev/null
 for i in $(seq 1 100); do
   kill -0 "$view_pid" 2>/dev/null || break
