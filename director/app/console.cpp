@@ -93,8 +93,7 @@ OptionsResult ApplyConsoleOptions(int argc, const char* const* argv, ConsoleCont
     } else if (option == "--insim-version") {
       if (!TakeValue(argc, argv, &i, &value, error)) return OptionsResult::kError;
       if (value != "3" && value != "4" && value != "10") {
-        // The refusal keeps its words of before version 10; --help lists all three.
-        *error = "--insim-version must be 3 or 4";
+        *error = "--insim-version must be 3, 4 or 10";
         return OptionsResult::kError;
       }
       // The buttons as a click leaves them: one of the group checked, or none for version 3.

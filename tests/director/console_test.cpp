@@ -63,7 +63,7 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   } refused[] = {
       {{"--bogus"}, "unknown option --bogus"},
       {{"--insim-port"}, "missing value for --insim-port"},
-      {{"--insim-version", "5"}, "--insim-version must be 3 or 4"},
+      {{"--insim-version", "5"}, "--insim-version must be 3, 4 or 10"},
       {{"--activate-key", "F6"}, "--activate-key must be one of Ctrl-F1 .. Ctrl-F12"},
       {{"--deactivate-key", "Ctrl-F13"}, "--deactivate-key must be one of Ctrl-F1 .. Ctrl-F12"}};
   for (const auto& row : refused) {
