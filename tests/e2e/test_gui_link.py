@@ -68,6 +68,10 @@ class GuiLinkTest(unittest.TestCase):
         gui = GuiClient(self, port)
         self.assertEqual(gui.record(), VERSION_RECORD)
         gui.record_where(is_track, timeout=15.0)
+        # The start's state reports are over by the lights (the director hides the buttons, the
+        # simulator reports its new state): a report without the free view would end edit mode
+        # as soon as it began.
+        stage.wait_event("lights_out", timeout=15)
 
         # The last batch of the path: nodes 580..599, exactly as the path file holds them.
         with open(os.path.join(stage.sim_dir, "data", "smx", "RS1.pth"), "rb") as f:
