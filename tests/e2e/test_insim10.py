@@ -53,11 +53,13 @@ class Insim10Test(unittest.TestCase):
         self.assertGreater(active["race_ms"], 3000)
         self.assertLess(active["race_ms"], 3000 + 1500)
 
-        # One update step per set of three packets: one camera packet per 200 ms of race time.
+        # One update step per set of three packets: one camera packet per 200 ms of race time,
+        # never one per packet. At 8 times the speed a set comes every 25 ms; a director slowed by
+        # a busy machine reads two sets at once and answers the newer, hence the low lower bound.
         cams = stage.wait_packets("IS_CPP", 30, active, timeout=20)
         span = cams[-1]["race_ms"] - cams[0]["race_ms"]
         self.assertLessEqual(len(cams) - 1, span / 200 + 2)
-        self.assertGreaterEqual(len(cams) - 1, span / 200 / 2)
+        self.assertGreaterEqual(len(cams) - 1, span / 200 / 4)
         # The GUI client sees all forty cars of each set, from every packet of it.
         record = client.record_where(lambda r: r[2] == GLM_CARS and r[3] > 0, timeout=15)
         cars = car_table(record)
