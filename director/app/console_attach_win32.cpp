@@ -37,12 +37,20 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   }
 }
 
+// Points the stream at the console unless the user redirected it. Should that fail, the stream
+// stays as it was and its lines go nowhere, as for a program started without a console.
+void ToConsole(DWORD handle, FILE* stream) {
+  if (Redirected(handle)) return;
+  FILE* reopened = std::freopen("CONOUT$", "w", stream);
+  static_cast<void>(reopened);
+}
+
 }  // namespace
 
 bool AttachParentConsole() {
   if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
-  if (!Redirected(STD_OUTPUT_HANDLE)) std::freopen("CONOUT$", "w", stdout);
-  if (!Redirected(STD_ERROR_HANDLE)) std::freopen("CONOUT$", "w", stderr);
+  ToConsole(STD_OUTPUT_HANDLE, stdout);
+  ToConsole(STD_ERROR_HANDLE, stderr);
   return true;
 }
 

@@ -69,10 +69,9 @@ void InsimLink::Send(const std::uint8_t* data, int size) {
   }
   // The simulator cuts the stream by Size * 4: a packet that is not a whole number of units would
   // shift every packet after it.
-  std::uint8_t framed[kV10MaxPacketSize];
+  std::uint8_t framed[kV10MaxPacketSize] = {};  // the padding stays zero
   const int padded = (size + kV10SizeUnit - 1) / kV10SizeUnit * kV10SizeUnit;
   std::memcpy(framed, data, static_cast<std::size_t>(size));
-  std::memset(framed + size, 0, static_cast<std::size_t>(padded - size));
   framed[0] = FrameSizeByte(version, padded);
   sink->SendPacket(framed, padded);
 }

@@ -17,7 +17,7 @@ namespace {
 
 Bytes Text(const char* text, std::size_t width) {
   Bytes out(width, 0);
-  for (std::size_t i = 0; text[i] != '\0' && i < width; ++i)
+  for (std::size_t i = 0; i < width && text[i] != '\0'; ++i)
     out[i] = static_cast<std::uint8_t>(text[i]);
   return out;
 }

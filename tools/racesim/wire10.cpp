@@ -1,5 +1,6 @@
 #include "tools/racesim/wire10.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace racesim {
@@ -25,7 +26,8 @@ void Put32(std::uint8_t* p, std::uint32_t v) {
 }
 
 void PutText(std::uint8_t* field, std::size_t width, const std::string& text) {
-  std::memcpy(field, text.data(), text.size() < width ? text.size() : width);
+  // A fixed-width field: the text cut to the width, the rest left as the zeros it holds.
+  std::copy_n(text.begin(), text.size() < width ? text.size() : width, field);
 }
 
 void WriteCar(const CarRecord10& c, std::uint8_t* p) {
