@@ -25,7 +25,7 @@
 #endif
 
 #include "director/insim/session.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "platform/net.h"
 
 namespace {

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
 #include "link/link_messages.h"
 #include "platform/thread.h"
 

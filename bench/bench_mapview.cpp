@@ -11,7 +11,8 @@
 
 #include "gui/mapview/map_view.h"
 #include "gui/model/client_model.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 #include "platform/thread.h"
 
 namespace {
@@ -58,7 +59,7 @@ class NoActions final : public gui::MapActions {
 void PutFloat(std::uint8_t* at, float value) {
   std::uint32_t bits;
   std::memcpy(&bits, &value, sizeof bits);
-  glink::PutU32(at, bits);
+  plat::PutU32(at, bits);
 }
 
 // A 2 km by 1 km oval, 12 m wide, with the cars spread along it.
@@ -73,9 +74,9 @@ struct Scene {
     for (std::uint32_t i = 0; i < kNodes; ++i) {
       const double a = 2 * 3.14159265358979 * i / kNodes;
       node.index = i;
-      glink::PutI32(node.node + 0, static_cast<std::int32_t>(1000.0 * std::cos(a) * 65536));
-      glink::PutI32(node.node + 4, static_cast<std::int32_t>(500.0 * std::sin(a) * 65536));
-      glink::PutI32(node.node + 8, 0);
+      plat::PutI32(node.node + 0, static_cast<std::int32_t>(1000.0 * std::cos(a) * 65536));
+      plat::PutI32(node.node + 4, static_cast<std::int32_t>(500.0 * std::sin(a) * 65536));
+      plat::PutI32(node.node + 8, 0);
       PutFloat(node.node + 12, static_cast<float>(-std::sin(a)));
       PutFloat(node.node + 16, static_cast<float>(std::cos(a)));
       PutFloat(node.node + 20, 0.0f);

@@ -10,7 +10,7 @@
 #include "director/app/director_core.h"
 #include "director/insim/session.h"
 #include "fuzz/fuzz_support.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "link/link_messages.h"
 #include "platform/thread.h"
 

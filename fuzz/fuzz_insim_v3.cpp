@@ -7,7 +7,7 @@
 
 #include "director/insim/dispatch.h"
 #include "fuzz/director_rig.h"
-#include "link/link_core.h"
+#include "platform/bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t pos = 1;
   while (size - pos >= 2) {
     const std::size_t left = size - pos - 2;
-    std::size_t n = glink::GetU16(data + pos) % (left + 1);
+    std::size_t n = plat::GetU16(data + pos) % (left + 1);
     if (n > 10000) n = 10000;
     pos += 2;
     rig->core->PollHotkeys(rig->link);

@@ -13,7 +13,8 @@
 #include <string>
 
 #include "director/insim/packets.h"
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
 #include "platform/files.h"
 #include "platform/thread.h"
 #include "tests/platform/temp_dir.h"

@@ -13,7 +13,8 @@
 #include "director/engine/track_path.h"
 #include "director/insim/gui_post.h"
 #include "fuzz/fuzz_support.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ void CheckNodes(const director::PathNode* nodes, std::uint32_t count, const std:
     const std::uint8_t* b = record + body;
     const director::PathNode& node = nodes[i];
     fuzz::Check(std::memcmp(node.bytes, b, director::kPathNodeBytes) == 0, "node record");
-    fuzz::Check(node.centreX == glink::GetI32(b) && node.centreY == glink::GetI32(b + 4) &&
-                    node.centreZ == glink::GetI32(b + 8),
+    fuzz::Check(node.centreX == plat::GetI32(b) && node.centreY == plat::GetI32(b + 4) &&
+                    node.centreZ == plat::GetI32(b + 8),
                 "node centre");
     fuzz::Check(node.flags == (flags ? record[0] : 0), "node flags");
   }
@@ -50,9 +51,9 @@ void CheckSrPath(const director::TrackPath& path, const std::uint8_t* data, std:
   namespace sr = director::srpath;
   fuzz::Check(data[sr::kVersion] == 0 && data[sr::kRevision] <= 252 && data[sr::kMiniRevision] <= 9,
               "unknown revision loaded");
-  const std::uint32_t counts[3] = {glink::GetU16(data + sr::kMainCount),
-                                   glink::GetU16(data + sr::kPitCount0),
-                                   glink::GetU16(data + sr::kPitCount1)};
+  const std::uint32_t counts[3] = {plat::GetU16(data + sr::kMainCount),
+                                   plat::GetU16(data + sr::kPitCount0),
+                                   plat::GetU16(data + sr::kPitCount1)};
   fuzz::Check(size >= sr::kNodes + (std::size_t{counts[0]} + counts[1] + counts[2]) * 44,
               "nodes beyond the end of the file");
   fuzz::Check(path.finishNode < counts[0], "finish node");

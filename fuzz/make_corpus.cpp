@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "director/insim/packets.h"
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 #include "link/link_messages.h"
 #include "platform/files.h"
 #include "platform/settings_store.h"
@@ -332,9 +334,9 @@ void Files(const racesim::Track& track) {
   small.pathFormat = racesim::PathFormat::kSrPath;
   small.nodeSpacing = 20.0;  // a short pit lane: 19 nodes
   Bytes two = racesim::Track(small).PathFileBytes();
-  const std::uint16_t lane = glink::GetU16(two.data() + 18);
-  glink::PutU16(two.data() + 18, static_cast<std::uint16_t>(lane - 5));
-  glink::PutU16(two.data() + 20, 5);
+  const std::uint16_t lane = plat::GetU16(two.data() + 18);
+  plat::PutU16(two.data() + 18, static_cast<std::uint16_t>(lane - 5));
+  plat::PutU16(two.data() + 20, 5);
   Write("track_path", "sm1_srpath_two_pit_lanes", two);
   Write("track_path", "srpath_cut_in_the_pit_lane", Bytes(two.begin(), two.end() - 50));
 

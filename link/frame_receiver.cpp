@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/thread.h"
+#include "platform/bytes.h"
 
 namespace glink {
 
@@ -13,7 +14,7 @@ namespace {
 ReceiveStatus EndReason(const std::uint8_t* buf, int count) {
   int pos = 0;
   while (pos + kFrameHeader + 2 <= count) {
-    const int size = GetU16(buf + pos + kFrameHeader);
+    const int size = plat::GetU16(buf + pos + kFrameHeader);
     if (size == 0) return ReceiveStatus::kGoodbye;
     if (size < 3 || size > kSlotSize) break;
     pos += size + kFrameHeader;

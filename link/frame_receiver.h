@@ -12,7 +12,8 @@
 
 #include <cstdint>
 
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
 #include "platform/net.h"
 
 namespace plat {

@@ -23,7 +23,8 @@
 #include <mutex>
 
 #include "link/frame_receiver.h"
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
 #include "link/link_messages.h"
 #include "platform/net.h"
 #include "platform/thread.h"

@@ -1,4 +1,5 @@
 #include "link/link_messages.h"
+#include "platform/bytes.h"
 
 #include <cstring>
 
@@ -60,7 +61,7 @@ constexpr int kFirstNodeAt = 3;
 
 // Size and type, and every payload byte up to size cleared so that unused bytes go out as 0.
 void Begin(std::uint8_t* slot, int size, std::uint8_t type) {
-  PutU16(slot, static_cast<std::uint16_t>(size));
+  plat::PutU16(slot, static_cast<std::uint16_t>(size));
   slot[2] = type;
   std::memset(slot + kPayload, 0, static_cast<std::size_t>(size - kPayload));
 }
@@ -112,8 +113,8 @@ void WriteTrack(std::uint8_t* slot, const char* name, std::uint32_t nodeCount,
   }
   Begin(slot, kTrackSize, GLM_TRACK);
   CopyText(slot + kTrackNameAt, name, kTrackNameLength);
-  PutU32(slot + kTrackNodeCountAt, nodeCount);
-  PutU32(slot + kTrackFinishAt, finishNode);
+  plat::PutU32(slot + kTrackNodeCountAt, nodeCount);
+  plat::PutU32(slot + kTrackFinishAt, finishNode);
 }
 
 void WriteNoTrack(std::uint8_t* slot) { Begin(slot, kNoTrackSize, GLM_TRACK); }
@@ -123,8 +124,8 @@ bool ReadTrack(const std::uint8_t* record, TrackMsg* out) {
   *out = TrackMsg{};
   ReadText(record + kTrackNameAt, kTrackNameLength, out->name);
   if (HasSize(record, kTrackSize)) {
-    out->nodeCount = GetU32(record + kTrackNodeCountAt);
-    out->finishNode = GetU32(record + kTrackFinishAt);
+    out->nodeCount = plat::GetU32(record + kTrackNodeCountAt);
+    out->finishNode = plat::GetU32(record + kTrackFinishAt);
   }
   return true;
 }
@@ -146,12 +147,12 @@ bool ReadEditMode(const std::uint8_t* record, bool* on) {
 
 void WriteCameraIndex(std::uint8_t* slot, std::uint8_t type, std::uint16_t index) {
   Begin(slot, kCameraIndexSize, type);
-  PutU16(slot + kCameraIndexAt, index);
+  plat::PutU16(slot + kCameraIndexAt, index);
 }
 
 bool ReadCameraIndex(const std::uint8_t* record, std::uint16_t* index) {
   if (!HasSize(record, kCameraIndexSize)) return false;
-  *index = GetU16(record + kCameraIndexAt);
+  *index = plat::GetU16(record + kCameraIndexAt);
   return true;
 }
 
@@ -159,24 +160,24 @@ bool ReadCameraIndex(const std::uint8_t* record, std::uint16_t* index) {
 
 void WriteCamera(std::uint8_t* slot, std::uint8_t type, const CameraMsg& camera) {
   Begin(slot, kCameraSize, type);
-  PutU16(slot + kCamIndexAt, camera.index);
-  PutI32(slot + kCamXAt, camera.x);
-  PutI32(slot + kCamYAt, camera.y);
-  PutI32(slot + kCamZAt, camera.z);
-  PutU16(slot + kCamStartAt, camera.startNode);
-  PutU16(slot + kCamEndAt, camera.endNode);
-  PutU16(slot + kCamPositionNodeAt, camera.positionNode);
+  plat::PutU16(slot + kCamIndexAt, camera.index);
+  plat::PutI32(slot + kCamXAt, camera.x);
+  plat::PutI32(slot + kCamYAt, camera.y);
+  plat::PutI32(slot + kCamZAt, camera.z);
+  plat::PutU16(slot + kCamStartAt, camera.startNode);
+  plat::PutU16(slot + kCamEndAt, camera.endNode);
+  plat::PutU16(slot + kCamPositionNodeAt, camera.positionNode);
 }
 
 bool ReadCamera(const std::uint8_t* record, CameraMsg* out) {
   if (!HasSize(record, kCameraSize)) return false;
-  out->index = GetU16(record + kCamIndexAt);
-  out->x = GetI32(record + kCamXAt);
-  out->y = GetI32(record + kCamYAt);
-  out->z = GetI32(record + kCamZAt);
-  out->startNode = GetU16(record + kCamStartAt);
-  out->endNode = GetU16(record + kCamEndAt);
-  out->positionNode = GetU16(record + kCamPositionNodeAt);
+  out->index = plat::GetU16(record + kCamIndexAt);
+  out->x = plat::GetI32(record + kCamXAt);
+  out->y = plat::GetI32(record + kCamYAt);
+  out->z = plat::GetI32(record + kCamZAt);
+  out->startNode = plat::GetU16(record + kCamStartAt);
+  out->endNode = plat::GetU16(record + kCamEndAt);
+  out->positionNode = plat::GetU16(record + kCamPositionNodeAt);
   return true;
 }
 
@@ -190,8 +191,8 @@ void WriteCarTable(std::uint8_t* slot, int count, const CarEntry* cars) {
     std::uint8_t* e = slot + kCarsAt + kCarEntrySize * i;
     e[kEntryPlidAt] = cars[i].plid;
     e[kEntryFlagsAt] = cars[i].flags;
-    PutI32(e + kEntryXAt, cars[i].x);
-    PutI32(e + kEntryYAt, cars[i].y);
+    plat::PutI32(e + kEntryXAt, cars[i].x);
+    plat::PutI32(e + kEntryYAt, cars[i].y);
   }
 }
 
@@ -205,8 +206,8 @@ bool ReadCarTable(const std::uint8_t* record, CarTableMsg* out) {
     const std::uint8_t* e = record + kCarsAt + kCarEntrySize * i;
     out->cars[i].plid = e[kEntryPlidAt];
     out->cars[i].flags = e[kEntryFlagsAt];
-    out->cars[i].x = GetI32(e + kEntryXAt);
-    out->cars[i].y = GetI32(e + kEntryYAt);
+    out->cars[i].x = plat::GetI32(e + kEntryXAt);
+    out->cars[i].y = plat::GetI32(e + kEntryYAt);
   }
   return true;
 }
@@ -215,14 +216,14 @@ bool ReadCarTable(const std::uint8_t* record, CarTableMsg* out) {
 
 void WriteViewPos(std::uint8_t* slot, std::int32_t x, std::int32_t y) {
   Begin(slot, kViewPosSize, GLM_VIEW_POS);
-  PutI32(slot + kViewXAt, x);
-  PutI32(slot + kViewYAt, y);
+  plat::PutI32(slot + kViewXAt, x);
+  plat::PutI32(slot + kViewYAt, y);
 }
 
 bool ReadViewPos(const std::uint8_t* record, ViewPosMsg* out) {
   if (!HasSize(record, kViewPosSize)) return false;
-  out->x = GetI32(record + kViewXAt);
-  out->y = GetI32(record + kViewYAt);
+  out->x = plat::GetI32(record + kViewXAt);
+  out->y = plat::GetI32(record + kViewYAt);
   return true;
 }
 
@@ -233,11 +234,11 @@ void WritePlayerLabel(std::uint8_t* slot, std::uint8_t plid, const char* text) {
   Begin(slot, kLabelHeaderSize + kMaxLabelLength + 1, GLM_PLAYER_LABEL);
   slot[kLabelPlidAt] = plid;
   const int n = CopyText(slot + kLabelTextAt, text, kMaxLabelLength);
-  PutU16(slot, static_cast<std::uint16_t>(kLabelHeaderSize + n));
+  plat::PutU16(slot, static_cast<std::uint16_t>(kLabelHeaderSize + n));
 }
 
 void WritePlayerLabelClear(std::uint8_t* slot) {
-  PutU16(slot, kLabelClearSize);
+  plat::PutU16(slot, kLabelClearSize);
   slot[2] = GLM_PLAYER_LABEL;
 }
 
@@ -276,12 +277,12 @@ bool ReadVersion(const std::uint8_t* record, VersionMsg* out) {
 
 void WriteRaceClock(std::uint8_t* slot, std::uint32_t ms) {
   Begin(slot, kRaceClockSize, GLM_RACE_CLOCK);
-  PutU32(slot + kRaceClockAt, ms);
+  plat::PutU32(slot + kRaceClockAt, ms);
 }
 
 bool ReadRaceClock(const std::uint8_t* record, std::uint32_t* ms) {
   if (!HasSize(record, kRaceClockSize)) return false;
-  *ms = GetU32(record + kRaceClockAt);
+  *ms = plat::GetU32(record + kRaceClockAt);
   return true;
 }
 
@@ -291,14 +292,14 @@ void WriteTrackNode(std::uint8_t* slot, const char* name, std::uint32_t index,
                     const std::uint8_t* node) {
   Begin(slot, kTrackNodeSize, GLM_TRACK_NODE);
   CopyText(slot + kNodeNameAt, name, kTrackNameLength);
-  PutU32(slot + kNodeIndexAt, index);
+  plat::PutU32(slot + kNodeIndexAt, index);
   if (node != nullptr) std::memcpy(slot + kNodeAt, node, kPathNodeSize);
 }
 
 bool ReadTrackNode(const std::uint8_t* record, TrackNodeMsg* out) {
   if (!HasSize(record, kTrackNodeSize)) return false;
   ReadText(record + kNodeNameAt, kTrackNameLength, out->name);
-  out->index = GetU32(record + kNodeIndexAt);
+  out->index = plat::GetU32(record + kNodeIndexAt);
   std::memcpy(out->node, record + kNodeAt, kPathNodeSize);
   return true;
 }
@@ -307,18 +308,18 @@ bool ReadTrackNode(const std::uint8_t* record, TrackNodeMsg* out) {
 
 void WritePickCamera(std::uint8_t* slot, std::uint8_t type, const PickRect& rect) {
   Begin(slot, kPickCameraSize, type);
-  PutI32(slot + kPickLeftAt, rect.left);
-  PutI32(slot + kPickTopAt, rect.top);
-  PutI32(slot + kPickRightAt, rect.right);
-  PutI32(slot + kPickBottomAt, rect.bottom);
+  plat::PutI32(slot + kPickLeftAt, rect.left);
+  plat::PutI32(slot + kPickTopAt, rect.top);
+  plat::PutI32(slot + kPickRightAt, rect.right);
+  plat::PutI32(slot + kPickBottomAt, rect.bottom);
 }
 
 bool ReadPickCamera(const std::uint8_t* record, PickRect* out) {
   if (!HasSize(record, kPickCameraSize)) return false;
-  out->left = GetI32(record + kPickLeftAt);
-  out->top = GetI32(record + kPickTopAt);
-  out->right = GetI32(record + kPickRightAt);
-  out->bottom = GetI32(record + kPickBottomAt);
+  out->left = plat::GetI32(record + kPickLeftAt);
+  out->top = plat::GetI32(record + kPickTopAt);
+  out->right = plat::GetI32(record + kPickRightAt);
+  out->bottom = plat::GetI32(record + kPickBottomAt);
   return true;
 }
 
@@ -326,18 +327,18 @@ bool ReadPickCamera(const std::uint8_t* record, PickRect* out) {
 
 void WriteSetCamera(std::uint8_t* slot, const SetCameraMsg& camera) {
   Begin(slot, kSetCameraSize, GLM_SET_CAMERA);
-  PutU16(slot + kCamIndexAt, camera.index);
-  PutI32(slot + kCamZAt, camera.z);
-  PutU16(slot + kCamStartAt, camera.startNode);
-  PutU16(slot + kCamEndAt, camera.endNode);
+  plat::PutU16(slot + kCamIndexAt, camera.index);
+  plat::PutI32(slot + kCamZAt, camera.z);
+  plat::PutU16(slot + kCamStartAt, camera.startNode);
+  plat::PutU16(slot + kCamEndAt, camera.endNode);
 }
 
 bool ReadSetCamera(const std::uint8_t* record, SetCameraMsg* out) {
   if (!HasSize(record, kSetCameraSize)) return false;
-  out->index = GetU16(record + kCamIndexAt);
-  out->z = GetI32(record + kCamZAt);
-  out->startNode = GetU16(record + kCamStartAt);
-  out->endNode = GetU16(record + kCamEndAt);
+  out->index = plat::GetU16(record + kCamIndexAt);
+  out->z = plat::GetI32(record + kCamZAt);
+  out->startNode = plat::GetU16(record + kCamStartAt);
+  out->endNode = plat::GetU16(record + kCamEndAt);
   return true;
 }
 
@@ -367,12 +368,12 @@ bool ReadFollowCars(const std::uint8_t* record, FollowCarsMsg* out) {
 
 void WriteGetNodes(std::uint8_t* slot, std::uint32_t firstNode) {
   Begin(slot, kGetNodesSize, GLM_GET_NODES);
-  PutU32(slot + kFirstNodeAt, firstNode);
+  plat::PutU32(slot + kFirstNodeAt, firstNode);
 }
 
 bool ReadGetNodes(const std::uint8_t* record, std::uint32_t* firstNode) {
   if (!HasSize(record, kGetNodesSize)) return false;
-  *firstNode = GetU32(record + kFirstNodeAt);
+  *firstNode = plat::GetU32(record + kFirstNodeAt);
   return true;
 }
 

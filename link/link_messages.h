@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "link/link_core.h"
+#include "link/message_queue.h"
 
 namespace glink {
 

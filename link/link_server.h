@@ -24,7 +24,8 @@
 #include <mutex>
 
 #include "link/frame_receiver.h"
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
 #include "platform/thread.h"
 
 namespace glink {

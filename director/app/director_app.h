@@ -13,7 +13,7 @@
 #include "director/app/settings.h"
 #include "director/insim/session.h"
 #include "director/insim/session_handlers.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "link/link_server.h"
 #include "platform/thread.h"
 

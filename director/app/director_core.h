@@ -31,7 +31,7 @@
 #include "director/insim/session_handlers.h"
 #include "director/insim/state_report.h"
 #include "director/overlay/overlay_state.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "platform/thread.h"
 
 namespace director {

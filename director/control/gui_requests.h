@@ -14,7 +14,7 @@
 
 #include "director/control/live_control.h"
 #include "director/insim/packets.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 
 namespace director {
 

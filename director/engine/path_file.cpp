@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "director/engine/track_path.h"
-#include "link/link_core.h"
+#include "platform/bytes.h"
 
 namespace director {
 
 namespace {
 
-using glink::GetI32;
-using glink::GetU16;
-using glink::GetU32;
+using plat::GetI32;
+using plat::GetU16;
+using plat::GetU32;
 
 void ReadNode(const std::uint8_t* body, std::uint8_t flags, PathNode* node) {
   std::memcpy(node->bytes, body, kPathNodeBytes);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "link/link_core.h"
+#include "platform/bytes.h"
 
 namespace director {
 
@@ -58,7 +58,7 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
     case ISP_SMALL:
       // Version 10 answers TINY_GTM in milliseconds; the race time is handed on in hundredths.
       if (p[3] == SMALL_RTP) {
-        const std::uint32_t time = glink::GetU32(p + 4);
+        const std::uint32_t time = plat::GetU32(p + 4);
         handlers.OnRaceTime(link, v10 ? time / kMsPerRaceTimeUnit : time);
       }
       break;
@@ -105,7 +105,7 @@ bool WalkV3Datagram(InsimLink& link, SessionHandlers& handlers, const std::uint8
   bool setComplete = false;
   int pos = 0;
   while (length - pos >= 4) {
-    const V3PacketInfo* info = FindV3Packet(glink::GetU32(data + pos));
+    const V3PacketInfo* info = FindV3Packet(plat::GetU32(data + pos));
     if (info == nullptr) break;
     // A packet cut short by the end of the datagram is read as zeros beyond it; nothing can
     // follow it.
@@ -137,7 +137,7 @@ bool WalkV3Datagram(InsimLink& link, SessionHandlers& handlers, const std::uint8
       default:
         break;
     }
-    if (info->ackAt >= 0) SendAck(link, glink::GetU16(p + info->ackAt));
+    if (info->ackAt >= 0) SendAck(link, plat::GetU16(p + info->ackAt));
     pos += info->size;
   }
   return setComplete;

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "director/app/settings.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "link/link_messages.h"
 
 namespace director {

@@ -3,16 +3,17 @@
 #include <bit>
 #include <cstring>
 
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 #include "platform/thread.h"
 
 namespace director {
 
-using glink::GetI32;
-using glink::GetU16;
-using glink::PutI32;
-using glink::PutU16;
-using glink::PutU32;
+using plat::GetI32;
+using plat::GetU16;
+using plat::PutI32;
+using plat::PutU16;
+using plat::PutU32;
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "director/engine/car_progress.h"
 #include "director/engine/track_path.h"
-#include "link/link_core.h"
+#include "platform/bytes.h"
 #include "platform/profile.h"
 #include "platform/thread.h"
 
@@ -13,9 +13,9 @@ namespace director {
 
 namespace {
 
-using glink::GetI32;
-using glink::GetU16;
-using glink::GetU32;
+using plat::GetI32;
+using plat::GetU16;
+using plat::GetU32;
 
 constexpr int kMciCarsOffset = 4;
 constexpr int kV3MciTotalOffset = 8;

@@ -5,7 +5,8 @@
 
 #include "director/insim/dispatch.h"
 #include "director/insim/version_reply.h"
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
 #include "link/link_messages.h"
 #include "platform/net.h"
 

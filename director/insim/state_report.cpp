@@ -3,15 +3,15 @@
 #include <bit>
 #include <cstring>
 
-#include "link/link_core.h"
+#include "platform/bytes.h"
 
 namespace director {
 
 StateReport ReadStateReport(const std::uint8_t* sta, std::uint8_t version) {
   StateReport s;
   std::memcpy(s.raw, sta, sizeof(s.raw));
-  s.replaySpeed = std::bit_cast<float>(glink::GetU32(sta + 4));
-  s.flags = glink::GetU16(sta + 8);
+  s.replaySpeed = std::bit_cast<float>(plat::GetU32(sta + 4));
+  s.flags = plat::GetU16(sta + 8);
   s.inGameCam = sta[10];
   s.viewPlid = sta[11];
   s.numPlayers = sta[12];

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "link/link_core.h"
+#include "platform/bytes.h"
 #include "platform/thread.h"
 
 namespace director {
@@ -489,13 +489,13 @@ class Pass {
       const std::uint8_t* winner = c_.race.results.entries[0];
       CopyCut(name, sizeof name, reinterpret_cast<const char*>(entry + kResPlayerName),
               kPlayerNameSize);
-      gap = std::int64_t{glink::GetU32(entry + kResTotalTime)} -
-            glink::GetU32(winner + kResTotalTime);
-      lapsBehind = glink::GetU16(winner + kResLapsDone) - glink::GetU16(entry + kResLapsDone);
+      gap = std::int64_t{plat::GetU32(entry + kResTotalTime)} -
+            plat::GetU32(winner + kResTotalTime);
+      lapsBehind = plat::GetU16(winner + kResLapsDone) - plat::GetU16(entry + kResLapsDone);
       if (i == 0 && RaceLaps() > kMaxLapRaceLaps) {
-        std::snprintf(value, sizeof value, "%d Laps  ", glink::GetU16(winner + kResLapsDone));
+        std::snprintf(value, sizeof value, "%d Laps  ", plat::GetU16(winner + kResLapsDone));
       } else if (i == 0) {
-        FormatRaceTime(glink::GetU32(winner + kResTotalTime), value, sizeof value);
+        FormatRaceTime(plat::GetU32(winner + kResTotalTime), value, sizeof value);
       }
     } else {
       const OverlaySnapshotRow& row = s_.snapshot[i];

@@ -32,7 +32,7 @@ constexpr std::uint32_t kExtrapolatePause = 1000;  // added to the next step's d
 constexpr std::uint32_t kNotYetDue = 4294966296u;
 
 float GetF32(const std::uint8_t* p) {
-  std::uint32_t bits = glink::GetU32(p);
+  std::uint32_t bits = plat::GetU32(p);
   float f;
   std::memcpy(&f, &bits, sizeof f);
   return f;
@@ -74,9 +74,9 @@ MapCamera FromMessage(const glink::CameraMsg& msg) {
 
 PathNode ReadPathNode(const std::uint8_t* bytes) {
   PathNode n;
-  n.x = glink::GetI32(bytes + kNodeXAt);
-  n.y = glink::GetI32(bytes + kNodeYAt);
-  n.z = glink::GetI32(bytes + kNodeZAt);
+  n.x = plat::GetI32(bytes + kNodeXAt);
+  n.y = plat::GetI32(bytes + kNodeYAt);
+  n.z = plat::GetI32(bytes + kNodeZAt);
   n.dirX = GetF32(bytes + kDirXAt);
   n.dirY = GetF32(bytes + kDirYAt);
   n.dirZ = GetF32(bytes + kDirZAt);

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "link/link_client.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "link/link_messages.h"
 
 namespace plat {

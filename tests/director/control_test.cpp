@@ -96,7 +96,7 @@ class ControlTest : public ::testing::Test {
   }
   // A camera packet's position and flags.
   static std::vector<std::int32_t> Cpp(const Bytes& p) {
-    return {glink::GetI32(&p[4]), glink::GetI32(&p[8]), p[23], glink::GetU16(&p[30])};
+    return {plat::GetI32(&p[4]), plat::GetI32(&p[8]), p[23], plat::GetU16(&p[30])};
   }
 
   plat::TempDir dir;
@@ -379,7 +379,7 @@ TEST_F(ControlTest, GuiRequestsOnCamerasNodesEditModeAndManualControl) {
   core.HandleGuiRequests(link);
   const std::vector<Bytes> batches = Drain(toGui);
   ASSERT_EQ(batches.size(), 64u);
-  EXPECT_EQ(glink::GetU32(&batches[63][9]), 63u);
+  EXPECT_EQ(plat::GetU32(&batches[63][9]), 63u);
   EXPECT_EQ(toDirector.pending(), 0);
 
   // Following: one car in a race is announced; a front view keeps only the first car and, with

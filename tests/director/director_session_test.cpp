@@ -10,7 +10,8 @@
 
 #include "director/app/director_core.h"
 #include "director/insim/session.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "race_test_support.h"
 #include "tests/platform/temp_dir.h"
@@ -88,12 +89,12 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
     for (const Bytes& p : capture.Packets()) {
       if (p.size() != 32 || p[1] != ISP_CPP) continue;
       CameraPositionRecord c;
-      c.x = glink::GetI32(&p[4]);
+      c.x = plat::GetI32(&p[4]);
       c.viewPlid = p[22];
       c.inGameCam = p[23];
-      c.fov = std::bit_cast<float>(glink::GetU32(&p[24]));
-      c.time = glink::GetU16(&p[28]);
-      c.flags = glink::GetU16(&p[30]);
+      c.fov = std::bit_cast<float>(plat::GetU32(&p[24]));
+      c.time = plat::GetU16(&p[28]);
+      c.flags = plat::GetU16(&p[30]);
       sent.push_back(c);
     }
   };

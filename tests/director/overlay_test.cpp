@@ -111,8 +111,8 @@ class OverlayTest : public ::testing::Test {
     std::memset(e + 28, 0, 24);
     std::memcpy(e + 28, name, std::strlen(name) < 24 ? std::strlen(name) : 24);
     std::memcpy(e + 52, "PLATE123", 8);
-    glink::PutU32(e + 64, time);
-    glink::PutU16(e + 76, laps);
+    plat::PutU32(e + 64, time);
+    plat::PutU16(e + 76, laps);
     race.resultCount = static_cast<std::uint8_t>(i + 1);
   }
 

@@ -11,7 +11,7 @@
 
 #include "director/engine/track_path.h"
 #include "insim_test_support.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 
 namespace director::test {
 

@@ -8,7 +8,7 @@
 
 #include "fake_simulator.h"
 #include "insim_test_support.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "platform/net.h"
 
 namespace director {

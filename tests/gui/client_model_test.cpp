@@ -45,7 +45,7 @@ class ModelTest : public ::testing::Test {
     if (model.takeRedraw()) s += " redraw";
     for (const Bytes& r : Drain(out)) {
       EXPECT_EQ(r.size(), 7u);
-      s += " get" + std::to_string(glink::GetU32(r.data() + 3));
+      s += " get" + std::to_string(plat::GetU32(r.data() + 3));
     }
     return s;
   }

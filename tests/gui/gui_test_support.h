@@ -14,7 +14,8 @@
 #include "gui/model/client_model.h"
 #include "gui/resources/resource_ids.h"
 #include "gui/shell/command_states.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 
 namespace gui::testing {
 
@@ -35,13 +36,13 @@ inline glink::TrackNodeMsg NodeMsg(const char* track, std::uint32_t index, const
   glink::TrackNodeMsg m;
   Put(m.name, track, glink::kTrackNameLength);
   m.index = index;
-  glink::PutI32(m.node + 0, n.x);
-  glink::PutI32(m.node + 4, n.y);
+  plat::PutI32(m.node + 0, n.x);
+  plat::PutI32(m.node + 4, n.y);
   const float floats[] = {n.dirX, n.dirY, 0, n.outerLeft, n.outerRight, n.roadLeft, n.roadRight};
   for (int i = 0; i < 7; ++i) {
     std::uint32_t bits;
     std::memcpy(&bits, &floats[i], sizeof bits);
-    glink::PutU32(m.node + 12 + 4 * i, bits);
+    plat::PutU32(m.node + 12 + 4 * i, bits);
   }
   return m;
 }
@@ -88,7 +89,7 @@ inline std::vector<Bytes> Drain(glink::MessageQueue& q) {
 
 inline Bytes Le32(std::int32_t v) {
   std::uint8_t b[4];
-  glink::PutI32(b, v);
+  plat::PutI32(b, v);
   return Bytes(b, b + 4);
 }
 

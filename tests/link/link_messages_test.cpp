@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link_peer.h"
+#include "platform/bytes.h"
 
 namespace glink {
 namespace {
@@ -28,7 +29,7 @@ Bytes Written(const std::function<void(std::uint8_t*)>& write) {
 // exactly that size, so a reader that looks past the end trips the address sanitizer.
 Bytes Truncated(Bytes record, int size) {
   record.resize(static_cast<std::size_t>(size));
-  PutU16(record.data(), static_cast<std::uint16_t>(size));
+  plat::PutU16(record.data(), static_cast<std::uint16_t>(size));
   return record;
 }
 
@@ -157,7 +158,7 @@ TEST(LinkMessages, InputsAreCutAndEdgeFormsRead) {
 
   CarTableMsg table;  // a count above 40 in a full record reads the 40 that fit
   Bytes cars(404, 0);
-  PutU16(cars.data(), 404);
+  plat::PutU16(cars.data(), 404);
   cars[3] = 200;
   cars[4 + 39 * 10] = 77;
   ASSERT_TRUE(ReadCarTable(cars.data(), &table));

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "link/link_client.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
 #include "link/link_messages.h"
 #include "link/link_server.h"
 #include "platform/net.h"

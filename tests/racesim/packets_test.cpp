@@ -6,7 +6,7 @@
 
 #include "director/insim/dispatch.h"
 #include "director/insim/packets.h"
-#include "link/link_core.h"
+#include "platform/bytes.h"
 #include "tools/racesim/packet_trace.h"
 #include "tools/racesim/sim_packets.h"
 
@@ -71,13 +71,13 @@ TEST(PositionPackets, Version3TotalFirstAndPackedRecords) {
   ASSERT_EQ(packets.size(), 2u);
   for (std::size_t i = 0; i < 2; ++i) {
     EXPECT_EQ(packets[i].size(), 204u);
-    EXPECT_EQ(glink::GetU32(packets[i].data()), director::kV3MCI);
+    EXPECT_EQ(plat::GetU32(packets[i].data()), director::kV3MCI);
     EXPECT_EQ(packets[i][8], 10);
     EXPECT_EQ(packets[i][9], 8 * i);
   }
   // The tenth car: node 5 and lap 0x702 pack into the word 0xE005 and the byte 0x02.
   const std::uint8_t* r = packets[1].data() + 12 + 24;
-  EXPECT_EQ(glink::GetU16(r), 0xE005);
+  EXPECT_EQ(plat::GetU16(r), 0xE005);
   EXPECT_EQ(r[2], 0x02);
   EXPECT_EQ(Carried(director::ConvertV3Car(r)), Carried(cars[9]));
   EXPECT_EQ(Carried(director::ConvertV3Car(packets[0].data() + 12)), Carried(cars[0]));
@@ -100,7 +100,7 @@ TEST(StatePacket, ByteImageOfBothVersions) {
                           3,  1, 0, 5, 0,    0,    'R',  'S',  '1',  0,    0, 0, 0,  0};
   EXPECT_EQ(v4, expected);
   const Bytes v3 = BuildV3Sta(s);
-  EXPECT_EQ(glink::GetU32(v3.data()), director::kV3STA);
+  EXPECT_EQ(plat::GetU32(v3.data()), director::kV3STA);
   EXPECT_EQ(Bytes(v3.begin() + 4, v3.end()), Bytes(expected.begin() + 4, expected.end()));
 }
 
@@ -113,8 +113,8 @@ TEST(RacePackets, FieldsWhereTheDirectorReadsThem) {
   r.resultNum = 39;
   const Bytes npl = BuildNpl(1, player, 12), lap = BuildLap(9, 61234, 190000, 3, 1),
               spx = BuildSpx(9, 20000, 80000, 2, 1), pit = BuildPit(9, 2, 1), res = BuildRes(r);
-  const auto u16 = [](const Bytes& p, int at) { return glink::GetU16(p.data() + at); };
-  const auto u32 = [](const Bytes& p, int at) { return glink::GetU32(p.data() + at); };
+  const auto u16 = [](const Bytes& p, int at) { return plat::GetU16(p.data() + at); };
+  const auto u32 = [](const Bytes& p, int at) { return plat::GetU32(p.data() + at); };
   // Size (twice), type, ReqI or PLID, then the fields where the director reads them.
   using director::ISP_LAP, director::ISP_NPL, director::ISP_PIT, director::ISP_RES,
       director::ISP_SPX;
@@ -166,14 +166,14 @@ TEST(RacePackets, Version3SizesAndAckWordsMatchTheDirectorsTable) {
       {BuildV3Mci(Cars(1))[0], -1},
   };
   for (const auto& c : cases) {
-    const director::V3PacketInfo* info = director::FindV3Packet(glink::GetU32(c.packet.data()));
+    const director::V3PacketInfo* info = director::FindV3Packet(plat::GetU32(c.packet.data()));
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->size, c.packet.size());
     if (c.ack < 0) {
       EXPECT_EQ(info->ackAt, -1);
     } else {
       ASSERT_EQ(info->ackAt, static_cast<int>(c.packet.size()) - 2);
-      EXPECT_EQ(glink::GetU16(c.packet.data() + info->ackAt), c.ack);
+      EXPECT_EQ(plat::GetU16(c.packet.data() + info->ackAt), c.ack);
     }
   }
 }

@@ -10,16 +10,16 @@
 #include <string>
 
 #include "director/engine/track_path.h"
-#include "link/link_core.h"
+#include "platform/bytes.h"
 #include "tools/racesim/options.h"
 #include "tools/racesim/track.h"
 
 namespace racesim {
 namespace {
 
-using glink::GetI32;
-using glink::GetU16;
-using glink::GetU32;
+using plat::GetI32;
+using plat::GetU16;
+using plat::GetU32;
 
 TrackOptions SrPath(int nodes) {
   TrackOptions o;

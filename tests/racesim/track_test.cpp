@@ -9,7 +9,7 @@
 
 #include "director/engine/camera_store.h"
 #include "director/engine/track_path.h"
-#include "link/link_core.h"
+#include "platform/bytes.h"
 #include "tools/racesim/track.h"
 
 namespace racesim {
@@ -38,10 +38,10 @@ TEST(TrackPathFile, TheDirectorsReaderTakesItWholeWithTheLimitsForTheMap) {
                                 static_cast<std::int32_t>(p.y * 65536)),
               i);
     const std::uint8_t* r = bytes.data() + 16 + 40 * i;
-    EXPECT_EQ(glink::GetI32(r + 8),
+    EXPECT_EQ(plat::GetI32(r + 8),
               static_cast<std::int32_t>(std::lround(track.Node(i).z * 65536)));
     float f[7];
-    for (int k = 0; k < 7; ++k) f[k] = std::bit_cast<float>(glink::GetU32(r + 12 + 4 * k));
+    for (int k = 0; k < 7; ++k) f[k] = std::bit_cast<float>(plat::GetU32(r + 12 + 4 * k));
     EXPECT_NEAR(f[0] * f[0] + f[1] * f[1] + f[2] * f[2], 1.0f, 1e-4f) << i;
     EXPECT_EQ(
         std::vector<float>(f + 3, f + 7),

@@ -4,13 +4,14 @@
 #include <cstring>
 
 #include "director/insim/insim_constants.h"
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 
 namespace racesim {
 
-using glink::GetI32;
-using glink::GetU16;
-using glink::GetU32;
+using plat::GetI32;
+using plat::GetU16;
+using plat::GetU32;
 
 namespace {
 

@@ -3,14 +3,15 @@
 #include <bit>
 #include <cstring>
 
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 
 namespace racesim {
 
 using director::PutText;
-using glink::PutI32;
-using glink::PutU16;
-using glink::PutU32;
+using plat::PutI32;
+using plat::PutU16;
+using plat::PutU32;
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <set>
 #include <sstream>
 
-#include "link/link_core.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 #include "platform/files.h"
 #include "platform/thread.h"
 #include "tools/racesim/view_files.h"
@@ -15,9 +16,9 @@
 
 namespace racesim {
 
-using glink::GetI32;
-using glink::GetU16;
-using glink::GetU32;
+using plat::GetI32;
+using plat::GetU16;
+using plat::GetU32;
 
 namespace {
 

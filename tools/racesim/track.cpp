@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/link_core.h"
+#include "platform/bytes.h"
 #include "tools/racesim/rng.h"
 
 namespace racesim {
@@ -43,12 +43,12 @@ std::int32_t ToWorld(double metres) {
   return static_cast<std::int32_t>(std::lround(metres * kWorldPerMetre));
 }
 
-void PutFloat(std::uint8_t* p, float v) { glink::PutU32(p, std::bit_cast<std::uint32_t>(v)); }
+void PutFloat(std::uint8_t* p, float v) { plat::PutU32(p, std::bit_cast<std::uint32_t>(v)); }
 
 void PutNodeBody(std::uint8_t* r, const PathPoint& p, float outer, float road) {
-  glink::PutI32(r, ToWorld(p.x));
-  glink::PutI32(r + 4, ToWorld(p.y));
-  glink::PutI32(r + 8, ToWorld(p.z));
+  plat::PutI32(r, ToWorld(p.x));
+  plat::PutI32(r + 4, ToWorld(p.y));
+  plat::PutI32(r + 8, ToWorld(p.z));
   PutFloat(r + 12, static_cast<float>(p.dx));
   PutFloat(r + 16, static_cast<float>(p.dy));
   PutFloat(r + 20, static_cast<float>(p.dz));
@@ -224,8 +224,8 @@ std::vector<std::uint8_t> Track::LfsPthBytes() const {
   const int n = NodeCount();
   std::vector<std::uint8_t> out(kLfsHeader + kNodeBody * static_cast<std::size_t>(n), 0);
   std::memcpy(out.data(), "LFSPTH", 6);  // version and revision stay 0
-  glink::PutU32(out.data() + kLfsCount, static_cast<std::uint32_t>(n));
-  glink::PutU32(out.data() + kLfsFinish, static_cast<std::uint32_t>(finish_));
+  plat::PutU32(out.data() + kLfsCount, static_cast<std::uint32_t>(n));
+  plat::PutU32(out.data() + kLfsFinish, static_cast<std::uint32_t>(finish_));
   for (int i = 0; i < n; ++i) {
     PutNodeBody(out.data() + kLfsHeader + kNodeBody * static_cast<std::size_t>(i), Node(i),
                 kOuterHalfWidth, kRoadHalfWidth);
@@ -269,20 +269,20 @@ std::vector<std::uint8_t> Track::SrPathBytes() const {
   std::memcpy(h, "SRPATH", 6);
   h[kSrVersion] = 0;
   h[kSrRevision] = kSrRevisionWritten;
-  glink::PutU32(h + kSrFlags, 0);
+  plat::PutU32(h + kSrFlags, 0);
   h[kSrMiniRevision] = 0;
-  glink::PutU16(h + kSrMainCount, static_cast<std::uint16_t>(n));
-  glink::PutU16(h + kSrPitCount0, static_cast<std::uint16_t>(pit.size()));
-  glink::PutU16(h + kSrPitCount1, 0);
-  glink::PutU32(h + kSrFinish, static_cast<std::uint32_t>(finish_));
-  glink::PutU32(h + kSrSplits, static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() / 3)));
-  glink::PutU32(h + kSrSplits + 4,
+  plat::PutU16(h + kSrMainCount, static_cast<std::uint16_t>(n));
+  plat::PutU16(h + kSrPitCount0, static_cast<std::uint16_t>(pit.size()));
+  plat::PutU16(h + kSrPitCount1, 0);
+  plat::PutU32(h + kSrFinish, static_cast<std::uint32_t>(finish_));
+  plat::PutU32(h + kSrSplits, static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() / 3)));
+  plat::PutU32(h + kSrSplits + 4,
                 static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() * 2 / 3)));
-  glink::PutU32(h + kSrSplits + 8, kSrNoSplit);
+  plat::PutU32(h + kSrSplits + 8, kSrNoSplit);
   const PathPoint& pole = Node(finish_);
-  glink::PutI32(h + kSrPole, ToWorld(pole.x));
-  glink::PutI32(h + kSrPole + 4, ToWorld(pole.y));
-  glink::PutI32(h + kSrPole + 8, ToWorld(pole.z));
+  plat::PutI32(h + kSrPole, ToWorld(pole.x));
+  plat::PutI32(h + kSrPole + 4, ToWorld(pole.y));
+  plat::PutI32(h + kSrPole + 8, ToWorld(pole.z));
   PutFloat(h + kSrPole + 12, static_cast<float>(std::atan2(-pole.dx, pole.dy)));  // radians
   for (std::size_t i = 0; i < nodes; ++i) {
     std::uint8_t* r = h + kSrHeader + kSrNode * i + kSrNodeBody;  // flags and padding stay 0

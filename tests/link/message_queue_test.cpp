@@ -1,4 +1,6 @@
-#include "link/link_core.h"
+#include "link/link_frame.h"
+#include "link/message_queue.h"
+#include "platform/bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +27,7 @@ Bytes Frame(const Bytes& record) { return Join({Hex("4D725600"), record}); }
 // A record of the given size whose bytes all depend on its tag.
 Bytes Record(int size, std::uint8_t tag) {
   Bytes r(static_cast<std::size_t>(size));
-  PutU16(r.data(), static_cast<std::uint16_t>(size));
+  plat::PutU16(r.data(), static_cast<std::uint16_t>(size));
   for (int i = 2; i < size; ++i) r[i] = static_cast<std::uint8_t>(tag + i);
   return r;
 }
@@ -100,9 +102,9 @@ TEST(PostLinkMessage, WritesSizeTypeAndPayload) {
 // up as a wrong byte.
 void WriteNumbered(std::uint8_t* slot, std::uint32_t n) {
   const int size = 7 + static_cast<int>(n % 397);
-  PutU16(slot, static_cast<std::uint16_t>(size));
+  plat::PutU16(slot, static_cast<std::uint16_t>(size));
   slot[2] = static_cast<std::uint8_t>(n);
-  PutU32(slot + 3, n);
+  plat::PutU32(slot + 3, n);
   for (int i = 7; i < size; ++i) slot[i] = static_cast<std::uint8_t>(n + i);
 }
 
@@ -152,7 +154,7 @@ TEST(MessageQueue, TwoThreadsDeliverEveryRecordOnceAndInOrder) {
 TEST(BuildFrame, UnsendableSizesGiveNoFrame) {
   std::uint8_t slot[kSlotSize], frame[kFrameBufferSize];
   for (std::uint16_t bad : {0, 1, 2, 405}) {
-    PutU16(slot, bad);
+    plat::PutU16(slot, bad);
     EXPECT_EQ(BuildFrame(slot, frame), 0) << bad;
   }
 }
@@ -230,7 +232,7 @@ TEST(ParseFrames, WrongMagicGoodbyeAndImpossibleSizes) {
   for (std::uint16_t size : {1, 2, 405, 0xFFFF}) {
     Parser huge;
     Bytes header = HexFrame("0000");
-    PutU16(header.data() + 4, size);
+    plat::PutU16(header.data() + 4, size);
     EXPECT_EQ(huge.Receive(Join({Frame(a), header})), -1) << size;
     EXPECT_EQ(huge.queue.pending(), 1);
   }
@@ -240,7 +242,7 @@ TEST(ParseFrames, ShortRecordNeverShowsBytesOfAnOlderOne) {
   Parser p;
   LinkRecord r;
   Bytes big(kSlotSize, 0xFF);
-  PutU16(big.data(), kSlotSize);
+  plat::PutU16(big.data(), kSlotSize);
   for (int i = 0; i < kQueueSlots; ++i) {  // every slot once held a full record of 0xFF
     p.Receive(Frame(big));
     ASSERT_TRUE(p.queue.take(r));

@@ -1,4 +1,4 @@
-#include "link/link_core.h"
+#include "link/link_frame.h"
 
 #include <cstring>
 
@@ -10,54 +10,11 @@ namespace {
 
 constexpr int kFrameSizeField = 2;                            // the record's size after the magic
 constexpr int kFramePrefix = kFrameHeader + kFrameSizeField;  // magic and size: 6 bytes
-constexpr int kMinRecord = 3;                                 // size field and type byte
 constexpr std::uint32_t kFullQueueWaitMs = 10;
 
 }  // namespace
 
-std::uint8_t* MessageQueue::reserve() {
-  // Acquire pairs with the consumer's decrement: the slot is free only once its copy is done.
-  if (pending_.load(std::memory_order_acquire) >= kQueueSlots) return nullptr;
-  return slots_[writeIndex_];
-}
-
-void MessageQueue::commit() {
-  // A commit without a successful reserve must not push the count past the ring's size.
-  if (pending_.load(std::memory_order_acquire) >= kQueueSlots) return;
-  writeIndex_ = static_cast<std::uint16_t>((writeIndex_ + 1) % kQueueSlots);
-  pending_.fetch_add(1, std::memory_order_acq_rel);
-}
-
-bool MessageQueue::take(std::uint8_t* buf) {
-  if (pending_.load(std::memory_order_acquire) <= 0) return false;
-  std::memcpy(buf, slots_[readIndex_], kSlotSize);
-  readIndex_ = static_cast<std::uint16_t>((readIndex_ + 1) % kQueueSlots);
-  pending_.fetch_sub(1, std::memory_order_acq_rel);
-  return true;
-}
-
-const std::uint8_t* MessageQueue::peek() const {
-  if (pending_.load(std::memory_order_acquire) <= 0) return nullptr;
-  return slots_[readIndex_];
-}
-
-void MessageQueue::release() {
-  if (pending_.load(std::memory_order_acquire) <= 0) return;
-  readIndex_ = static_cast<std::uint16_t>((readIndex_ + 1) % kQueueSlots);
-  pending_.fetch_sub(1, std::memory_order_acq_rel);
-}
-
-bool PostLinkMessage(MessageQueue& queue, std::uint8_t type, const void* payload,
-                     std::uint8_t length) {
-  if (length > 0 && payload == nullptr) return false;
-  std::uint8_t* slot = queue.reserve();
-  if (slot == nullptr) return false;
-  PutU16(slot, static_cast<std::uint16_t>(length + kMinRecord));
-  slot[2] = type;
-  if (length > 0) std::memcpy(slot + kMinRecord, payload, length);
-  queue.commit();
-  return true;
-}
+using plat::GetU16;
 
 int ParseFrames(std::uint8_t* buf, int count, MessageQueue& receiving, plat::Clock& clock) {
   if (count <= 0) return 0;

@@ -1,8 +1,6 @@
-// The GUI link's shared core: records, frames, the two message queues and the frame parser.
+// The GUI link's records and the two message queues between a program's threads.
 //
-// A LinkRecord is [u16 size][u8 type][payload], size counting all of it, at most 404 bytes. On the
-// TCP stream each record travels as a frame: the magic "MrV\0" followed by the record. A frame
-// with size 0 is the goodbye: its sender closes the connection right after it.
+// A LinkRecord is [u16 size][u8 type][payload], size counting all of it, at most 404 bytes.
 //
 // MessageQueue is a fixed single-producer, single-consumer ring of 64 slots of 404 bytes. The
 // producer alone moves the write index, the consumer alone the read index; the pending count is the
@@ -20,44 +18,17 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace plat {
-class Clock;
-}
+#include "platform/bytes.h"
 
 namespace glink {
 
 inline constexpr int kSlotSize = 404;  // largest record
-inline constexpr int kMaxPayload = kSlotSize - 3;
+inline constexpr int kMaxPayload = kSlotSize - 3;  // after size and type
+inline constexpr int kMinRecord = 3;  // size field and type byte
 inline constexpr int kQueueSlots = 64;
-inline constexpr int kFrameHeader = 4;                             // the magic
-inline constexpr int kFrameBufferSize = kSlotSize + kFrameHeader;  // 408
-inline constexpr int kReceiveBufferSize = 1000;
-inline constexpr std::uint8_t kFrameMagic[kFrameHeader] = {0x4D, 0x72, 0x56, 0x00};  // "MrV\0"
-inline constexpr std::uint8_t kGoodbyeFrame[6] = {0x4D, 0x72, 0x56, 0x00, 0x00, 0x00};
-
-// Little-endian field access at stated offsets; every layout in the link goes through these.
-inline std::uint16_t GetU16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t GetU32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline std::int32_t GetI32(const std::uint8_t* p) { return static_cast<std::int32_t>(GetU32(p)); }
-inline void PutU16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void PutU32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v >> 16);
-  p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-inline void PutI32(std::uint8_t* p, std::int32_t v) { PutU32(p, static_cast<std::uint32_t>(v)); }
 
 // Size and type of a record in a slot.
-inline std::uint16_t RecordSize(const std::uint8_t* record) { return GetU16(record); }
+inline std::uint16_t RecordSize(const std::uint8_t* record) { return plat::GetU16(record); }
 inline std::uint8_t RecordType(const std::uint8_t* record) { return record[2]; }
 
 // A record as a consumer holds it: a whole slot, of which the first size bytes are the record.
@@ -114,18 +85,5 @@ class ToDirectorQueue : public MessageQueue {
 // queue is full and the record is lost.
 bool PostLinkMessage(MessageQueue& queue, std::uint8_t type, const void* payload,
                      std::uint8_t length);
-
-// Cuts complete frames from the start of buf (count received bytes) into the receiving queue.
-// Returns the number of bytes kept at the start of buf for the next pass (an incomplete frame, or a
-// frame waiting for a free slot: then it sleeps 10 ms on clock first), or -1 when the connection
-// must end: a goodbye frame, or a size that cannot be a record (1, 2 or above 404). A magic that
-// does not match stops parsing at that place; the stream is not resynchronised. The rest of a slot
-// behind a queued record is zeroed, so a short record never shows the bytes of an older one.
-int ParseFrames(std::uint8_t* buf, int count, MessageQueue& receiving, plat::Clock& clock);
-
-// Builds the frame of a record into out (the sender's 408-byte frame buffer); returns the number of
-// bytes to send, size + 4. A record whose size cannot be a record (below 3 or above 404) gives 0
-// and nothing is sent: a size of 0 would otherwise go out as a goodbye and end the connection.
-int BuildFrame(const std::uint8_t* record, std::uint8_t* out);
 
 }  // namespace glink
