@@ -145,8 +145,7 @@ void IncidentDetector::checkOvertakes() {
   }
 }
 
-void IncidentDetector::latch(std::uint8_t bit, bool condition, EventKind kind,
-                             std::uint8_t plid) {
+void IncidentDetector::latch(std::uint8_t bit, bool condition, EventKind kind, std::uint8_t plid) {
   CarHistory& h = history_[plid];
   const bool wasOn = (h.latches & bit) != 0;
   h.latches = static_cast<std::uint8_t>(condition ? (h.latches | bit) : (h.latches & ~bit));

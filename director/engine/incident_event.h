@@ -47,7 +47,10 @@ class EventLog {
   const DetectedEvent& newest(int i) const;
   // The live event of the highest interest at nowMs, or null when none is live.
   const DetectedEvent* mostInteresting(std::uint32_t nowMs) const;
-  void clear() { count_ = 0; next_ = 0; }
+  void clear() {
+    count_ = 0;
+    next_ = 0;
+  }
 
  private:
   DetectedEvent events_[kEventLogSize];

@@ -38,7 +38,8 @@ double sampleYawDegPerSecond(const CarSample& car) {
 
 double slipAngleDegrees(const CarSample& car) {
   // The difference as a signed 16-bit angle is the shorter way round.
-  const auto diff = static_cast<std::int16_t>(static_cast<std::uint16_t>(car.heading - car.direction));
+  const auto diff =
+      static_cast<std::int16_t>(static_cast<std::uint16_t>(car.heading - car.direction));
   return std::abs(static_cast<int>(diff)) / kAngleUnitsPerDegree;
 }
 

@@ -16,7 +16,7 @@ namespace director {
 class TrackPath;
 
 struct TrackLimitNode {
-  std::int32_t x = 0, y = 0;      // centre, world units
+  std::int32_t x = 0, y = 0;       // centre, world units
   float dirX = 0.0f, dirY = 1.0f;  // direction along the track, unit length in the plane
   float leftEdge = 0.0f, rightEdge = 0.0f;
   bool hasLimits = false;

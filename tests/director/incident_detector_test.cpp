@@ -156,6 +156,12 @@ TEST_F(IncidentDetectorTest, ContactIsASuddenSpeedLossNextToAnotherCar) {
   EXPECT_EQ(Count(EventKind::kContact), 1);
 }
 
+TEST_F(IncidentDetectorTest, CarsThrownApartByTheHitAreInContact) {
+  Feed({CarAt(3, 50, 40.0), CarAt(8, 50, 40.0, 0.0, 3.5)}, 2);  // side by side
+  EXPECT_EQ(Feed({CarAt(3, 51, 28.0, 0.0, -2.0), CarAt(8, 51, 40.0, 0.0, 5.0)}), 1);
+  EXPECT_EQ(NewestReason(), "incident: #3 and #8 in contact");
+}
+
 TEST_F(IncidentDetectorTest, CarsNoseToTailOrBrakingTogetherAreNoContact) {
   std::vector<CarSample> train;
   for (int i = 0; i < 6; ++i) {

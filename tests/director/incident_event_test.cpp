@@ -16,8 +16,8 @@ DetectedEvent Event(EventKind kind, std::uint8_t plid, std::uint32_t startMs,
 }
 
 TEST(IncidentEventInterest, IncidentsStartAt95AndFadeOverSixSeconds) {
-  for (EventKind kind : {EventKind::kSpin, EventKind::kOff, EventKind::kStopped,
-                         EventKind::kContact}) {
+  for (EventKind kind :
+       {EventKind::kSpin, EventKind::kOff, EventKind::kStopped, EventKind::kContact}) {
     const DetectedEvent e = Event(kind, 3, 10000);
     EXPECT_EQ(eventInterest(e, 10000), 95u);
     EXPECT_EQ(eventInterest(e, 13000), 48u);  // half way, rounded up
@@ -71,7 +71,7 @@ TEST(IncidentEventLog, LiveMatchesKindCarAndOtherCar) {
 
 TEST(IncidentEventLog, MostInterestingIsTheLiveOneWorthMostNow) {
   EventLog log;
-  log.add(Event(EventKind::kSpin, 1, 0));       // 95 fading over 6 s
+  log.add(Event(EventKind::kSpin, 1, 0));         // 95 fading over 6 s
   log.add(Event(EventKind::kOvertake, 2, 2000));  // 80 fading over 4 s
   ASSERT_NE(log.mostInteresting(2000), nullptr);
   EXPECT_EQ(log.mostInteresting(2000)->plid, 2);  // 80 against 64

@@ -18,7 +18,8 @@ namespace {
 using test::CarAt;
 using test::kStep;
 
-CarSample Placed(std::uint8_t plid, std::uint8_t position, std::uint16_t node, std::uint16_t lap = 1) {
+CarSample Placed(std::uint8_t plid, std::uint8_t position, std::uint16_t node,
+                 std::uint16_t lap = 1) {
   CarSample c = CarAt(plid, node, 40.0);
   c.position = position;
   c.lap = lap;

@@ -46,8 +46,8 @@ inline std::int16_t YawUnits(double degreesPerSecond) {
 
 // A car on the straight track at the node (plus metres further along and to the side), driving
 // along it at the given speed with heading and motion aligned.
-inline CarSample CarAt(std::uint8_t plid, std::uint16_t node, double speedMs,
-                       double alongM = 0.0, double sideM = 0.0) {
+inline CarSample CarAt(std::uint8_t plid, std::uint16_t node, double speedMs, double alongM = 0.0,
+                       double sideM = 0.0) {
   CarSample c;
   c.plid = plid;
   c.node = node;

@@ -23,16 +23,17 @@ void PutFloats(PathNode& node, float dirX, float dirY, float outerL, float outer
   const struct {
     std::size_t at;
     float value;
-  } fields[] = {{12, dirX}, {16, dirY}, {20, 0.0f}, {24, outerL}, {28, outerR}, {32, roadL},
-                {36, roadR}};
-  for (const auto& f : fields) plat::PutU32(node.bytes + f.at, std::bit_cast<std::uint32_t>(f.value));
+  } fields[] = {{12, dirX},   {16, dirY},  {20, 0.0f}, {24, outerL},
+                {28, outerR}, {32, roadL}, {36, roadR}};
+  for (const auto& f : fields)
+    plat::PutU32(node.bytes + f.at, std::bit_cast<std::uint32_t>(f.value));
 }
 
 TEST(IncidentTrackLimits, DecodesCentresDirectionsAndRoadLimitsFromTheNodeBytes) {
   auto path = test::MakeTrack({{0, 0}, {10 * kMetre, 0}, {20 * kMetre, 5}, {30 * kMetre, 0}}, 6);
   PutFloats(path->nodes[0], 0.0f, 2.0f, -9.0f, 10.0f, -5.5f, 4.5f);  // direction not unit length
-  PutFloats(path->nodes[1], 1.0f, 0.0f, -8.0f, 8.0f, 0.0f, 0.0f);   // no road limits: outer
-  PutFloats(path->nodes[2], 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);    // none at all
+  PutFloats(path->nodes[1], 1.0f, 0.0f, -8.0f, 8.0f, 0.0f, 0.0f);    // no road limits: outer
+  PutFloats(path->nodes[2], 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);     // none at all
   PutFloats(path->nodes[3], std::numeric_limits<float>::quiet_NaN(), 0.0f, 0, 0, -3.0f, 3.0f);
   TrackLimitNode nodes[4];
   const TrackLimitsView view = fillTrackLimits(*path, nodes, 4);
@@ -73,9 +74,9 @@ TEST(IncidentTrackLimits, NearestNodeSearchesAroundTheHintAndAcrossTheFinish) {
 }
 
 TEST(IncidentTrackLimits, DistanceBeyondEdgeIsMeasuredAcrossTheNodesDirection) {
-  TrackLimitNode north = test::StraightTrack(1, -3.0f, 6.0f)[0];  // driving along +Y
-  EXPECT_NEAR(distanceBeyondEdge(north, 8 * kMetre, 0), 2.0, 1e-9);    // right is +X
-  EXPECT_NEAR(distanceBeyondEdge(north, -4 * kMetre, 0), 1.0, 1e-9);   // left is -X
+  TrackLimitNode north = test::StraightTrack(1, -3.0f, 6.0f)[0];                // driving along +Y
+  EXPECT_NEAR(distanceBeyondEdge(north, 8 * kMetre, 0), 2.0, 1e-9);             // right is +X
+  EXPECT_NEAR(distanceBeyondEdge(north, -4 * kMetre, 0), 1.0, 1e-9);            // left is -X
   EXPECT_NEAR(distanceBeyondEdge(north, 5 * kMetre, 40 * kMetre), -1.0, 1e-9);  // along: no matter
   TrackLimitNode east = north;
   east.dirX = 1.0f;
@@ -88,7 +89,7 @@ TEST(IncidentTrackLimits, RaceProgressCountsLapsFromTheFinishNode) {
   const auto nodes = test::StraightTrack(100);
   const TrackLimitsView view = test::ViewOf(nodes, 90);
   EXPECT_EQ(raceProgress(view, 2, 89), 2u * 100 + 99);  // just before the line
-  EXPECT_EQ(raceProgress(view, 3, 90), 3u * 100);        // on it, lap counted
+  EXPECT_EQ(raceProgress(view, 3, 90), 3u * 100);       // on it, lap counted
   EXPECT_EQ(raceProgress(view, 3, 5), 3u * 100 + 15);
   EXPECT_EQ(raceProgress(test::ViewOf({}), 3, 5), 0u);
 }
