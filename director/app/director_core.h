@@ -64,7 +64,7 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void OnLapV3(const std::uint8_t* lap) override { tracker.LapV3(lap); }
   void OnSplit(const std::uint8_t* spx) override { tracker.Split(spx); }
   void OnPit(const std::uint8_t* pit) override { tracker.Pit(pit); }
-  void OnResult(const std::uint8_t* res) override { tracker.Result(res); }
+  void OnResult(const ResultPacket& res) override { tracker.Result(res); }
   bool OnCarPositionsV4(const std::uint8_t* mci) override {
     return tracker.CarPositionsV4(track.get(), mci);
   }

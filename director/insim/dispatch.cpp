@@ -90,7 +90,7 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
       SendTiny(link, 1, TINY_NPL);
       break;
     case ISP_RES:
-      handlers.OnResult(p);
+      handlers.OnResult(DecodeResult(p));
       break;
     case ISP_MCI:
       return v10 ? handlers.OnCarPositionsV10(p) : handlers.OnCarPositionsV4(p);

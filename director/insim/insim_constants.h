@@ -77,11 +77,6 @@ inline constexpr std::uint8_t kV3InitFlags = 0x23;
 // CompCar Info bit: the last record of a set.
 inline constexpr std::uint8_t CCI_LAST = 0x80;
 
-// IS_RES Confirm bits that keep a result out of the table.
-inline constexpr std::uint8_t CONF_PENALTY_DT = 0x04;
-inline constexpr std::uint8_t CONF_PENALTY_SG = 0x08;
-inline constexpr std::uint8_t CONF_DID_NOT_PIT = 0x40;
-
 // Version 3 identifiers: "ABC" then a zero byte, read as a little-endian 32-bit value.
 constexpr std::uint32_t V3Id(const char (&name)[4]) {
   return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) |
@@ -125,7 +120,6 @@ inline constexpr int kV3CarSize = 24;
 
 // Packets read.
 inline constexpr int kStaSize = 28;
-inline constexpr int kResSize = 84;
 inline constexpr int kV3LapSize = 92;
 inline constexpr int kMessageTextSize = 128;
 inline constexpr int kMaxCarsPerPacket = 8;

@@ -27,8 +27,6 @@ constexpr int kV3NplNameOffset = 28;
 constexpr int kV3NplPlidOffset = 95;
 constexpr int kV3NplIndexOffset = 96;
 constexpr int kV3LapPlidOffset = 89;
-constexpr int kResConfirmOffset = 74;
-constexpr int kResNumberOffset = 80;
 constexpr std::uint8_t kResultRejected = CONF_PENALTY_DT | CONF_PENALTY_SG | CONF_DID_NOT_PIT;
 constexpr char kAliasSection[] = "AliasNames";
 
@@ -182,10 +180,10 @@ void RaceTracker::Split(const std::uint8_t* spx) {
 
 void RaceTracker::Pit(const std::uint8_t* pit) { UpdateStops(pit[3], pit[10]); }
 
-void RaceTracker::Result(const std::uint8_t* res) {
-  const std::uint8_t number = res[kResNumberOffset];
-  if (number >= kMaxResults || (res[kResConfirmOffset] & kResultRejected) != 0) return;
-  std::memcpy(race_.results.entries[number], res, kResSize);
+void RaceTracker::Result(const ResultPacket& res) {
+  const std::uint8_t number = res.resultNum;
+  if (number >= kMaxResults || (res.confirm & kResultRejected) != 0) return;
+  race_.results.entries[number] = res;
   race_.resultCount = static_cast<std::uint8_t>(number + 1);
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "director/insim/gui_post.h"
+#include "director/insim/packet_result.h"
 #include "director/insim/packets.h"
 #include "director/insim/state_report.h"
 
@@ -89,7 +90,7 @@ struct RaceOrder {
 };
 
 struct ResultTable {
-  std::uint8_t entries[kMaxResults][kResSize] = {};  // whole IS_RES packets by ResultNum
+  ResultPacket entries[kMaxResults];  // by ResultNum
 };
 
 struct RaceTime {
@@ -156,7 +157,7 @@ class RaceTracker {
   void LapV3(const std::uint8_t* lap);
   void Split(const std::uint8_t* spx);
   void Pit(const std::uint8_t* pit);
-  void Result(const std::uint8_t* res);
+  void Result(const ResultPacket& res);
 
   // A race start, in two halves around the director's own reset (followed car, overlay):
   // BeginRace clears ResultCount and the race fields and sets the race-started flag;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "director/insim/packet_result.h"
 #include "director/insim/packets.h"
 
 namespace director {
@@ -51,7 +52,7 @@ class SessionHandlers {
   virtual void OnLapV3(const std::uint8_t* /*lap*/) {}
   virtual void OnSplit(const std::uint8_t* /*spx*/) {}
   virtual void OnPit(const std::uint8_t* /*pit*/) {}
-  virtual void OnResult(const std::uint8_t* /*res*/) {}
+  virtual void OnResult(const ResultPacket& /*res*/) {}
   // True when the packet completes a set of car positions.
   virtual bool OnCarPositionsV4(const std::uint8_t* /*mci*/) { return false; }
   virtual bool OnCarPositionsV3(const std::uint8_t* /*mci*/) { return false; }

@@ -48,11 +48,6 @@ constexpr std::uint32_t kBunchNodes = 100;
 constexpr std::uint32_t kHalfBunchNodes = 50;
 constexpr std::uint8_t kMaxEarlyShows = 3;
 
-// Fields of a stored IS_RES.
-constexpr int kResPlayerName = 28;
-constexpr int kResTotalTime = 64;
-constexpr int kResLapsDone = 76;
-
 void CopyCut(char* out, std::size_t size, const char* text, std::size_t maxChars) {
   std::size_t n = 0;
   if (text != nullptr) {
@@ -485,17 +480,15 @@ class Pass {
     char value[kOverlayTextSize] = {};
     if (results) {
       if (i >= kMaxResults) return;
-      const std::uint8_t* entry = c_.race.results.entries[i];
-      const std::uint8_t* winner = c_.race.results.entries[0];
-      CopyCut(name, sizeof name, reinterpret_cast<const char*>(entry + kResPlayerName),
-              kPlayerNameSize);
-      gap = std::int64_t{plat::GetU32(entry + kResTotalTime)} -
-            plat::GetU32(winner + kResTotalTime);
-      lapsBehind = plat::GetU16(winner + kResLapsDone) - plat::GetU16(entry + kResLapsDone);
+      const ResultPacket& entry = c_.race.results.entries[i];
+      const ResultPacket& winner = c_.race.results.entries[0];
+      CopyCut(name, sizeof name, entry.playerName, kPlayerNameSize);
+      gap = std::int64_t{entry.totalTime} - winner.totalTime;
+      lapsBehind = winner.lapsDone - entry.lapsDone;
       if (i == 0 && RaceLaps() > kMaxLapRaceLaps) {
-        std::snprintf(value, sizeof value, "%d Laps  ", plat::GetU16(winner + kResLapsDone));
+        std::snprintf(value, sizeof value, "%d Laps  ", winner.lapsDone);
       } else if (i == 0) {
-        FormatRaceTime(plat::GetU32(winner + kResTotalTime), value, sizeof value);
+        FormatRaceTime(winner.totalTime, value, sizeof value);
       }
     } else {
       const OverlaySnapshotRow& row = s_.snapshot[i];

@@ -128,7 +128,11 @@ class RecordingHandlers : public SessionHandlers {
   void OnLapV3(const std::uint8_t* p) override { Add("LapV3", p, 92); }
   void OnSplit(const std::uint8_t* p) override { Add("Split", p, 16); }
   void OnPit(const std::uint8_t* p) override { Add("Pit", p, 12); }
-  void OnResult(const std::uint8_t* p) override { Add("Result", p, 84); }
+  void OnResult(const ResultPacket& r) override {
+    std::uint8_t p[kResSize];
+    EncodeResult(r, p);
+    Add("Result", p, kResSize);
+  }
   bool OnCarPositionsV4(const std::uint8_t* p) override {
     Add("CarPositionsV4", p, 4);
     return completesSet;

@@ -107,12 +107,12 @@ class OverlayTest : public ::testing::Test {
     for (std::uint8_t id : ids) race.raceOrder.Append(id);
   }
   void Result(int i, const char* name, std::uint16_t laps, std::uint32_t time) {
-    std::uint8_t* e = race.results.entries[i];
-    std::memset(e + 28, 0, 24);
-    std::memcpy(e + 28, name, std::strlen(name) < 24 ? std::strlen(name) : 24);
-    std::memcpy(e + 52, "PLATE123", 8);
-    plat::PutU32(e + 64, time);
-    plat::PutU16(e + 76, laps);
+    ResultPacket& e = race.results.entries[i];
+    std::memset(e.playerName, 0, sizeof e.playerName);
+    std::memcpy(e.playerName, name, std::strlen(name) < 24 ? std::strlen(name) : 24);
+    std::memcpy(e.plate, "PLATE123", 8);
+    e.totalTime = time;
+    e.lapsDone = laps;
     race.resultCount = static_cast<std::uint8_t>(i + 1);
   }
 

@@ -284,20 +284,20 @@ TEST_F(RaceStateTest, LapsKeepFiguresAndTheRaceTimeAtNormalSpeedOnly) {
 }
 
 TEST_F(RaceStateTest, ResultsKeepOnlyConfirmedPlacesBelow40) {
-  tracker.Result(Res(39, 0x02, 0x11).data());
+  tracker.Result(DecodeResult(Res(39, 0x02, 0x11).data()));
   EXPECT_EQ(race.resultCount, 40);
-  EXPECT_EQ(race.results.entries[39][8], 0x11);
-  EXPECT_EQ(race.results.entries[39][80], 39);
-  tracker.Result(Res(40, 0x02).data());
-  tracker.Result(Res(2, 0x04).data());
-  tracker.Result(Res(2, 0x08).data());
-  tracker.Result(Res(2, 0x40).data());
+  EXPECT_EQ(race.results.entries[39].userName[4], 0x11);
+  EXPECT_EQ(race.results.entries[39].resultNum, 39);
+  tracker.Result(DecodeResult(Res(40, 0x02).data()));
+  tracker.Result(DecodeResult(Res(2, 0x04).data()));
+  tracker.Result(DecodeResult(Res(2, 0x08).data()));
+  tracker.Result(DecodeResult(Res(2, 0x40).data()));
   EXPECT_EQ(race.resultCount, 40);
-  EXPECT_EQ(race.results.entries[2][8], 0);
+  EXPECT_EQ(race.results.entries[2].userName[4], 0);
   // A lower place lowers the count again.
-  tracker.Result(Res(0, 0x01, 0x22).data());
+  tracker.Result(DecodeResult(Res(0, 0x01, 0x22).data()));
   EXPECT_EQ(race.resultCount, 1);
-  EXPECT_EQ(race.results.entries[0][8], 0x22);
+  EXPECT_EQ(race.results.entries[0].userName[4], 0x22);
 }
 
 TEST_F(RaceStateTest, CameraPositionIsPostedWhenItMovesAcross) {
