@@ -1,15 +1,13 @@
 // The stand-in's track path files: LFSPTH stays the default, and the 0.8 format SRPATH laid out as
-// the simulator lays it out (read back here by its offsets, then by the director's own reader),
-// with the pit lane the cars use as pit lane 0.
+// the simulator lays it out (read back here by its offsets; the director's own reader takes it in
+// tests/interop), with the pit lane the cars use as pit lane 0.
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "director/engine/track_path.h"
 #include "platform/bytes.h"
 #include "tools/racesim/options.h"
 #include "tools/racesim/track.h"
@@ -133,20 +131,6 @@ TEST(PathFileFormat, ThePitLaneRunsBesideTheStraightWhereTheCarsStop) {
     }
     EXPECT_NEAR(lane.front().x, track.At(track.FinishDistance() - 150.0, 0).x, 1e-9);
   }
-}
-
-TEST(PathFileFormat, TheDirectorsReaderTakesTheSrpathFileWhole) {
-  const Track track(SrPath(1500));
-  const std::vector<std::uint8_t> bytes = track.SrPathBytes();
-  auto path = std::make_unique<director::TrackPath>("RS1");
-  ASSERT_EQ(director::ParsePathFile(bytes.data(), bytes.size(), path.get()),
-            director::PathFileResult::kLoaded);
-  EXPECT_EQ(path->nodeCount, 1500u);
-  EXPECT_EQ(path->finishNode, static_cast<std::uint32_t>(track.FinishNode()));
-  EXPECT_EQ(path->pitLanes[0].nodeCount, track.PitLane().size());
-  EXPECT_EQ(path->pitLanes[1].nodeCount, 0u);
-  const Pose p = track.At(777 * track.Spacing() + 1.0, 0.0);
-  EXPECT_EQ(path->nearestNode(World(p.x), World(p.y)), 777);
 }
 
 }  // namespace
