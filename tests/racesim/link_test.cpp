@@ -1,31 +1,21 @@
 // The stand-in's end of the link: cutting the director's TCP stream, and the trace of what the
-// director sent, decoded from packets made by the director's own senders.
+// director sent, decoded from packets in the director's forms (the golden images and the codec's
+// own encoders).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "director/insim/packets.h"
+#include "tests/golden/insim_golden.h"
 #include "tools/racesim/insim_server.h"
 #include "tools/racesim/packet_trace.h"
 
 namespace racesim {
 namespace {
 
-// The director's senders write into this.
-class Capture : public director::PacketSink {
- public:
-  void SendPacket(const std::uint8_t* data, int size) override {
-    packets.emplace_back(data, data + size);
-  }
-  std::vector<Bytes> packets;
-};
-
-director::InsimLink LinkOf(Capture& capture, int version) {
-  director::InsimLink link;
-  link.version = static_cast<std::uint8_t>(version);
-  link.sink = &capture;
-  return link;
+template <std::size_t N>
+Bytes Image(const std::uint8_t (&image)[N]) {
+  return Bytes(image, image + N);
 }
 
 std::string Json(int version, const Bytes& p) {
@@ -34,13 +24,10 @@ std::string Json(int version, const Bytes& p) {
 }
 
 TEST(StreamCutting, PacketsSurviveEverySplitOfTheStream) {
-  Capture capture;
-  director::InsimLink link = LinkOf(capture, 4);
-  director::SendInit(link, "pw");
-  director::SendTiny(link, 1, director::TINY_VER);
-  director::SendText(link, "Hello", true);
+  const std::vector<Bytes> packets = {Image(golden::kIsi4), Image(golden::kTinyVer4),
+                                      Image(golden::kMsl4), Image(golden::kBtn4)};
   Bytes stream;
-  for (const Bytes& p : capture.packets) stream.insert(stream.end(), p.begin(), p.end());
+  for (const Bytes& p : packets) stream.insert(stream.end(), p.begin(), p.end());
   for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
     StreamCutter cutter;
     std::vector<Bytes> out;
@@ -49,7 +36,7 @@ TEST(StreamCutting, PacketsSurviveEverySplitOfTheStream) {
     while (cutter.Next(&packet)) out.push_back(packet);
     cutter.Feed(stream.data() + cut, static_cast<int>(stream.size() - cut));
     while (cutter.Next(&packet)) out.push_back(packet);
-    EXPECT_EQ(out, capture.packets) << "cut at " << cut;
+    EXPECT_EQ(out, packets) << "cut at " << cut;
     EXPECT_EQ(cutter.Pending(), 0u);
     EXPECT_FALSE(cutter.Broken());
   }
@@ -69,48 +56,43 @@ TEST(StreamCutting, ASizeBelowFourBreaksTheStreamForGood) {
 }
 
 TEST(Trace, CameraPacketsOfBothVersions) {
-  director::CameraPositionRecord rec;
-  rec.x = -65536;
-  rec.y = 131072;
-  rec.z = 393216;
-  rec.heading = 32768;
-  rec.pitch = 16001;  // the sender clamps it to 16000
-  rec.viewPlid = 3;
-  rec.inGameCam = 2;
-  rec.fov = 27.5f;
-  rec.time = 1500;
-  rec.flags = 8;
-  Capture capture;
-  director::InsimLink v4 = LinkOf(capture, 4);
-  director::SendCameraPosition(v4, rec);
-  director::InsimLink v3 = LinkOf(capture, 3);
-  director::SendCameraPosition(v3, rec);
   const std::string fields =
       ",\"pos\":[-65536,131072,393216],\"heading\":32768,\"pitch\":16000,\"roll\":0,"
       "\"view_plid\":3,\"ingame_cam\":2,\"fov\":27.5,\"time\":1500,\"flags\":8";
-  EXPECT_EQ(Json(4, capture.packets[0]), "IS_CPP,\"reqi\":1" + fields);
-  EXPECT_EQ(Json(3, capture.packets[1]), "CPP" + fields);
+  EXPECT_EQ(Json(4, Image(golden::kCpp4)), "IS_CPP,\"reqi\":1" + fields);
+  EXPECT_EQ(Json(3, Image(golden::kCpp3)), "CPP" + fields);
+  // Too short for its fields: the bytes are kept.
+  EXPECT_EQ(Json(4, Bytes{8, 9, 0, 0, 1, 2, 3, 4}),
+            "IS_CPP,\"reqi\":0,\"bytes\":\"0809000001020304\"");
 }
 
-// (Texts, introductions, requests and state flags are read back field by field by the
-// whole-program tests.)
+TEST(Trace, IntroductionsTextsAndStateFlags) {
+  EXPECT_EQ(Json(4, Image(golden::kIsi4)),
+            "IS_ISI,\"reqi\":0,\"udpport\":0,\"flags\":36,\"prefix\":0,\"interval\":200,"
+            "\"admin\":\"pw\",\"iname\":\"Morvane\"");
+  EXPECT_EQ(Json(3, Image(golden::kIsi3)),
+            "ISI,\"port\":0,\"flags\":35,\"node_secs\":0,"
+            "\"admin\":\"pw\"");
+  EXPECT_EQ(Json(4, Image(golden::kTinyGth4)),
+            "IS_TINY,\"reqi\":1,\"subt\":8,\"subt_name\":\"TINY_GTH\"");
+  EXPECT_EQ(Json(4, Image(golden::kMsl4)),
+            "IS_MSL,\"reqi\":0,\"sound\":0,\"msg\":\"^3Morvane: ^2active\"");
+  EXPECT_EQ(Json(4, Image(golden::kMst4)), "IS_MST,\"reqi\":0,\"msg\":\"/echo hello\"");
+  EXPECT_EQ(Json(3, Image(golden::kMtc3)), "MTC,\"msg\":\"^3Morvane: ^2active\"");
+  EXPECT_EQ(Json(4, Image(golden::kSfpShow2d4)), "IS_SFP,\"reqi\":1,\"flag\":128,\"on\":1");
+  EXPECT_EQ(Json(3, Image(golden::kSfpShow2d3)), "SFP,\"flag\":128,\"on\":1");
+  EXPECT_EQ(Json(4, Image(golden::kSmallRtp4)), "IS_SMALL,\"reqi\":1,\"subt\":6,\"value\":12345");
+  EXPECT_EQ(Json(3, Image(golden::kV3RequestNli)), "NLI,\"value\":200");
+}
+
 TEST(Trace, ButtonsViewChangesAndAcknowledgements) {
-  std::uint8_t btn[director::kMaxButtonSize];
-  const int size = director::BuildButton(btn, "^1 1.  ^7Anna", 5, 99, 15, 151, 80, 12);
-  std::uint8_t bfn[director::kBfnSize];
-  director::BuildDeleteButton(bfn, 7);
-  EXPECT_EQ(Json(4, Bytes(btn, btn + size)),
+  EXPECT_EQ(Json(4, Image(golden::kBtn4)),
             "IS_BTN,\"reqi\":1,\"ucid\":0,\"click_id\":5,\"inst\":0,\"style\":99,\"typein\":0,"
             "\"l\":15,\"t\":151,\"w\":80,\"h\":12,\"text\":\"^1 1.  ^7Anna\"");
-  EXPECT_EQ(Json(4, Bytes(bfn, bfn + director::kBfnSize)),
+  EXPECT_EQ(Json(4, Image(golden::kBfn4)),
             "IS_BFN,\"reqi\":0,\"subt\":0,\"ucid\":0,\"click_id\":7,\"inst\":0");
-  Capture capture;
-  director::InsimLink v3 = LinkOf(capture, 3);
-  director::SendAck(v3, 0xBEEF);
-  director::SendViewCamera(v3, 2, 5, 0);
-  ASSERT_EQ(capture.packets.size(), 2u);
-  EXPECT_EQ(Json(3, capture.packets[0]), "ACK,\"value\":48879");
-  EXPECT_EQ(Json(3, capture.packets[1]), "SCC,\"extra\":0,\"view\":2,\"plid\":5");
+  EXPECT_EQ(Json(3, Image(golden::kV3Ack)), "ACK,\"value\":48879");
+  EXPECT_EQ(Json(3, Image(golden::kScc3)), "SCC,\"extra\":0,\"view\":2,\"plid\":5");
 }
 
 TEST(Trace, UnknownPacketsKeepTheirBytesAndStringsAreEscaped) {
@@ -118,6 +100,7 @@ TEST(Trace, UnknownPacketsKeepTheirBytesAndStringsAreEscaped) {
             "IS_99,\"reqi\":0,\"bytes\":\"0863000\x31"
             "ab000000\"");
   EXPECT_EQ(Json(3, Bytes{'X', 'Y', 'Z', 0, 1, 2, 3, 4}), "XYZ,\"bytes\":\"58595a0001020304\"");
+  EXPECT_EQ(Json(3, Bytes{'M', 'T', 'C', 0, 0, 0, 0, 0}), "MTC,\"bytes\":\"4d54430000000000\"");
   EXPECT_EQ(JsonString("a\"b\\c\nd\xE9"), "\"a\\\"b\\\\c\\u000ad\\u00e9\"");
   EXPECT_EQ(TinyName(19), "TINY_RST");
   EXPECT_EQ(TinyName(42), "TINY_42");

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
-#include "director/engine/camera_store.h"
 #include "tools/racesim/live_log.h"
 
 namespace racesim {
@@ -45,17 +45,18 @@ const Car& CarAt(const Race& race, int i) { return race.Cars()[static_cast<std::
 
 std::int32_t World(double metres) { return static_cast<std::int32_t>(metres * 65536); }
 
-// A free camera at a point (metres) aimed the way the director aims: headingTo the target.
+// A free camera at a point (metres) aimed the way the director aims at the target: a heading of
+// 16384 + atan2(dy, dx) in units of 32768 per pi, with pi taken as 3.141.
 SimCamera FreeCamera(double x, double y, double targetX, double targetY) {
   SimCamera camera;
   camera.mode = CameraMode::kFree;
   camera.x = World(x);
   camera.y = World(y);
   camera.fov = 10.0f;
-  director::CameraPosition cam;
-  cam.x = camera.x;
-  cam.y = camera.y;
-  camera.heading = cam.headingTo(World(targetX), World(targetY));
+  const double dx = static_cast<double>(World(targetX)) - camera.x;
+  const double dy = static_cast<double>(World(targetY)) - camera.y;
+  const double h = std::atan2(dy, dx) * (1.0 / 3.141) * 32768 + 16384;
+  camera.heading = static_cast<std::uint16_t>(static_cast<std::int32_t>(h));
   return camera;
 }
 
@@ -74,15 +75,15 @@ TEST(RaceModel, LapsCountWhenACarPassesTheFinishNode) {
   const Track& track = TestTrack();
   Race race(track, Options(4, 2, 1));
   race.Start();
-  std::vector<director::CompCar> previous;
+  std::vector<CarRecord> previous;
   for (int i = 0; i < 4; ++i) previous.push_back(race.Record(i));
   EXPECT_EQ(previous[0].lap, 1);  // the grid stands just after the line
   int crossings = 0;
   while (!race.AllFinished() && race.TimeMs() < 600000) {
     race.Step(kRaceStepMs);
     for (int i = 0; i < 4; ++i) {
-      const director::CompCar now = race.Record(i);
-      director::CompCar& before = previous[static_cast<std::size_t>(i)];
+      const CarRecord now = race.Record(i);
+      CarRecord& before = previous[static_cast<std::size_t>(i)];
       if (CarAt(race, i).finished) continue;
       if (now.lap != before.lap) {
         ++crossings;

@@ -1,14 +1,12 @@
 #include "tools/racesim/insim_server.h"
 
-#include "tools/racesim/wire10.h"
+#include "tools/racesim/wire/insim_numbers.h"
 
 namespace racesim {
 
 namespace {
 constexpr int kReadChunk = 4096;
 constexpr int kDatagramMax = 2048;
-constexpr std::uint8_t kByteCountedInitSize = 44;
-constexpr std::uint8_t kInitType = 1;
 }  // namespace
 
 void StreamCutter::Feed(const std::uint8_t* data, int count) {
@@ -24,7 +22,7 @@ bool StreamCutter::Next(Bytes* packet) {
   if (first_ && unit_ != 1 && Pending() >= 2) {
     // An older program's IS_ISI says 44 (bytes) where version 10 says 11 (units).
     first_ = false;
-    if (buffer_[start_] == kByteCountedInitSize && buffer_[start_ + 1] == kInitType) {
+    if (buffer_[start_] == kIsiSize && buffer_[start_ + 1] == ISP_ISI) {
       unit_ = 1;
       byteCounted_ = true;
     }

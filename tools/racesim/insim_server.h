@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/net.h"
-#include "tools/racesim/sim_packets.h"
+#include "tools/racesim/wire/framing.h"
 
 namespace racesim {
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "director/insim/insim_constants.h"
 #include "tools/racesim/packet_trace.h"
 #include "tools/racesim/view_files.h"
 

@@ -33,7 +33,7 @@ struct SimCamera {
   std::uint16_t heading = 0, pitch = 0, roll = 0;
   float fov = 30.0f;
   std::uint16_t glideMs = 0;  // time of the last free-camera command: 0 = a cut, else a glide
-  bool directed = false;  // the last change came from the director
+  bool directed = false;      // the last change came from the director
 };
 
 // The car nearest to the middle of a free camera's picture: index into the race's cars, or -1.

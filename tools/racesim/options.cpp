@@ -1,11 +1,12 @@
 #include "tools/racesim/options.h"
 
-#include "tools/racesim/wire10.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <ostream>
+
+#include "tools/racesim/wire/insim_numbers.h"
+#include "tools/racesim/wire/version.h"
 
 namespace racesim {
 

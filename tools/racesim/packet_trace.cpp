@@ -1,17 +1,15 @@
 #include "tools/racesim/packet_trace.h"
 
-#include <bit>
 #include <cstring>
 
-#include "director/insim/insim_constants.h"
-#include "link/message_queue.h"
-#include "platform/bytes.h"
+#include "tools/racesim/wire/buttons.h"
+#include "tools/racesim/wire/camera.h"
+#include "tools/racesim/wire/insim_numbers.h"
+#include "tools/racesim/wire/requests.h"
+#include "tools/racesim/wire/texts.h"
+#include "tools/racesim/wire/version.h"
 
 namespace racesim {
-
-using plat::GetI32;
-using plat::GetU16;
-using plat::GetU32;
 
 namespace {
 
@@ -38,128 +36,189 @@ std::string Hex(const std::uint8_t* p, int size) {
   return out;
 }
 
-// The 28 bytes from offset 4 of a camera packet, common to both versions.
-std::string CameraFields(const std::uint8_t* p) {
+std::string BytesMember(const std::uint8_t* p, int size) {
+  return Member("bytes", "\"" + Hex(p, size) + "\"");
+}
+
+// The camera fields, common to both versions.
+std::string CameraFields(const CameraRecord& c) {
   std::string f;
-  f += Member(
-      "pos", "[" + Num(GetI32(p + 4)) + "," + Num(GetI32(p + 8)) + "," + Num(GetI32(p + 12)) + "]");
-  f += Member("heading", GetU16(p + 16));
-  f += Member("pitch", GetU16(p + 18));
-  f += Member("roll", GetU16(p + 20));
-  f += Member("view_plid", p[22]);
-  f += Member("ingame_cam", p[23]);
-  f += Member("fov", FloatJson(std::bit_cast<float>(GetU32(p + 24))));
-  f += Member("time", GetU16(p + 28));
-  f += Member("flags", GetU16(p + 30));
+  f += Member("pos", "[" + Num(c.x) + "," + Num(c.y) + "," + Num(c.z) + "]");
+  f += Member("heading", c.heading);
+  f += Member("pitch", c.pitch);
+  f += Member("roll", c.roll);
+  f += Member("view_plid", c.viewPlid);
+  f += Member("ingame_cam", c.inGameCam);
+  f += Member("fov", FloatJson(c.fov));
+  f += Member("time", c.time);
+  f += Member("flags", c.flags);
   return f;
+}
+
+// Each returns false when the packet is too short for its fields.
+bool IsiFields(const std::uint8_t* p, int size, std::string* f) {
+  InitPacket init;
+  if (!DecodeIsi(p, size, &init)) return false;
+  *f += Member("udpport", init.udpPort);
+  *f += Member("flags", init.flags);
+  *f += Member("prefix", init.prefix);
+  *f += Member("interval", init.interval);
+  *f += Member("admin", JsonString(init.admin));
+  *f += Member("iname", JsonString(init.name));
+  return true;
+}
+
+bool SmallFields(const std::uint8_t* p, int size, std::string* f) {
+  SmallPacket small;
+  if (!DecodeSmall(p, size, &small)) return false;
+  *f += Member("subt", small.subT);
+  *f += Member("value", small.value);
+  return true;
+}
+
+bool FlagFields(const StateFlagPacket& flag, std::string* f) {
+  *f += Member("flag", flag.flag);
+  *f += Member("on", flag.on);
+  return true;
+}
+
+bool BfnFields(const std::uint8_t* p, int size, std::string* f) {
+  ButtonFunction b;
+  if (!DecodeBfn(p, size, &b)) return false;
+  *f += Member("subt", b.subT);
+  *f += Member("ucid", b.ucid);
+  *f += Member("click_id", b.clickId);
+  *f += Member("inst", b.inst);
+  return true;
+}
+
+bool BtnFields(const std::uint8_t* p, int size, std::string* f) {
+  ButtonPacket b;
+  if (!DecodeBtn(p, size, &b)) return false;
+  *f += Member("ucid", b.ucid);
+  *f += Member("click_id", b.clickId);
+  *f += Member("inst", b.inst);
+  *f += Member("style", b.style);
+  *f += Member("typein", b.typeIn);
+  *f += Member("l", b.left);
+  *f += Member("t", b.top);
+  *f += Member("w", b.width);
+  *f += Member("h", b.height);
+  *f += Member("text", JsonString(b.text));
+  return true;
+}
+
+std::string TypeName4(std::uint8_t type) {
+  switch (type) {
+    case ISP_ISI:
+      return "IS_ISI";
+    case ISP_TINY:
+      return "IS_TINY";
+    case ISP_SMALL:
+      return "IS_SMALL";
+    case ISP_SFP:
+      return "IS_SFP";
+    case ISP_CPP:
+      return "IS_CPP";
+    case ISP_MST:
+      return "IS_MST";
+    case ISP_MSL:
+      return "IS_MSL";
+    case ISP_BFN:
+      return "IS_BFN";
+    case ISP_BTN:
+      return "IS_BTN";
+    default:
+      return "IS_" + std::to_string(type);
+  }
+}
+
+// The fields of a version 4 packet; false for a type not known or a packet too short for it.
+bool Fields4(const std::uint8_t* p, int size, std::string* f) {
+  std::string text;
+  std::uint8_t sound = 0;
+  TinyPacket tiny;
+  StateFlagPacket flag;
+  CameraRecord camera;
+  switch (p[kTypeAt]) {
+    case ISP_ISI:
+      return IsiFields(p, size, f);
+    case ISP_TINY:
+      DecodeTiny(p, size, &tiny);
+      *f += Member("subt", tiny.subT) + Member("subt_name", JsonString(TinyName(tiny.subT)));
+      return true;
+    case ISP_SMALL:
+      return SmallFields(p, size, f);
+    case ISP_SFP:
+      return DecodeSfp(p, size, &flag) && FlagFields(flag, f);
+    case ISP_CPP:
+      if (!DecodeCpp(p, size, &camera)) return false;
+      *f += CameraFields(camera);
+      return true;
+    case ISP_MST:
+      DecodeMst(p, size, &text);
+      *f += Member("msg", JsonString(text));
+      return true;
+    case ISP_MSL:
+      DecodeMsl(p, size, &text, &sound);
+      *f += Member("sound", sound) + Member("msg", JsonString(text));
+      return true;
+    case ISP_BFN:
+      return BfnFields(p, size, f);
+    case ISP_BTN:
+      return BtnFields(p, size, f);
+    default:
+      return false;
+  }
 }
 
 DecodedPacket DecodeV4(const std::uint8_t* p, int size) {
   DecodedPacket d;
-  std::string& f = d.fields;
-  f += Member("reqi", p[2]);
-  switch (p[1]) {
-    case director::ISP_ISI:
-      d.type = "IS_ISI";
-      if (size < director::kV4InitSize) break;
-      f += Member("udpport", GetU16(p + 4));
-      f += Member("flags", GetU16(p + 6));
-      f += Member("prefix", p[9]);
-      f += Member("interval", GetU16(p + 10));
-      f += Member("admin", JsonString(FieldText(p + 12, 16)));
-      f += Member("iname", JsonString(FieldText(p + 28, 16)));
-      return d;
-    case director::ISP_TINY:
-      d.type = "IS_TINY";
-      f += Member("subt", p[3]);
-      f += Member("subt_name", JsonString(TinyName(p[3])));
-      return d;
-    case director::ISP_SMALL:
-      d.type = "IS_SMALL";
-      if (size < 8) break;
-      f += Member("subt", p[3]);
-      f += Member("value", GetU32(p + 4));
-      return d;
-    case director::ISP_SFP:
-      d.type = "IS_SFP";
-      if (size < director::kSfpSize) break;
-      f += Member("flag", GetU16(p + 4));
-      f += Member("on", p[6]);
-      return d;
-    case director::ISP_CPP:
-      d.type = "IS_CPP";
-      if (size < director::kCameraRecordSize) break;
-      f += CameraFields(p);
-      return d;
-    case director::ISP_MST:
-      d.type = "IS_MST";
-      f += Member("msg", JsonString(FieldText(p + 4, size - 4)));
-      return d;
-    case director::ISP_MSL:
-      d.type = "IS_MSL";
-      f += Member("sound", p[3]);
-      f += Member("msg", JsonString(FieldText(p + 4, size - 4)));
-      return d;
-    case director::ISP_BFN:
-      d.type = "IS_BFN";
-      if (size < director::kBfnSize) break;
-      f += Member("subt", p[3]);
-      f += Member("ucid", p[4]);
-      f += Member("click_id", p[5]);
-      f += Member("inst", p[6]);
-      return d;
-    case director::ISP_BTN:
-      d.type = "IS_BTN";
-      if (size < 12) break;
-      f += Member("ucid", p[3]);
-      f += Member("click_id", p[4]);
-      f += Member("inst", p[5]);
-      f += Member("style", p[6]);
-      f += Member("typein", p[7]);
-      f += Member("l", p[8]);
-      f += Member("t", p[9]);
-      f += Member("w", p[10]);
-      f += Member("h", p[11]);
-      f += Member("text", JsonString(FieldText(p + 12, size - 12)));
-      return d;
-    default:
-      d.type = "IS_" + std::to_string(p[1]);
-      break;
-  }
-  if (d.type.empty()) d.type = "IS_" + std::to_string(p[1]);
-  d.fields += Member("bytes", "\"" + Hex(p, size) + "\"");
+  d.type = TypeName4(p[kTypeAt]);
+  d.fields = Member("reqi", p[kReqIAt]);
+  if (!Fields4(p, size, &d.fields)) d.fields += BytesMember(p, size);
   return d;
+}
+
+bool IsV3Request(std::uint32_t id) {
+  return id == kV3VER || id == kV3NLI || id == kV3SST || id == kV3SCP || id == kV3NPL ||
+         id == kV3ISC || id == kV3ACK;
+}
+
+// The fields of a version 3 packet; false for an identifier not known or a packet too short.
+bool Fields3(const std::uint8_t* p, int size, std::string* f) {
+  const std::uint32_t id = V3IdOf(p);
+  V3InitPacket init;
+  V3Request request;
+  std::string text;
+  CameraRecord camera;
+  ViewChange view;
+  StateFlagPacket flag;
+  if (id == kV3ISI && DecodeV3Isi(p, size, &init)) {
+    *f += Member("port", init.replyPort) + Member("flags", init.flags) +
+          Member("node_secs", init.nodeSeconds) + Member("admin", JsonString(init.admin));
+  } else if (IsV3Request(id) && DecodeV3Request(p, size, &request)) {
+    *f += Member("value", request.value);
+  } else if (DecodeV3Mtc(p, size, &text)) {
+    *f += Member("msg", JsonString(text));
+  } else if (id == kV3CPP && DecodeCpp(p, size, &camera)) {
+    *f += CameraFields(camera);
+  } else if (DecodeV3Scc(p, size, &view)) {
+    *f += Member("extra", view.extra) + Member("view", view.view) + Member("plid", view.plid);
+  } else if (DecodeV3Sfp(p, size, &flag)) {
+    FlagFields(flag, f);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 DecodedPacket DecodeV3(const std::uint8_t* p, int size) {
   DecodedPacket d;
-  std::string& f = d.fields;
   d.type = FieldText(p, 4);
-  const std::uint32_t id = GetU32(p);
-  if (id == director::kV3ISI && size >= director::kV3InitSize) {
-    f += Member("port", GetU16(p + 4));
-    f += Member("flags", p[6]);
-    f += Member("node_secs", p[7]);
-    f += Member("admin", JsonString(FieldText(p + 8, 16)));
-  } else if ((id == director::kV3VER || id == director::kV3NLI || id == director::kV3SST ||
-              id == director::kV3SCP || id == director::kV3NPL || id == director::kV3ISC ||
-              id == director::kV3ACK) &&
-             size >= director::kV3RequestSize) {
-    f += Member("value", GetU32(p + 4));
-  } else if (id == director::kV3MTC && size >= director::kV3TextSize) {
-    f += Member("msg", JsonString(FieldText(p + 8, 64)));
-  } else if (id == director::kV3CPP && size >= director::kCameraRecordSize) {
-    f += CameraFields(p);
-  } else if (id == director::kV3SCC && size >= director::kV3RequestSize) {
-    f += Member("extra", p[4]);
-    f += Member("view", p[5]);
-    f += Member("plid", p[6]);
-  } else if (id == director::kV3SFP && size >= director::kV3RequestSize) {
-    f += Member("flag", GetU16(p + 4));
-    f += Member("on", p[6]);
-  } else {
+  if (!Fields3(p, size, &d.fields)) {
     if (d.type.empty()) d.type = "?";
-    f += Member("bytes", "\"" + Hex(p, size) + "\"");
+    d.fields += BytesMember(p, size);
   }
   return d;
 }
@@ -168,31 +227,25 @@ DecodedPacket DecodeV3(const std::uint8_t* p, int size) {
 
 std::string TinyName(std::uint8_t subT) {
   switch (subT) {
-    case director::TINY_NONE:
+    case TINY_NONE:
       return "TINY_NONE";
-    case director::TINY_VER:
+    case TINY_VER:
       return "TINY_VER";
-    case director::TINY_CLOSE:
+    case TINY_CLOSE:
       return "TINY_CLOSE";
-    case director::TINY_SCP:
+    case TINY_SCP:
       return "TINY_SCP";
-    case director::TINY_SST:
+    case TINY_SST:
       return "TINY_SST";
-    case director::TINY_GTH:
+    case TINY_GTH:
       return "TINY_GTH";
-    case director::TINY_NPL:
+    case TINY_NPL:
       return "TINY_NPL";
-    case director::TINY_RST:
+    case TINY_RST:
       return "TINY_RST";
     default:
       return "TINY_" + std::to_string(subT);
   }
-}
-
-std::string FieldText(const std::uint8_t* field, int size) {
-  std::string text;
-  for (int i = 0; i < size && field[i] != 0; ++i) text += static_cast<char>(field[i]);
-  return text;
 }
 
 std::string JsonString(std::string_view text) {

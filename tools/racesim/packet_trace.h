@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "tools/racesim/wire/framing.h"
+
 namespace racesim {
 
 struct DecodedPacket {
@@ -32,8 +34,6 @@ DecodedPacket DecodeDirectorPacket(int version, const std::uint8_t* p, int size)
 // A JSON string literal: quotes, backslashes and control characters escaped; bytes of 0x80 and
 // above become \u00XX (the simulator's texts are single-byte code pages).
 std::string JsonString(std::string_view text);
-// The text of a zero-terminated fixed field.
-std::string FieldText(const std::uint8_t* field, int size);
 // The name of an IS_TINY subtype (TINY_NONE ...), or TINY_n.
 std::string TinyName(std::uint8_t subT);
 

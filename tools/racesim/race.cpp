@@ -423,10 +423,10 @@ int Race::NodeOf(int car) const {
   return track_.NodeAt(track_.FinishDistance() + cars_[static_cast<std::size_t>(car)].dist);
 }
 
-director::CompCar Race::Record(int car) const {
+CarRecord Race::Record(int car) const {
   const Car& c = cars_[static_cast<std::size_t>(car)];
   const Pose p = Where(car);
-  director::CompCar r;
+  CarRecord r;
   r.node = static_cast<std::uint16_t>(NodeOf(car));
   r.lap = static_cast<std::uint16_t>(c.lapsDone + 1);
   r.plid = c.plid;

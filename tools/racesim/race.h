@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "director/insim/packets.h"
 #include "tools/racesim/rng.h"
 #include "tools/racesim/track.h"
+#include "tools/racesim/wire/positions.h"
 
 namespace racesim {
 
@@ -114,7 +114,7 @@ class Race {
   std::vector<int> Classification() const;
 
   // The car's position record for the car position packets (Info left 0).
-  director::CompCar Record(int car) const;
+  CarRecord Record(int car) const;
   // Where the car is now, metres.
   Pose Where(int car) const;
   int NodeOf(int car) const;

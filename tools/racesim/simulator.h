@@ -12,14 +12,21 @@
 // simulator returns to its front end. Keep-alive probes (versions 4 and 10) and the director's
 // idle time are measured on the wall clock.
 //
-// With --insim-version 10 it plays a 0.8 simulator: the version 10 framing and forms of
-// wire10.h, IS_REO before each race start, the race time in milliseconds. A program that
-// introduces itself in the byte-counted framing of older versions has its version request
-// answered in version 10's framing and nothing else: this stand-in has no compatibility mode.
+// With --insim-version 10 it plays a 0.8 simulator: the version 10 framing (Frame10) and forms
+// (16 cars a position packet), IS_REO before each race start, the race time in milliseconds. A
+// program that introduces itself in the byte-counted framing of older versions has its version
+// request answered in version 10's framing and nothing else: this stand-in has no compatibility
+// mode.
 //
 // The director's packets are recorded in the trace and applied: camera packets move the
 // simulator's camera, state flag packets switch the 2D display and the SHIFT+U option, texts and
 // buttons are shown (in the live log), "/ctrlf" binds a function key and "/echo" echoes.
+//
+// The class is one, its parts are in their own files: simulator.cpp (preparing, the pass and the
+// clocks), simulator_files.cpp (the files written), simulator_phases.cpp (the scenario's
+// phases), simulator_race.cpp (the packets of the race and the state), simulator_link.cpp (the
+// director's packets and the session), simulator_camera.cpp (the camera and the screen) and
+// simulator_commands.cpp (commands and typed texts).
 #pragma once
 
 #include <cstdint>
@@ -35,6 +42,11 @@
 #include "tools/racesim/packet_trace.h"
 #include "tools/racesim/race.h"
 #include "tools/racesim/track.h"
+#include "tools/racesim/wire/camera.h"
+#include "tools/racesim/wire/framing.h"
+#include "tools/racesim/wire/insim_numbers.h"
+#include "tools/racesim/wire/players.h"
+#include "tools/racesim/wire/state.h"
 
 namespace racesim {
 
@@ -64,45 +76,82 @@ class Simulator final : public InsimListener {
   void OnDisconnected(const std::string& why) override;
 
  private:
-  bool WriteFiles(std::string* error);
-  void AdvanceScenario(double target);
-  double PhaseDeadline() const;
-  void EnterPhase(Phase phase);
-  void NewRace();
-  void SendPositions();
-  void HandleRaceEvents();
-  void SendResults();
-  // In the framing of the simulator's InSim version (Frame10 for version 10).
-  void Send(const Bytes& packet);
-  Bytes VersionReply(std::uint8_t reqI) const;
-  // Version 10: an older program's byte-counted packets before it is introduced.
-  void HandleByteCounted(const std::uint8_t* p, int size);
-  void SendState(std::uint8_t reqI);
-  void StateChanged();
-  StateReport CurrentState() const;
-  std::uint16_t NextAck(const char* what);
-  void AnsweredVersion();
-  void HandleV4(const std::uint8_t* p, int size);
-  void HandleV3(const std::uint8_t* p, int size);
-  void HandleInit(const std::string& admin, std::uint16_t interval, bool positions,
-                  const std::string& name);
-  void HandleTiny(std::uint8_t reqI, std::uint8_t subT);
-  void HandleCamera(const director::CameraPositionRecord& r);
-  void HandleViewChange(std::uint8_t view, std::uint8_t plid, bool byDirector);
-  void HandleStateFlag(std::uint16_t flag, bool on);
-  void HandleButton(const std::uint8_t* p, int size);
-  void Typed(const std::string& raw, bool fromDirector);
-  void Echo(const std::string& text, std::uint8_t userType, std::uint8_t textStart);
-  director::CameraPositionRecord CameraReport() const;
-  void SendPlayers(std::uint8_t reqI);
-  void SendRaceStart(std::uint8_t reqI);
-  void EndSession(const std::string& why, bool drop);
+  // simulator.cpp
+  void BecomeReadyOnceVersionRead(std::uint32_t now);
+  void KeepAlive(std::uint32_t now);
+  void ExpireAcks(std::uint32_t now);
   std::uint32_t WallMs() const;
   std::uint32_t RaceMs() const;
   void Log(const std::string& kind, const std::string& text);
   void TraceEvent(const std::string& name, const std::string& fields = "");
   PlayerInfo Player(int car) const;
   bool CarsOnTrack() const;
+
+  // simulator_files.cpp
+  bool WriteFiles(std::string* error);
+  bool WritePathFile(std::string* error);
+  bool WriteCameraFile(std::string* error);
+
+  // simulator_phases.cpp
+  void AdvanceScenario(double target);
+  void RunRaceClock(double until);
+  void LeavePhase();
+  double PhaseDeadline() const;
+  void EnterPhase(Phase phase);
+  void EnterGrid();
+  void NewRace();
+
+  // simulator_race.cpp
+  void SendPositions();
+  void HandleRaceEvents();
+  void SendRaceEvent(const RaceEvent& e);
+  void SendResults();
+  void SendPlayers(std::uint8_t reqI);
+  void SendRaceStart(std::uint8_t reqI);
+  void SendState(std::uint8_t reqI);
+  void StateChanged();
+  StateReport CurrentState() const;
+
+  // simulator_link.cpp
+  // In the framing of the simulator's InSim version (Frame10 for version 10).
+  void Send(const Bytes& packet);
+  Bytes VersionReply(std::uint8_t reqI) const;
+  // Version 10: an older program's byte-counted packets before it is introduced.
+  void HandleByteCounted(const std::uint8_t* p, int size);
+  std::uint16_t NextAck(const char* what);
+  void AnsweredVersion();
+  void HandleV4(const std::uint8_t* p, int size);
+  void HandleV4Init(const std::uint8_t* p, int size);
+  void HandleDeleteButton(const std::uint8_t* p, int size);
+  void HandleV3(const std::uint8_t* p, int size);
+  void HandleV3Init(const std::uint8_t* p, int size);
+  void HandleV3Request(std::uint32_t id, std::uint32_t value);
+  void HandleAck(std::uint32_t value);
+  void HandleMessage(const std::string& text);
+  void HandleInit(const std::string& admin, std::uint16_t interval, bool positions,
+                  const std::string& name);
+  void HandleTiny(std::uint8_t reqI, std::uint8_t subT);
+  void EndSession(const std::string& why, bool drop);
+
+  // simulator_camera.cpp
+  void HandleCamera(const CameraRecord& r);
+  void HandleViewChange(std::uint8_t view, std::uint8_t plid, bool byDirector);
+  void HandleStateFlag(std::uint16_t flag, bool on);
+  void HandleButton(const std::uint8_t* p, int size);
+  CameraRecord CameraReport() const;
+  void MoveFreeCamera(double x, double y, double z, double heading);
+
+  // simulator_commands.cpp
+  void Typed(const std::string& raw, bool fromDirector);
+  void BindKey(const std::string& text, const std::string& args);
+  void Echo(const std::string& text, std::uint8_t userType, std::uint8_t textStart);
+  void PressKey(const std::string& args);
+  void SetReplaySpeed(const std::string& args);
+  void FreeCameraCommand(const std::string& args);
+  void ViewCommand(const std::string& args);
+  void FlagCommand(const std::string& word, const std::string& args);
+  void StatusCommand();
+  void CutCommand();
 
   SimOptions options_;
   std::ostream& out_;
@@ -149,7 +198,7 @@ class Simulator final : public InsimListener {
   std::uint16_t nextAck_ = 0xFFF0;
 
   // The simulator.
-  std::uint16_t baseFlags_ = director::ISS_SHOW_2D;  // 2D display, SHIFT+U option, speed-up
+  std::uint16_t baseFlags_ = ISS_SHOW_2D;  // 2D display, SHIFT+U option, speed-up
   bool paused_ = false;
   float replaySpeed_ = 1.0f;
   SimCamera camera_;

@@ -277,7 +277,7 @@ std::vector<std::uint8_t> Track::SrPathBytes() const {
   plat::PutU32(h + kSrFinish, static_cast<std::uint32_t>(finish_));
   plat::PutU32(h + kSrSplits, static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() / 3)));
   plat::PutU32(h + kSrSplits + 4,
-                static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() * 2 / 3)));
+               static_cast<std::uint32_t>(NodeAt(FinishDistance() + Length() * 2 / 3)));
   plat::PutU32(h + kSrSplits + 8, kSrNoSplit);
   const PathPoint& pole = Node(finish_);
   plat::PutI32(h + kSrPole, ToWorld(pole.x));
