@@ -81,11 +81,19 @@ class LiveLog {
   std::uint32_t DirectedMs() const { return directedMs_; }
   const std::vector<std::string>& Messages() const { return messages_; }
 
-  // Prints the summary; also returns its figures as JSON members for the trace.
+  // Prints the summary (live_log_summary.cpp); also returns its figures as JSON members for the
+  // trace.
   std::string Summary(const SummaryFacts& facts, const Race* race);
 
  private:
   std::string ShotName(const SimCamera& camera) const;
+  // live_log_summary.cpp
+  void PrintLinkSummary(const SummaryFacts& facts);
+  void PrintRaceSummary(const SummaryFacts& facts, const Race* race);
+  void PrintScreenTime(const Race* race);
+  void PrintNotSeen();
+  std::string PlayerName(const Race* race, std::uint8_t plid) const;
+  std::string SummaryJson(const SummaryFacts& facts, const Race* race) const;
   std::string CarName(const Race& race, int car) const;
   void Print(const std::string& kind, const std::string& text);
 
