@@ -13,7 +13,13 @@
 #include "director/insim/dispatch.h"
 #include "fuzz/director_rig.h"
 #include "tools/racesim/race.h"
-#include "tools/racesim/sim_packets.h"
+#include "tools/racesim/wire/camera.h"
+#include "tools/racesim/wire/players.h"
+#include "tools/racesim/wire/positions.h"
+#include "tools/racesim/wire/race_events.h"
+#include "tools/racesim/wire/requests.h"
+#include "tools/racesim/wire/state.h"
+#include "tools/racesim/wire/texts.h"
 
 namespace {
 
@@ -35,23 +41,23 @@ struct Primer {
     state.raceLaps = 3;
     state.numP = 6;
     state.track = "RS1";
-    staRace = racesim::BuildSta(0, state);
+    staRace = racesim::EncodeSta(0, state);
     state.flags |= director::ISS_SHIFTU;
-    staFreeView = racesim::BuildSta(0, state);
+    staFreeView = racesim::EncodeSta(0, state);
     for (int i = 0; i < 6; ++i) {
       const racesim::Car& car = race.Cars()[static_cast<std::size_t>(i)];
       racesim::PlayerInfo p;
       p.plid = car.plid;
       p.name = car.driver.name;
       p.car = car.driver.car;
-      start.push_back(racesim::BuildNpl(1, p, 6));
+      start.push_back(racesim::EncodeNpl({1, p, 6}));
     }
-    start.push_back(racesim::BuildRst(1, 3, 6, "RS1", 600, 0, 100, 300));
+    start.push_back(racesim::EncodeRst({1, 3, 6, "RS1", 600, 0, 100, 300}));
     race.Start();
     race.Step(3000);
-    std::vector<director::CompCar> cars;
+    std::vector<racesim::CarRecord> cars;
     for (int i = 0; i < 6; ++i) cars.push_back(race.Record(i));
-    mci = racesim::BuildMci(cars);
+    mci = racesim::EncodeMci(cars, racesim::kCarsPerMci);
   }
   racesim::Bytes staRace, staFreeView;
   std::vector<racesim::Bytes> start, mci;

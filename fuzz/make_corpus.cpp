@@ -13,14 +13,20 @@
 
 #include "director/insim/packets.h"
 #include "link/link_frame.h"
+#include "link/link_messages.h"
 #include "link/message_queue.h"
 #include "platform/bytes.h"
-#include "link/link_messages.h"
 #include "platform/files.h"
 #include "platform/settings_store.h"
 #include "tools/racesim/race.h"
-#include "tools/racesim/sim_packets.h"
 #include "tools/racesim/track.h"
+#include "tools/racesim/wire/camera.h"
+#include "tools/racesim/wire/players.h"
+#include "tools/racesim/wire/positions.h"
+#include "tools/racesim/wire/race_events.h"
+#include "tools/racesim/wire/requests.h"
+#include "tools/racesim/wire/state.h"
+#include "tools/racesim/wire/texts.h"
 
 namespace {
 
@@ -69,8 +75,8 @@ racesim::PlayerInfo Player(const racesim::Race& race, int i) {
 }
 
 // The car positions of the race now, as the simulator sends a set.
-std::vector<director::CompCar> Cars(const racesim::Race& race) {
-  std::vector<director::CompCar> cars;
+std::vector<racesim::CarRecord> Cars(const racesim::Race& race) {
+  std::vector<racesim::CarRecord> cars;
   for (int i = 0; i < static_cast<int>(race.Cars().size()); ++i) cars.push_back(race.Record(i));
   return cars;
 }
@@ -81,21 +87,21 @@ Bytes V4Race(const racesim::Track& track, bool withText) {
   racesim::RaceOptions options;
   options.cars = 6;
   racesim::Race race(track, options);
-  Bytes s = racesim::BuildSta(0, State(kInGame | director::ISS_SHOW_2D));
-  for (int i = 0; i < 6; ++i) Append(&s, racesim::BuildNpl(1, Player(race, i), 6));
-  Append(&s, racesim::BuildRst(1, 3, 6, "RS1", static_cast<std::uint16_t>(track.NodeCount()),
-                               static_cast<std::uint16_t>(track.FinishNode()), 100, 300));
-  if (withText) Append(&s, racesim::BuildMso(0, 0, "activate Morvane"));
+  Bytes s = racesim::EncodeSta(0, State(kInGame | director::ISS_SHOW_2D));
+  for (int i = 0; i < 6; ++i) Append(&s, racesim::EncodeNpl({1, Player(race, i), 6}));
+  Append(&s, racesim::EncodeRst({1, 3, 6, "RS1", static_cast<std::uint16_t>(track.NodeCount()),
+                                 static_cast<std::uint16_t>(track.FinishNode()), 100, 300}));
+  if (withText) Append(&s, racesim::EncodeMso({0, 0, 0, 0, "activate Morvane"}));
   race.Start();
   for (int set = 0; set < 12; ++set) {
     race.Step(200);
-    for (const Bytes& mci : racesim::BuildMci(Cars(race))) Append(&s, mci);
-    if (set == 4) Append(&s, racesim::BuildSmall(1, director::SMALL_RTP, race.TimeMs()));
-    if (set == 5) Append(&s, racesim::BuildTiny(0, director::TINY_NONE));
+    for (const Bytes& mci : racesim::EncodeMci(Cars(race), racesim::kCarsPerMci)) Append(&s, mci);
+    if (set == 4) Append(&s, racesim::EncodeSmall({1, director::SMALL_RTP, race.TimeMs()}));
+    if (set == 5) Append(&s, racesim::EncodeTiny({0, director::TINY_NONE}));
   }
-  Append(&s, racesim::BuildSpx(race.Cars()[0].plid, 30000, 30000, 1, 0));
-  Append(&s, racesim::BuildLap(race.Cars()[1].plid, 61000, 61000, 1, 0));
-  Append(&s, racesim::BuildPit(race.Cars()[2].plid, 1, 1));
+  Append(&s, racesim::EncodeSpx({race.Cars()[0].plid, 30000, 30000, 1, 0}));
+  Append(&s, racesim::EncodeLap({race.Cars()[1].plid, 61000, 61000, 1, 0}));
+  Append(&s, racesim::EncodePit({race.Cars()[2].plid, 1, 1}));
   Append(&s, Bytes{8, 31, 0, race.Cars()[3].plid, 1, 2, 0, 0});  // IS_TOC: a driver change
   racesim::ResultInfo result;
   result.player = Player(race, 0);
@@ -103,8 +109,8 @@ Bytes V4Race(const racesim::Track& track, bool withText) {
   result.bestLapMs = 61000;
   result.lapsDone = 3;
   result.numRes = 1;
-  Append(&s, racesim::BuildRes(result));
-  if (withText) Append(&s, racesim::BuildMso(0, 0, "deactivate Morvane"));
+  Append(&s, racesim::EncodeRes(result));
+  if (withText) Append(&s, racesim::EncodeMso({0, 0, 0, 0, "deactivate Morvane"}));
   return s;
 }
 
@@ -118,23 +124,23 @@ void InsimV4(const racesim::Track& track) {
   Write("insim_v4", "race_text_split_at_every_byte", seed(0x00, 0, V4Race(track, true)));
   Write("insim_v4", "race_no_overlay_reads_of_7", seed(0x03, 6, V4Race(track, false)));
   // Edit mode's chat commands and camera positions in free view, then the front end.
-  Bytes edit = racesim::BuildSta(0, State(kInGame | director::ISS_SHIFTU | director::ISS_SHOW_2D));
+  Bytes edit = racesim::EncodeSta(0, State(kInGame | director::ISS_SHIFTU | director::ISS_SHOW_2D));
   for (const char* text : {": e", ": a", ": n", ": p", ": d", ": s", ": x"}) {
-    director::CameraPositionRecord rec;
+    racesim::CameraRecord rec;
     rec.x = 100 * 65536;
     rec.y = -50 * 65536;
     rec.z = 5 * 65536;
     rec.fov = 30.0f;
-    Append(&edit, racesim::BuildCpp(1, rec));
-    Append(&edit, racesim::BuildMso(0, 0, text));
+    Append(&edit, racesim::EncodeCpp(1, rec));
+    Append(&edit, racesim::EncodeMso({0, 0, 0, 0, text}));
   }
-  Append(&edit, racesim::BuildSta(0, State(0)));
+  Append(&edit, racesim::EncodeSta(0, State(0)));
   Write("insim_v4", "edit_commands", seed(0x00, 127, edit));
   // A track without a path file, a paused replay, and a stream that cannot be cut.
   racesim::StateReport other = State(director::ISS_REPLAY | director::ISS_PAUSED);
   other.track = "XX9";
-  Bytes odd = racesim::BuildSta(0, other);
-  Append(&odd, racesim::BuildTiny(0, director::TINY_NONE));
+  Bytes odd = racesim::EncodeSta(0, other);
+  Append(&odd, racesim::EncodeTiny({0, director::TINY_NONE}));
   Append(&odd, Bytes{2, 3, 0, 0});
   Write("insim_v4", "unknown_track_then_size_2", seed(0x01, 40, odd));
 }
@@ -154,41 +160,41 @@ void InsimV3(const racesim::Track& track) {
   options.cars = 10;
   racesim::Race race(track, options);
   std::vector<Bytes> d;
-  d.push_back(racesim::BuildV3Sta(State(kInGame | director::ISS_SHOW_2D)));
+  d.push_back(racesim::EncodeV3Sta(State(kInGame | director::ISS_SHOW_2D)));
   for (int i = 0; i < 10; ++i) {
-    d.push_back(racesim::BuildV3Npl(Player(race, i), static_cast<std::uint8_t>(i),
-                                    static_cast<std::uint16_t>(100 + i)));
+    d.push_back(racesim::EncodeV3Npl(Player(race, i), static_cast<std::uint8_t>(i),
+                                     static_cast<std::uint16_t>(100 + i)));
   }
-  d.push_back(racesim::BuildV3Rst(3, 10, "RS1", 7));
+  d.push_back(racesim::EncodeV3Rst({0, 3, 10, "RS1"}, 7));
   race.Start();
   for (int set = 0; set < 10; ++set) {
     race.Step(200);
-    for (const Bytes& mci : racesim::BuildV3Mci(Cars(race))) d.push_back(mci);
+    for (const Bytes& mci : racesim::EncodeV3Mci(Cars(race))) d.push_back(mci);
   }
-  d.push_back(racesim::BuildV3Lap(race.Cars()[0].plid, 61000, 61000, 1, 0, 9));
-  d.push_back(racesim::BuildV3Split(race.Cars()[1].plid, 1, 30000, 10));
-  d.push_back(racesim::BuildV3Pit(race.Cars()[2].plid, 1, 11));
+  d.push_back(racesim::EncodeV3Lap({race.Cars()[0].plid, 61000, 61000, 1, 0}, 9));
+  d.push_back(racesim::EncodeV3Split({race.Cars()[1].plid, 30000, 0, 1, 0}, 10));
+  d.push_back(racesim::EncodeV3Pit({race.Cars()[2].plid, 0, 1}, 11));
   racesim::ResultInfo result;
   result.player = Player(race, 0);
   result.totalMs = 190000;
   result.lapsDone = 3;
-  d.push_back(racesim::BuildV3Res(result, 12));
+  d.push_back(racesim::EncodeV3Res(result, 12));
   Bytes seed = {0x01};
   Append(&seed, Datagrams(d));
   Write("insim_v3", "race_active", seed);
 
   // Several packets in one datagram, a camera position and chat, an unknown identifier.
-  Bytes many = racesim::BuildV3Sta(State(kInGame | director::ISS_SHIFTU));
-  director::CameraPositionRecord rec;
+  Bytes many = racesim::EncodeV3Sta(State(kInGame | director::ISS_SHIFTU));
+  racesim::CameraRecord rec;
   rec.x = 65536;
   rec.fov = 30.0f;
-  Append(&many, racesim::BuildV3Cpp(rec));
-  Append(&many, racesim::BuildV3Mso(": e"));
-  Append(&many, racesim::BuildV3Mso("activate Morvane"));
+  Append(&many, racesim::EncodeV3Cpp(rec));
+  Append(&many, racesim::EncodeV3Mso(": e"));
+  Append(&many, racesim::EncodeV3Mso("activate Morvane"));
   Bytes unknown = {'X', 'Y', 'Z', 0, 1, 2, 3, 4};
-  Append(&unknown, racesim::BuildV3Rst(3, 1, "RS1", 3));
+  Append(&unknown, racesim::EncodeV3Rst({0, 3, 1, "RS1"}, 3));
   seed = {0x00};
-  Append(&seed, Datagrams({many, unknown, racesim::BuildV3Mci(Cars(race))[0]}));
+  Append(&seed, Datagrams({many, unknown, racesim::EncodeV3Mci(Cars(race))[0]}));
   Write("insim_v3", "packed_datagrams", seed);
 }
 
@@ -248,7 +254,7 @@ void LinkClient(const racesim::Track& track) {
   race.Step(5000);
   glink::CarEntry cars[8];
   for (int i = 0; i < 8; ++i) {
-    const director::CompCar c = race.Record(i);
+    const racesim::CarRecord c = race.Record(i);
     cars[i].plid = c.plid;
     cars[i].x = c.x;
     cars[i].y = c.y;
