@@ -106,6 +106,14 @@ class OverlayTest : public ::testing::Test {
     race.raceOrder.count = 0;
     for (std::uint8_t id : ids) race.raceOrder.Append(id);
   }
+  // Cars A, B and C have just completed lap `laps`, a second apart and `apart` nodes apart.
+  void Crossed(int laps, int apart) {
+    const auto time = static_cast<std::uint32_t>(100000 * laps);
+    Car(1, laps, laps + 1, 3 * apart, time, "A");
+    Car(2, laps, laps + 1, 2 * apart, time + 1000, "B");
+    Car(3, laps, laps + 1, apart, time + 2000, "C");
+    Order({1, 2, 3});
+  }
   void Result(int i, const char* name, std::uint16_t laps, std::uint32_t time) {
     ResultPacket& e = race.results.entries[i];
     std::memset(e.playerName, 0, sizeof e.playerName);
@@ -172,6 +180,15 @@ TEST_F(OverlayTest, ProgressOfLapRaces) {
   report.raceInProgress = 2;
   EXPECT_EQ(Pass(), Sent{"-1"});
   EXPECT_EQ(Pass(), Sent{"-1"});
+}
+
+TEST_F(OverlayTest, ProgressWaitsForTheFirstLapFigure) {
+  Car(1, 0, 0, 990, 0);  // on the grid, short of the line
+  Order({1});
+  EXPECT_EQ(Pass(), Sent{"-1"});
+  EXPECT_EQ(Pass(), Sent{});
+  race.players[1].lapFigure = 1;
+  EXPECT_EQ(Pass(), Sent{"+1 35 87,5,26,12 |10 / 10|"});
 }
 
 TEST_F(OverlayTest, ProgressOfARaceAgainstTheClock) {
@@ -361,6 +378,68 @@ TEST_F(OverlayTest, ResultsReplaceLiveStandingsAndKeepTheirLastPage) {
   race.resultCount = 1;
   At(t + 200000);
   EXPECT_EQ(At(t + 200200), Cat({kClearRestOfPage, Row(0, "  ^11.  ^7Winner", "10 Laps  ")}));
+}
+
+TEST_F(OverlayTest, ResultsWithdrawnEndTheirBoard) {
+  Car(1, 3, 4, 30, 300000, "A");
+  Car(2, 3, 4, 29, 301000, "B");
+  Order({1, 2});
+  Result(0, "A", 10, 1000);
+  At(100000);
+  EXPECT_EQ(At(100200), Cat({kClearRestOfPage, Row(0, "  ^11.  ^7A", "1.00  ")}));
+  race.resultCount = 0;  // a new connection
+  EXPECT_EQ(At(100400), kRemoveRows);
+  EXPECT_EQ(ov.state, kOverlayPausing);
+}
+
+// After a complete snapshot a bunch at the line is only noted; the lap after it is shown row by
+// row. Pit stops shown on one complete snapshot give way to the gaps on the next.
+TEST_F(OverlayTest, BoardsOfConsecutiveLaps) {
+  race.players[1].stopCount = 1;
+  race.stopsChangeCount = 2;
+  Crossed(3, 100);  // spread out: a complete snapshot
+  At(100000);
+  EXPECT_EQ(At(100200),
+            Cat({kClearRestOfPage, Row(0, "  ^11.  ^7A", "1 Stop    "),
+                 Row(1, "  ^32.  ^7B", "0 Stops  "), Row(2, "  ^33.  ^7C", "0 Stops  ")}));
+  EXPECT_EQ(At(104200), kRemoveRows);
+  At(105201);  // the pause ends
+  race.stopsChangeCount = 2;
+  Crossed(4, 100);
+  At(105400);
+  EXPECT_EQ(At(105600), Cat({kClearRestOfPage, Row(0, "  ^11.  ^7A", "Lap   5  "),
+                             Row(1, "  ^32.  ^7B", "+1.00  "), Row(2, "  ^33.  ^7C", "+2.00  ")}));
+  EXPECT_EQ(race.stopsChangeCount, 2);
+  At(109600);
+  At(110601);
+  race.stopsChangeCount = 0;
+  Crossed(5, 1);  // a bunch: only noted
+  EXPECT_EQ(At(110800), Sent{"+1 35 87,5,26,12 |5 / 10|"});
+  EXPECT_EQ(ov.state, kOverlayIdle);
+  EXPECT_EQ(At(111000), Sent{});
+  Crossed(6, 1);
+  EXPECT_EQ(At(111200), Sent{"+1 35 87,5,26,12 |4 / 10|"});
+  EXPECT_EQ(At(111400), Cat({kClearRestOfPage, Row(0, "  ^11.  ^7A", "Lap   7  "),
+                             Row(1, "  ^32.  ^7B", "+1.00  "), Row(2, "  ^33.  ^7C", "+2.00  ")}));
+  EXPECT_EQ(ov.fullSnapshot, 0);
+}
+
+// States 5 and 6 are held as they are; any other unknown state becomes idle.
+TEST_F(OverlayTest, HeldAndUnknownStates) {
+  Car(1, 0, 1, 10, 0);
+  Order({1});
+  Announce("A", 1);
+  Pass();
+  for (const int held : {5, 6}) {
+    ov.state = static_cast<std::uint8_t>(held);
+    EXPECT_EQ(At(clock.Now() + 5000), Sent{});  // the driver is due, but the state holds
+    EXPECT_EQ(ov.state, held);
+  }
+  ov.state = 7;
+  EXPECT_EQ(Pass(), Sent{});
+  EXPECT_EQ(ov.state, kOverlayIdle);
+  EXPECT_EQ(Pass(),
+            (Sent{"+2 33 10,178,12,12 |1|", "+4 99 22,178,60,12 | A|", "+3 33 10,178,12,12 |1|"}));
 }
 
 TEST_F(OverlayTest, VersionThreeSendsNothing) {
