@@ -40,8 +40,8 @@ constexpr int kIoWaitMs = 3000;
 // A 40-car set completes on its fifth packet.
 class FixedDirector final : public director::SessionHandlers {
  public:
-  bool OnCarPositionsV4(const std::uint8_t* mci) override {
-    seen_ += mci[3];
+  bool OnCarPositions(const director::CarPositions& positions) override {
+    seen_ += positions.count;
     if (seen_ < kCars) return false;
     seen_ = 0;
     return true;
@@ -168,6 +168,7 @@ void BM_PositionsToCamera(benchmark::State& state) {
     return;
   }
   std::uint8_t mci[kMciSize] = {kMciSize, director::ISP_MCI, 0, kCarsPerPacket};
+  for (int i = 0; i < kCarsPerPacket; ++i) mci[4 + i * 28] = 1;  // node 1: a car on the track
   std::uint32_t seed = 12345;
   std::vector<double> samples;
   for (auto _ : state) {

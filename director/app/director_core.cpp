@@ -23,7 +23,7 @@ DirectorCore::DirectorCore(const Settings& settingsIn, plat::Clock& clockIn,
       toGui(toGuiIn),
       toDirector(toDirectorIn),
       programDirectory(programDirectoryIn),
-      gui(toGui, settings),
+      gui(toGui, settings.guiAccess),
       tracker(race, state, gui, clock),
       simulatorFinder(&plat::FindRunningSimulator) {}
 

@@ -21,16 +21,17 @@
 #include "director/app/settings.h"
 #include "director/control/control_state.h"
 #include "director/control/live_control.h"
+#include "director/engine/car_positions.h"
 #include "director/engine/custom_views.h"
 #include "director/engine/director_cycle.h"
 #include "director/engine/director_state.h"
 #include "director/engine/track_path.h"
 #include "director/insim/discovery.h"
-#include "director/insim/gui_post.h"
 #include "director/insim/race_state.h"
 #include "director/insim/session_handlers.h"
 #include "director/insim/state_report.h"
 #include "director/overlay/overlay_state.h"
+#include "link/gui_post.h"
 #include "link/message_queue.h"
 #include "platform/thread.h"
 
@@ -65,14 +66,8 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void OnSplit(const std::uint8_t* spx) override { tracker.Split(spx); }
   void OnPit(const std::uint8_t* pit) override { tracker.Pit(pit); }
   void OnResult(const ResultPacket& res) override { tracker.Result(res); }
-  bool OnCarPositionsV4(const std::uint8_t* mci) override {
-    return tracker.CarPositionsV4(track.get(), mci);
-  }
-  bool OnCarPositionsV3(const std::uint8_t* mci) override {
-    return tracker.CarPositionsV3(track.get(), mci);
-  }
-  bool OnCarPositionsV10(const std::uint8_t* mci) override {
-    return tracker.CarPositionsV10(track.get(), mci);
+  bool OnCarPositions(const CarPositions& positions) override {
+    return takeCarPositions(race, track.get(), positions);
   }
 
   // Activation, hotkeys, text commands and the GUI client's requests.
@@ -134,7 +129,7 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   glink::MessageQueue& toDirector;
   const std::string& programDirectory;
 
-  GuiPost gui;
+  glink::GuiPost gui;
   RaceState race;
   StateReport state;
   SimulatorConfig simulator;

@@ -9,27 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include "director/insim/director_settings.h"
 #include "platform/settings_store.h"
 
 namespace director {
-
-inline constexpr int kHotkeyCount = 12;   // Ctrl-F1 .. Ctrl-F12
-inline constexpr int kPasswordSize = 16;  // at most 14 characters, the rest zeros
-inline constexpr int kPasswordChars = 14;
-
-struct Settings {
-  std::uint16_t insimPort = 32300;
-  // 3 (UDP), 4 or 10 (TCP). A stored value that is none of them keeps its meaning of before
-  // version 10 existed: only 4 checks the version 4 button, so the dialog makes it 3.
-  std::uint8_t insimVersion = 4;
-  std::uint16_t guiPort = 32301;
-  std::uint8_t guiAccess = 0;
-  std::int32_t activateKey = 5;    // Ctrl-F6
-  std::int32_t deactivateKey = 6;  // Ctrl-F7
-  std::uint8_t overlayDisabled = 0;
-  std::uint8_t autoActivate = 0;
-  char password[kPasswordSize] = {};
-};
 
 // The names of the stored values.
 inline constexpr char kValueInsimPort[] = "InsimPort";

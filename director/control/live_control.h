@@ -17,13 +17,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "director/app/settings.h"
+#include "director/insim/director_settings.h"
 #include "director/control/control_state.h"
 #include "director/engine/director_cycle.h"
 #include "director/engine/director_state.h"
 #include "director/engine/track_path.h"
 #include "director/insim/discovery.h"
-#include "director/insim/gui_post.h"
+#include "link/gui_post.h"
 #include "director/insim/packets.h"
 #include "director/insim/race_state.h"
 #include "director/insim/state_report.h"
@@ -86,7 +86,7 @@ struct ControlParts {
   RaceState& race;                    // raceOrder, players, view position, race-started flag
   const StateReport& state;           // the simulator's last state report
   std::unique_ptr<TrackPath>& track;  // the current track path (null: none)
-  GuiPost& gui;
+  glink::GuiPost& gui;
   ControlServices& services;
 };
 

@@ -93,7 +93,7 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
       handlers.OnResult(DecodeResult(p));
       break;
     case ISP_MCI:
-      return v10 ? handlers.OnCarPositionsV10(p) : handlers.OnCarPositionsV4(p);
+      return handlers.OnCarPositions(DecodeCarPositions(link.version, p));
     default:
       break;
   }
@@ -132,7 +132,7 @@ bool WalkV3Datagram(InsimLink& link, SessionHandlers& handlers, const std::uint8
         handlers.OnRaceStart(link);
         break;
       case kV3MCI:
-        if (handlers.OnCarPositionsV3(p)) setComplete = true;
+        if (handlers.OnCarPositions(DecodeCarPositions(kInsimV3, p))) setComplete = true;
         break;
       default:
         break;

@@ -74,9 +74,6 @@ inline constexpr std::uint16_t ISF_MCI = 32;
 // The version 3 init flags byte.
 inline constexpr std::uint8_t kV3InitFlags = 0x23;
 
-// CompCar Info bit: the last record of a set.
-inline constexpr std::uint8_t CCI_LAST = 0x80;
-
 // Version 3 identifiers: "ABC" then a zero byte, read as a little-endian 32-bit value.
 constexpr std::uint32_t V3Id(const char (&name)[4]) {
   return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) |
@@ -115,15 +112,11 @@ inline constexpr int kSfpSize = 8;
 inline constexpr int kBfnSize = 8;
 inline constexpr int kMaxButtonSize = 252;
 inline constexpr int kCameraRecordSize = 32;
-inline constexpr int kCompCarSize = 28;
-inline constexpr int kV3CarSize = 24;
 
 // Packets read.
 inline constexpr int kStaSize = 28;
 inline constexpr int kV3LapSize = 92;
 inline constexpr int kMessageTextSize = 128;
-inline constexpr int kMaxCarsPerPacket = 8;
-inline constexpr int kV10MaxCarsPerPacket = 16;
 
 // IS_VER: 20 bytes in both TCP versions; its Size byte says the framing (20 or 5) and byte 18
 // the InSim version of the simulator.

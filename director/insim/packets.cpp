@@ -9,8 +9,6 @@
 
 namespace director {
 
-using plat::GetI32;
-using plat::GetU16;
 using plat::PutI32;
 using plat::PutU16;
 using plat::PutU32;
@@ -95,41 +93,6 @@ void WriteCameraRecord(const CameraPositionRecord& rec, const std::uint8_t heade
   PutU32(out + 24, std::bit_cast<std::uint32_t>(rec.fov));
   PutU16(out + 28, rec.time);
   PutU16(out + 30, rec.flags);
-}
-
-CompCar ReadCompCar(const std::uint8_t* p) {
-  CompCar car;
-  car.node = GetU16(p);
-  car.lap = GetU16(p + 2);
-  car.plid = p[4];
-  car.position = p[5];
-  car.info = p[6];
-  car.spare = p[7];
-  car.x = GetI32(p + 8);
-  car.y = GetI32(p + 12);
-  car.z = GetI32(p + 16);
-  car.speed = GetU16(p + 20);
-  car.direction = GetU16(p + 22);
-  car.heading = GetU16(p + 24);
-  car.angVel = static_cast<std::int16_t>(GetU16(p + 26));
-  return car;
-}
-
-CompCar ConvertV3Car(const std::uint8_t* p) {
-  // The version 3 record packs the node into 13 bits and puts the lap's top 3 bits above it.
-  const std::uint16_t packed = GetU16(p);
-  CompCar car;
-  car.node = packed & 0x1FFF;
-  car.lap = static_cast<std::uint16_t>(((packed >> 5) & 0x700) | p[2]);
-  car.plid = p[3];
-  car.x = GetI32(p + 4);
-  car.y = GetI32(p + 8);
-  car.z = GetI32(p + 12);
-  car.speed = GetU16(p + 16);
-  car.direction = GetU16(p + 18);
-  car.heading = GetU16(p + 20);
-  car.angVel = static_cast<std::int16_t>(GetU16(p + 22));
-  return car;
 }
 
 std::uint16_t ClampPitch(std::uint16_t pitch) {

@@ -9,13 +9,14 @@
 // and SendAck set the link's LastSendTick to the current tick afterwards (the keep-alive counts
 // from it); the camera, view and 2D senders leave it to their caller.
 //
-// CameraPositionRecord and CompCar are plain structs; WriteCameraRecord/ReadCompCar/ConvertV3Car
-// are the only places that know their byte layouts.
+// CameraPositionRecord is a plain struct; WriteCameraRecord is the only place that knows its byte
+// layout.
 #pragma once
 
 #include <cstdint>
 
 #include "director/insim/insim_constants.h"
+#include "director/insim/packet_cars.h"
 
 namespace plat {
 class Clock;
@@ -68,26 +69,6 @@ struct CameraPositionRecord {
 // Writes the record's 32 bytes with the given first four header bytes.
 void WriteCameraRecord(const CameraPositionRecord& rec, const std::uint8_t header[4],
                        std::uint8_t out[kCameraRecordSize]);
-
-// The car record of the position packets, in its version 4 form.
-struct CompCar {
-  std::uint16_t node = 0;
-  std::uint16_t lap = 0;
-  std::uint8_t plid = 0;
-  std::uint8_t position = 0;
-  std::uint8_t info = 0;
-  std::uint8_t spare = 0;
-  std::int32_t x = 0, y = 0, z = 0;
-  std::uint16_t speed = 0;
-  std::uint16_t direction = 0;
-  std::uint16_t heading = 0;
-  std::int16_t angVel = 0;
-};
-
-// Reads a 28-byte version 4 record.
-CompCar ReadCompCar(const std::uint8_t* p);
-// Converts a 24-byte version 3 record: node and an 11-bit lap from the packed word and lap byte.
-CompCar ConvertV3Car(const std::uint8_t* p);
 
 // The pitch limit of SendCameraPosition: never past 16000 on one side or 50000 on the other.
 std::uint16_t ClampPitch(std::uint16_t pitch);

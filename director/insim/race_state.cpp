@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "director/engine/car_progress.h"
-#include "director/engine/track_path.h"
 #include "platform/bytes.h"
 #include "platform/profile.h"
 #include "platform/thread.h"
@@ -17,10 +15,6 @@ using plat::GetI32;
 using plat::GetU16;
 using plat::GetU32;
 
-constexpr int kMciCarsOffset = 4;
-constexpr int kV3MciTotalOffset = 8;
-constexpr int kV3MciFirstOffset = 9;
-constexpr int kV3MciCarsOffset = 12;
 constexpr int kNplNameOffset = 8;
 constexpr int kNplCarOffset = 40;
 constexpr int kV3NplNameOffset = 28;
@@ -70,46 +64,6 @@ void DisplayName(const PlayerRecord& record, bool withStops, char* out, std::siz
   } else {
     std::snprintf(out, size, "%s", name);
   }
-}
-
-void RaceTracker::TakeCar(const TrackPath& track, const CompCar& car) {
-  PlayerRecord& record = race_.players[car.plid];
-  updateCarProgress(record, car, track);
-  if (record.listed == 0 && race_.raceOrder.Append(car.plid)) record.listed = 1;
-}
-
-bool RaceTracker::TakePositions(const TrackPath* track, const std::uint8_t* mci, int maxCars) {
-  if (track == nullptr) return false;
-  int n = mci[3];
-  if (n > maxCars) n = maxCars;
-  bool last = false;
-  for (int i = 0; i < n; ++i) {
-    const CompCar car = ReadCompCar(mci + kMciCarsOffset + i * kCompCarSize);
-    if ((car.info & CCI_LAST) != 0) last = true;
-    if (car.node != 0 || car.lap != 0) TakeCar(*track, car);
-  }
-  return last || n < maxCars;
-}
-
-bool RaceTracker::CarPositionsV4(const TrackPath* track, const std::uint8_t* mci) {
-  return TakePositions(track, mci, kMaxCarsPerPacket);
-}
-
-bool RaceTracker::CarPositionsV10(const TrackPath* track, const std::uint8_t* mci) {
-  return TakePositions(track, mci, kV10MaxCarsPerPacket);
-}
-
-bool RaceTracker::CarPositionsV3(const TrackPath* track, const std::uint8_t* mci) {
-  if (track == nullptr) return false;
-  const int total = mci[kV3MciTotalOffset];
-  const int first = mci[kV3MciFirstOffset];
-  int n = static_cast<std::uint8_t>(total - first);
-  if (n > kMaxCarsPerPacket) n = kMaxCarsPerPacket;
-  for (int i = 0; i < n; ++i) {
-    const std::uint8_t* p = mci + kV3MciCarsOffset + i * kV3CarSize;
-    if (GetU16(p) != 0 || p[2] != 0) TakeCar(*track, ConvertV3Car(p));
-  }
-  return total - first <= kMaxCarsPerPacket;
 }
 
 void RaceTracker::CameraPosition(const std::uint8_t* cpp) {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "director/insim/gui_post.h"
+#include "link/gui_post.h"
 #include "director/insim/packet_result.h"
 #include "director/insim/packets.h"
 #include "director/insim/state_report.h"
@@ -24,8 +24,6 @@ class Clock;
 }
 
 namespace director {
-
-class TrackPath;
 
 inline constexpr int kPlayerCount = 256;
 inline constexpr int kPlayerNameSize = 24;
@@ -139,15 +137,9 @@ void DisplayName(const PlayerRecord& record, bool withStops, char* out, std::siz
 
 class RaceTracker {
  public:
-  RaceTracker(RaceState& race, const StateReport& state, GuiPost& gui, plat::Clock& clock)
+  RaceTracker(RaceState& race, const StateReport& state, glink::GuiPost& gui, plat::Clock& clock)
       : race_(race), state_(state), gui_(gui), clock_(clock) {}
 
-  // Car positions: true when the packet completes a set. Nothing is taken without a track path.
-  bool CarPositionsV4(const TrackPath* track, const std::uint8_t* mci);
-  bool CarPositionsV3(const TrackPath* track, const std::uint8_t* mci);
-  // Version 10: up to 16 cars a packet; a set of up to 48 players spans several packets and ends
-  // with the packet whose last car has CCI_LAST (or one of fewer than 16 cars).
-  bool CarPositionsV10(const TrackPath* track, const std::uint8_t* mci);
   // IS_CPP and "CPP": X, Y, Z at 4, 8, 12.
   void CameraPosition(const std::uint8_t* cpp);
   void NewPlayerV4(const std::uint8_t* npl);
@@ -178,15 +170,11 @@ class RaceTracker {
   void ClearAliasTable() { race_.aliases.entries.clear(); }
 
  private:
-  // Progress update and listing of one car record whose node or lap is not 0.
-  void TakeCar(const TrackPath& track, const CompCar& car);
-  // The IS_MCI of both TCP versions, with NumC taken as at most maxCars.
-  bool TakePositions(const TrackPath* track, const std::uint8_t* mci, int maxCars);
   void PostLabel(std::uint8_t plid, bool withStops);
 
   RaceState& race_;
   const StateReport& state_;
-  GuiPost& gui_;
+  glink::GuiPost& gui_;
   plat::Clock& clock_;
 };
 

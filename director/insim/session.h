@@ -24,7 +24,7 @@
 
 #include <cstdint>
 
-#include "director/app/settings.h"
+#include "director/insim/director_settings.h"
 #include "director/insim/dispatch.h"
 #include "director/insim/packets.h"
 #include "director/insim/session_handlers.h"

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "director/insim/packet_cars.h"
 #include "director/insim/packet_result.h"
 #include "director/insim/packets.h"
 
@@ -54,10 +55,7 @@ class SessionHandlers {
   virtual void OnPit(const std::uint8_t* /*pit*/) {}
   virtual void OnResult(const ResultPacket& /*res*/) {}
   // True when the packet completes a set of car positions.
-  virtual bool OnCarPositionsV4(const std::uint8_t* /*mci*/) { return false; }
-  virtual bool OnCarPositionsV3(const std::uint8_t* /*mci*/) { return false; }
-  // Version 10: up to 16 cars a packet.
-  virtual bool OnCarPositionsV10(const std::uint8_t* /*mci*/) { return false; }
+  virtual bool OnCarPositions(const CarPositions& /*positions*/) { return false; }
 
   // A diagnostic line of the session for the user (ends with a newline): standard output, as the
   // director's other diagnostic lines.

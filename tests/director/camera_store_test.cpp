@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "director/engine/track_path.h"
-#include "director/insim/gui_post.h"
+#include "director/insim/director_settings.h"
+#include "link/gui_post.h"
 #include "link/link_messages.h"
 #include "platform/files.h"
 #include "race_test_support.h"
@@ -68,7 +69,7 @@ class CameraStoreTest : public ::testing::Test {
 
   Settings settings;
   glink::MessageQueue toGui;
-  GuiPost gui{toGui, settings};
+  glink::GuiPost gui{toGui, settings.guiAccess};
   std::unique_ptr<TrackPath> track = test::MakeTrack(test::CircleCentres(600), 0, &gui);
   CameraPositionRecord packet;
 };

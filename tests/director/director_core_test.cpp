@@ -240,7 +240,7 @@ TEST_F(DirectorCoreTest, LapFiguresResetOutsideARaceWithLaps) {
   EXPECT_TRUE(core.RaceWithLaps());
   State(Sta(ISS_GAME, "BL1", 1.0f, 2, 5));
   EXPECT_FALSE(core.RaceWithLaps());
-  EXPECT_TRUE(core.OnCarPositionsV3(test::V3Mci(1, 0, {{7, 2, 8}}).data()));
+  EXPECT_TRUE(core.OnCarPositions(DecodeCarPositions(kInsimV3, test::V3Mci(1, 0, {{7, 2, 8}}).data())));
   core.race.players[8].stopCount = 2;
   core.race.players[8].lapsDone = 3;
   core.ResetLapFigures();

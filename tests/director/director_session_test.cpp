@@ -82,7 +82,7 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
   std::vector<CameraPositionRecord> sent;  // the camera packets as they went out
   const auto positions = [&](int n) {
     const Bytes mci = test::Mci({car(3, n - 200, 0), car(2, n, 0), car(1, n + 2, 0x80)});
-    ASSERT_TRUE(core->OnCarPositionsV4(mci.data()));
+    ASSERT_TRUE(core->OnCarPositions(DecodeCarPositions(kInsimV4, mci.data())));
     capture.Clear();
     session.UpdateStep(link);
     clock.Advance(200);

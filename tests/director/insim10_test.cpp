@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "director/engine/car_positions.h"
+#include "director/insim/director_settings.h"
 #include "director/insim/dispatch.h"
 #include "director/insim/race_state.h"
 #include "director/insim/version_reply.h"
@@ -161,7 +163,7 @@ TEST(Insim10Dispatch, PacketsGoToTheirHandlersWhereverTheReadsEnd) {
     EXPECT_EQ(handlers.Names(),
               (std::vector<std::string>{"RaceTime", "State", "CameraPosition", "MessageText",
                                         "RaceStart", "NewPlayerV4", "LapV4", "Split", "Pit",
-                                        "Result", "CarPositionsV10"}));
+                                        "Result", "CarPositions"}));
     EXPECT_EQ(f.capture.Packets(), (std::vector<Bytes>{B({1, 3, 0, 0}), B({1, 3, 1, 14})}));
     const auto calls = handlers.Calls();
     if (calls.size() != 11) return;
@@ -173,7 +175,7 @@ TEST(Insim10Dispatch, PacketsGoToTheirHandlersWhereverTheReadsEnd) {
     Bytes res = W(84, ISP_RES);
     res[0] = kResSize;  // the handler gets the decoded record, recorded in its version 4 form
     EXPECT_EQ(calls[9].bytes, res);
-    EXPECT_EQ(calls[10].bytes, B({113, ISP_MCI, 0, 16}));
+    EXPECT_EQ(calls[10].bytes, B({16}));  // the cars handed on
   };
   for (std::size_t split = 0; split <= stream.size(); ++split) {
     run({split, stream.size()}, "split at " + std::to_string(split));
@@ -215,12 +217,16 @@ struct Tracker10 {
   Settings settings;
   plat::ManualClock clock{5000};
   glink::MessageQueue toGui;
-  GuiPost gui{toGui, settings};
+  glink::GuiPost gui{toGui, settings.guiAccess};
   RaceState race;
   StateReport state;
   RaceTracker tracker{race, state, gui, clock};
   std::unique_ptr<TrackPath> track = test::MakeTrack(test::CircleCentres(600), 100);
 };
+
+bool Take(Tracker10& f, const TrackPath* track, std::uint8_t version, const Bytes& mci) {
+  return takeCarPositions(f.race, track, DecodeCarPositions(version, mci.data()));
+}
 
 std::vector<test::Car> Cars(int first, int count) {
   std::vector<test::Car> cars;
@@ -235,9 +241,9 @@ TEST(Insim10RaceState, FortyCarsSpanThreePacketsAndTheLastCarEndsTheSet) {
   std::vector<test::Car> last = Cars(33, 8);
   last[7].info = CCI_LAST;
   last[2].info = 4 | 8;  // outside the path, retired: still a car on track
-  EXPECT_FALSE(f.tracker.CarPositionsV10(f.track.get(), Mci10(Cars(1, 16)).data()));
-  EXPECT_FALSE(f.tracker.CarPositionsV10(f.track.get(), Mci10(Cars(17, 16)).data()));
-  EXPECT_TRUE(f.tracker.CarPositionsV10(f.track.get(), Mci10(last).data()));
+  EXPECT_FALSE(Take(f, f.track.get(), kInsimV10, Mci10(Cars(1, 16))));
+  EXPECT_FALSE(Take(f, f.track.get(), kInsimV10, Mci10(Cars(17, 16))));
+  EXPECT_TRUE(Take(f, f.track.get(), kInsimV10, Mci10(last)));
   ASSERT_EQ(f.race.raceOrder.count, 40);
   for (int i = 0; i < 40; ++i) EXPECT_EQ(f.race.raceOrder.ids[i], i + 1);
   EXPECT_EQ(f.race.players[35].node, 135);
@@ -247,14 +253,14 @@ TEST(Insim10RaceState, FortyCarsSpanThreePacketsAndTheLastCarEndsTheSet) {
   // never completes a set by itself; without a track nothing is taken.
   std::vector<test::Car> sixteen = Cars(41, 16);
   sixteen[15].info = CCI_LAST;
-  EXPECT_TRUE(f.tracker.CarPositionsV10(f.track.get(), Mci10(sixteen).data()));
+  EXPECT_TRUE(Take(f, f.track.get(), kInsimV10, Mci10(sixteen)));
   sixteen[15].info = 0;
-  EXPECT_FALSE(f.tracker.CarPositionsV10(f.track.get(), Mci10(sixteen, 30).data()));
+  EXPECT_FALSE(Take(f, f.track.get(), kInsimV10, Mci10(sixteen, 30)));
   EXPECT_EQ(f.race.raceOrder.count, 56);
-  EXPECT_FALSE(f.tracker.CarPositionsV10(nullptr, Mci10(Cars(60, 2)).data()));
+  EXPECT_FALSE(Take(f, nullptr, kInsimV10, Mci10(Cars(60, 2))));
   EXPECT_EQ(f.race.players[60].listed, 0);
   // Version 4 reads no more than 8 of the same packet.
-  EXPECT_FALSE(f.tracker.CarPositionsV4(f.track.get(), Mci10(Cars(70, 16)).data()));
+  EXPECT_FALSE(Take(f, f.track.get(), kInsimV4, Mci10(Cars(70, 16))));
   EXPECT_EQ(f.race.players[77].listed, 1);
   EXPECT_EQ(f.race.players[78].listed, 0);
 }

@@ -133,16 +133,9 @@ class RecordingHandlers : public SessionHandlers {
     EncodeResult(r, p);
     Add("Result", p, kResSize);
   }
-  bool OnCarPositionsV4(const std::uint8_t* p) override {
-    Add("CarPositionsV4", p, 4);
-    return completesSet;
-  }
-  bool OnCarPositionsV3(const std::uint8_t* p) override {
-    Add("CarPositionsV3", p, 12);
-    return completesSet;
-  }
-  bool OnCarPositionsV10(const std::uint8_t* p) override {
-    Add("CarPositionsV10", p, 4);
+  // Recorded as the number of cars handed on.
+  bool OnCarPositions(const CarPositions& positions) override {
+    Add("CarPositions", &positions.count, 1);
     return completesSet;
   }
   // Diagnostic lines are kept apart from the calls.

@@ -7,8 +7,10 @@
 #include <tuple>
 #include <utility>
 
+#include "director/engine/car_positions.h"
 #include "director/engine/car_progress.h"
 #include "director/engine/track_path.h"
+#include "director/insim/director_settings.h"
 #include "link/link_messages.h"
 #include "platform/thread.h"
 #include "race_test_support.h"
@@ -50,7 +52,7 @@ class RaceStateTest : public ::testing::Test {
   Settings settings;
   plat::ManualClock clock{5000};
   glink::MessageQueue toGui;
-  GuiPost gui{toGui, settings};
+  glink::GuiPost gui{toGui, settings.guiAccess};
   RaceState race;
   StateReport state;
   RaceTracker tracker{race, state, gui, clock};
@@ -64,13 +66,13 @@ TEST_F(RaceStateTest, Version4SetsCompleteOnLastRecordOrShortPacket) {
   std::vector<Car> eight;
   for (int i = 0; i < 8; ++i)
     eight.push_back({static_cast<std::uint16_t>(10 + i), 1, static_cast<std::uint8_t>(20 + i)});
-  EXPECT_FALSE(tracker.CarPositionsV4(track.get(), Mci(eight).data()));
+  EXPECT_FALSE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV4, Mci(eight).data())));
   eight[4].info = CCI_LAST;
-  EXPECT_TRUE(tracker.CarPositionsV4(track.get(), Mci(eight).data()));
-  EXPECT_TRUE(tracker.CarPositionsV4(track.get(), Mci({{5, 1, 40}}).data()));
+  EXPECT_TRUE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV4, Mci(eight).data())));
+  EXPECT_TRUE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV4, Mci({{5, 1, 40}}).data())));
   // A count above 8 reads only 8 records and never completes a set by itself.
   eight[4].info = 0;
-  EXPECT_FALSE(tracker.CarPositionsV4(track.get(), Mci(eight, 200).data()));
+  EXPECT_FALSE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV4, Mci(eight, 200).data())));
 
   ASSERT_EQ(race.raceOrder.count, 9);  // each car listed once, in order of its first report
   for (int i = 0; i < 8; ++i) EXPECT_EQ(race.raceOrder.ids[i], 20 + i);
@@ -80,11 +82,11 @@ TEST_F(RaceStateTest, Version4SetsCompleteOnLastRecordOrShortPacket) {
 }
 
 TEST_F(RaceStateTest, CarsAtNodeAndLapZeroAndCarsWithoutTrackAreIgnored) {
-  EXPECT_FALSE(tracker.CarPositionsV4(nullptr, Mci({{5, 1, 7}}).data()));
-  EXPECT_FALSE(tracker.CarPositionsV3(nullptr, V3Mci(1, 0, {{5, 1, 7}}).data()));
+  EXPECT_FALSE(takeCarPositions(race, nullptr, DecodeCarPositions(kInsimV4, Mci({{5, 1, 7}}).data())));
+  EXPECT_FALSE(takeCarPositions(race, nullptr, DecodeCarPositions(kInsimV3, V3Mci(1, 0, {{5, 1, 7}}).data())));
   EXPECT_EQ(race.players[7].updated, 0);
 
-  EXPECT_TRUE(tracker.CarPositionsV4(track.get(), Mci({{0, 0, 7}, {0, 3, 8}, {9, 0, 9}}).data()));
+  EXPECT_TRUE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV4, Mci({{0, 0, 7}, {0, 3, 8}, {9, 0, 9}}).data())));
   EXPECT_EQ(race.players[7].updated, 0);
   EXPECT_EQ(race.players[7].listed, 0);
   EXPECT_EQ(race.players[8].updated, 1);  // lap alone counts
@@ -97,23 +99,23 @@ TEST_F(RaceStateTest, Version3CountsCarsFromTotalAndFirst) {
   for (int i = 0; i < 8; ++i)
     cars.push_back({static_cast<std::uint16_t>(30 + i), 2, static_cast<std::uint8_t>(50 + i)});
   // Total 16 from car 0: eight records, more to come.
-  EXPECT_FALSE(tracker.CarPositionsV3(track.get(), V3Mci(16, 0, cars).data()));
+  EXPECT_FALSE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV3, V3Mci(16, 0, cars).data())));
   EXPECT_EQ(race.raceOrder.count, 8);
   // Total 10 from car 8: two records (the rest of the packet is not read), the set is complete.
   std::vector<Car> two = {{40, 0x702, 60}, {41, 3, 61}, {42, 3, 62}};
-  EXPECT_TRUE(tracker.CarPositionsV3(track.get(), V3Mci(10, 8, two).data()));
+  EXPECT_TRUE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV3, V3Mci(10, 8, two).data())));
   EXPECT_EQ(race.raceOrder.count, 10);
   EXPECT_EQ(race.players[62].updated, 0);
   EXPECT_EQ(race.players[60].carSample.node, 40);
   EXPECT_EQ(race.players[60].carSample.lap, 0x702);
   // A record whose packed word and lap byte are 0 is skipped.
-  EXPECT_TRUE(tracker.CarPositionsV3(track.get(), V3Mci(1, 0, {{0, 0, 70}}).data()));
+  EXPECT_TRUE(takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV3, V3Mci(1, 0, {{0, 0, 70}}).data())));
   EXPECT_EQ(race.players[70].listed, 0);
 }
 
 TEST_F(RaceStateTest, RaceOrderKeepsItsLastPlaceFree) {
   for (int plid = 0; plid < 256; ++plid) {
-    tracker.CarPositionsV4(track.get(), Mci({{1, 1, static_cast<std::uint8_t>(plid)}}).data());
+    takeCarPositions(race, track.get(), DecodeCarPositions(kInsimV4, Mci({{1, 1, static_cast<std::uint8_t>(plid)}}).data()));
   }
   EXPECT_EQ(race.raceOrder.count, 255);
   EXPECT_EQ(race.players[254].listed, 1);

@@ -168,7 +168,7 @@ inline std::string PathFile(std::uint32_t declaredCount, std::uint32_t finish,
 
 // A track path in memory with the given centres (at most 1500) and finish node.
 inline std::unique_ptr<TrackPath> MakeTrack(const std::vector<NodeCentre>& centres,
-                                            std::uint32_t finish = 0, GuiPost* gui = nullptr,
+                                            std::uint32_t finish = 0, glink::GuiPost* gui = nullptr,
                                             const char* name = "BL1") {
   auto track = std::make_unique<TrackPath>(name, gui);
   for (std::size_t i = 0; i < centres.size(); ++i) {

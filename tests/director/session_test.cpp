@@ -107,7 +107,7 @@ TEST(InsimSession, Version4PacketsSplitOverReads) {
   const auto states = f.handlers.CallsNamed("State");
   ASSERT_EQ(states.size(), stream.size() - 1);
   for (const auto& call : states) EXPECT_EQ(call.bytes, sta);
-  EXPECT_EQ(f.handlers.CallsNamed("CarPositionsV4").size(), stream.size() - 1);
+  EXPECT_EQ(f.handlers.CallsNamed("CarPositions").size(), stream.size() - 1);
   EXPECT_EQ(f.handlers.CallsNamed("ClearLiveCamera").size(), stream.size() - 1);
 }
 

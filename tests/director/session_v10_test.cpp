@@ -94,8 +94,7 @@ TEST(InsimSession10, HandshakeSetsAndCloseInTheNewFraming) {
 
   EXPECT_EQ(f.handlers.CallsNamed("State").size(), stream.size() - 1);
   for (const auto& call : f.handlers.CallsNamed("State")) EXPECT_EQ(call.bytes, sta);
-  EXPECT_EQ(f.handlers.CallsNamed("CarPositionsV10").size(), stream.size() - 1);
-  EXPECT_TRUE(f.handlers.CallsNamed("CarPositionsV4").empty());
+  EXPECT_EQ(f.handlers.CallsNamed("CarPositions").size(), stream.size() - 1);
   EXPECT_TRUE(f.handlers.Diagnostics().empty());
   // The GUI client learns the InSim version in use first.
   std::uint8_t record[glink::kSlotSize];

@@ -8,52 +8,52 @@
 
 #include <cstdint>
 
-#include "director/app/settings.h"
-#include "link/message_queue.h"
 #include "link/link_messages.h"
+#include "link/message_queue.h"
 
-namespace director {
+namespace glink {
 
 class GuiPost {
  public:
-  GuiPost(glink::MessageQueue& queue, const Settings& settings)
-      : queue_(queue), settings_(settings) {}
+  // guiAccess is the setting itself, read at each post.
+  GuiPost(MessageQueue& queue, const std::uint8_t& guiAccess)
+      : queue_(queue), guiAccess_(guiAccess) {}
 
-  bool On() const { return settings_.guiAccess != 0; }
+  bool On() const { return guiAccess_ != 0; }
 
   void ViewPos(std::int32_t x, std::int32_t y) {
-    if (On()) glink::PostViewPos(queue_, x, y);
+    if (On()) PostViewPos(queue_, x, y);
   }
   void PlayerLabel(std::uint8_t plid, const char* text) {
-    if (On()) glink::PostPlayerLabel(queue_, plid, text);
+    if (On()) PostPlayerLabel(queue_, plid, text);
   }
   void PlayerLabelClear() {
-    if (On()) glink::PostPlayerLabelClear(queue_);
+    if (On()) PostPlayerLabelClear(queue_);
   }
   void RaceClock(std::uint32_t ms) {
-    if (On()) glink::PostRaceClock(queue_, ms);
+    if (On()) PostRaceClock(queue_, ms);
   }
   void Track(const char* name, std::uint32_t nodeCount, std::uint32_t finishNode) {
-    if (On()) glink::PostTrack(queue_, name, nodeCount, finishNode);
+    if (On()) PostTrack(queue_, name, nodeCount, finishNode);
   }
   void NoTrack() {
-    if (On()) glink::PostNoTrack(queue_);
+    if (On()) PostNoTrack(queue_);
   }
   // GLM_CURRENT_CAMERA, GLM_CAMERA_DELETED and the other index messages.
   void CameraIndex(std::uint8_t type, std::uint16_t index) {
-    if (On()) glink::PostCameraIndex(queue_, type, index);
+    if (On()) PostCameraIndex(queue_, type, index);
   }
   // GLM_CAMERA_ADDED or GLM_CAMERA_CHANGED.
-  void Camera(std::uint8_t type, const glink::CameraMsg& camera) {
-    if (On()) glink::PostCamera(queue_, type, camera);
+  void Camera(std::uint8_t type, const CameraMsg& camera) {
+    if (On()) PostCamera(queue_, type, camera);
   }
 
   // The queue itself, for modules that fill records in place; null while GUI access is off.
-  glink::MessageQueue* Queue() { return On() ? &queue_ : nullptr; }
+  MessageQueue* Queue() { return On() ? &queue_ : nullptr; }
 
  private:
-  glink::MessageQueue& queue_;
-  const Settings& settings_;
+  MessageQueue& queue_;
+  const std::uint8_t& guiAccess_;
 };
 
-}  // namespace director
+}  // namespace glink
