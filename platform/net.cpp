@@ -1,15 +1,9 @@
 // Code shared by both socket implementations.
 #include "platform/net.h"
 
+#include "platform/text.h"
+
 namespace plat {
-
-namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-}  // namespace
 
 // The classic inet_addr rules, done here rather than by the system so that every build answers the
 // same: one to four parts separated by dots, each decimal, octal (leading 0) or hexadecimal (0x);
@@ -58,7 +52,7 @@ bool ParseIPv4(const char* text, std::uint32_t* ip) {
       ++p;
       continue;
     }
-    if (*p != '\0' && !IsBlank(*p)) return false;
+    if (*p != '\0' && !IsSpace(*p)) return false;
     break;
   }
   std::uint32_t result;

@@ -14,30 +14,19 @@
 
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 
 namespace plat {
 
 namespace {
 
 // Blanks as the Windows reader knows them; 0x1A is the old end-of-file mark.
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == 0x1A;
-}
+bool IsLineBlank(char c) { return IsSpace(c) || c == 0x1A; }
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  while (!s.empty() && IsLineBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsLineBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
 }
 
 // Text is compared and copied as C strings: a NUL byte ends it.

@@ -20,6 +20,7 @@
 
 #include "platform/files.h"
 #include "platform/settings_store.h"
+#include "platform/text.h"
 
 namespace plat {
 
@@ -27,18 +28,8 @@ namespace {
 
 constexpr const char* kHeader = "# Morvane settings: name=u32:number or name=str:text\n";
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Value names compare without regard to ASCII case, as in the registry.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
-// The stored value of a name in any case; a key holds a handful of values, so a scan will do.
+// The stored value of a name in any case: value names ignore ASCII case, as in the registry. A
+// key holds a handful of values, so a scan will do.
 template <typename Map>
 auto FindName(Map& values, std::string_view name) {
   auto it = values.begin();
@@ -57,7 +48,7 @@ void AppendEscaped(std::string* out, std::string_view text, bool isName) {
   static const char kHex[] = "0123456789abcdef";
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    const bool outerBlank = isName && (c == ' ' || c == '\t') && (i == 0 || i + 1 == text.size());
+    const bool outerBlank = isName && IsBlank(text[i]) && (i == 0 || i + 1 == text.size());
     // A name starting like a comment line would be skipped by the reader and lost.
     const bool commentMark = isName && i == 0 && (c == '#' || c == ';');
     if (c == '\\') {
@@ -128,9 +119,8 @@ bool ParseU32(std::string_view s, std::uint32_t* value) {
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
   return s;
 }
 
@@ -172,7 +162,7 @@ bool ParseLine(std::string_view line, ParsedValue* v) {
   if (eq == std::string_view::npos) return false;
   if (!Unescape(TrimBlanks(line.substr(0, eq)), &v->name) || v->name.empty()) return false;
   std::string_view rest = line.substr(eq + 1);
-  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+  while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
   if (rest.substr(0, 4) == "u32:") {
     v->isString = false;
     return ParseU32(TrimBlanks(rest.substr(4)), &v->number);

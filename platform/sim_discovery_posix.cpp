@@ -13,21 +13,12 @@
 
 #include "platform/files.h"
 #include "platform/sim_discovery.h"
+#include "platform/text.h"
 #include "platform/wine_process_scan.h"
 
 namespace plat {
 
 namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view BaseName(std::string_view path) {
   const std::size_t cut = path.find_last_of("\\/");
@@ -81,7 +72,7 @@ bool AppendComponent(std::string* dir, const std::string& part) {
   if (d == nullptr) return false;
   bool found = false;
   while (dirent* e = readdir(d)) {
-    if (SameText(e->d_name, part)) {
+    if (SameName(e->d_name, part)) {
       *dir += "/";
       *dir += e->d_name;
       found = true;
@@ -159,7 +150,7 @@ bool FindWineProgramDirectory(const std::string& procRoot, const std::string& fa
     if (!ReadTextFile(procDir + "/cmdline", &raw)) continue;  // gone, or not ours to read
     const std::vector<std::string> args = SplitNul(raw);
     for (std::size_t i = 0; i < args.size() && i < 2; ++i) {
-      if (!SameText(BaseName(args[i]), exeName)) continue;
+      if (!SameName(BaseName(args[i]), exeName)) continue;
       std::string envRaw;
       ReadTextFile(procDir + "/environ", &envRaw);
       const std::vector<std::string> env = SplitNul(envRaw);

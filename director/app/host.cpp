@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace director {
 
 const char* const kHotkeyNames[kHotkeyCount] = {
@@ -20,13 +22,11 @@ constexpr int kSettingsControls[] = {
 
 constexpr std::uint32_t kMaxPort = 65535;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 }  // namespace
 
 bool ParsePort(const std::string& text, std::uint16_t* port) {
   std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size() && plat::IsBlank(text[i])) ++i;
   std::uint32_t value = 0;
   std::size_t digits = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
@@ -34,7 +34,7 @@ bool ParsePort(const std::string& text, std::uint16_t* port) {
     // A port above 65535 would silently become another port; refuse it instead.
     if (value > kMaxPort) return false;
   }
-  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size() && plat::IsBlank(text[i])) ++i;
   if (digits == 0 || i != text.size()) return false;
   *port = static_cast<std::uint16_t>(value);
   return true;

@@ -4,6 +4,7 @@
 
 #include "platform/net.h"
 #include "platform/settings_store.h"
+#include "platform/text.h"
 
 namespace gui {
 
@@ -12,8 +13,6 @@ namespace {
 constexpr const char* kIpValue = "IPaddress";
 constexpr const char* kPortValue = "Portnumber";
 constexpr const char* kRemoteValue = "RemoteConnect";
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 void CopyIp(char* out, const char* text) {
   std::size_t n = strnlen(text, kIpTextSize - 1);
@@ -25,7 +24,7 @@ void CopyIp(char* out, const char* text) {
 
 bool ParseUnsigned(const char* text, std::uint32_t* value) {
   if (text == nullptr) return false;
-  while (IsBlank(*text)) ++text;
+  while (plat::IsBlank(*text)) ++text;
   if (*text < '0' || *text > '9') return false;
   std::uint64_t v = 0;
   while (*text >= '0' && *text <= '9') {
@@ -33,7 +32,7 @@ bool ParseUnsigned(const char* text, std::uint32_t* value) {
     if (v > 0xFFFFFFFFu) return false;
     ++text;
   }
-  while (IsBlank(*text)) ++text;
+  while (plat::IsBlank(*text)) ++text;
   if (*text != '\0') return false;
   *value = static_cast<std::uint32_t>(v);
   return true;
