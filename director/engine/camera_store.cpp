@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "director/engine/track_path.h"
-#include "director/insim/gui_post.h"
+#include "link/gui_post.h"
 #include "link/link_messages.h"
 #include "platform/files.h"
 

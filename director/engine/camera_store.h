@@ -22,9 +22,12 @@
 
 #include "director/insim/packets.h"
 
+namespace glink {
+class GuiPost;
+}
+
 namespace director {
 
-class GuiPost;
 class TrackPath;
 
 inline constexpr int kMaxCameras = 100;
@@ -53,7 +56,7 @@ struct CameraPosition {
 
 class CameraStore {
  public:
-  CameraStore(const TrackPath& track, GuiPost* gui) : trackPath(&track), gui_(gui) {}
+  CameraStore(const TrackPath& track, glink::GuiPost* gui) : trackPath(&track), gui_(gui) {}
   virtual ~CameraStore() = default;
   CameraStore(const CameraStore&) = delete;
   CameraStore& operator=(const CameraStore&) = delete;
@@ -108,7 +111,7 @@ class CameraStore {
   void Swap(int a, int b);
   std::uint16_t ValidNode(std::int64_t node) const;
 
-  GuiPost* gui_;
+  glink::GuiPost* gui_;
 };
 
 }  // namespace director

@@ -9,7 +9,7 @@
 
 namespace director {
 
-TrackPath::TrackPath(const char* trackName, GuiPost* gui) : cameras(*this, gui) {
+TrackPath::TrackPath(const char* trackName, glink::GuiPost* gui) : cameras(*this, gui) {
   std::strncpy(name, trackName, kTrackNameBuffer - 1);
   name[kTrackNameBuffer - 1] = '\0';
 }
@@ -59,7 +59,7 @@ std::string CameraFile(const std::string& programDirectory, const char* name) {
 
 std::unique_ptr<TrackPath> LoadTrackPath(const char* trackName,
                                          const std::string& simulatorDirectory,
-                                         const std::string& programDirectory, GuiPost* gui) {
+                                         const std::string& programDirectory, glink::GuiPost* gui) {
   auto path = std::make_unique<TrackPath>(trackName, gui);
   if (!UsableTrackName(path->name)) return nullptr;
   // The older simulators keep the files in "data\smx\"; where 0.8 keeps them is not settled,

@@ -23,9 +23,11 @@
 #include "director/engine/camera_store.h"
 #include "director/engine/path_file.h"
 
-namespace director {
-
+namespace glink {
 class GuiPost;
+}
+
+namespace director {
 
 inline constexpr std::uint32_t kMaxPathNodes = 1500;
 inline constexpr int kPitLanes = 2;
@@ -47,7 +49,7 @@ struct PitLane {
 class TrackPath {
  public:
   // Sets the name (cut to 7 characters); no nodes, no cameras. gui may be null (nothing posted).
-  explicit TrackPath(const char* trackName, GuiPost* gui = nullptr);
+  explicit TrackPath(const char* trackName, glink::GuiPost* gui = nullptr);
   virtual ~TrackPath() = default;
   TrackPath(const TrackPath&) = delete;
   TrackPath& operator=(const TrackPath&) = delete;
@@ -81,6 +83,6 @@ std::string CameraFile(const std::string& programDirectory, const char* name);
 // or the file was not usable (the caller treats that as no track).
 std::unique_ptr<TrackPath> LoadTrackPath(const char* trackName,
                                          const std::string& simulatorDirectory,
-                                         const std::string& programDirectory, GuiPost* gui);
+                                         const std::string& programDirectory, glink::GuiPost* gui);
 
 }  // namespace director
