@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "link/message_queue.h"
+#include "link/path_node.h"
 
 namespace glink {
 
@@ -67,7 +68,6 @@ inline constexpr int kMaxFollowCars = 63;        // the count's six bits
 inline constexpr int kGetNodesSize = 7;
 
 inline constexpr int kTrackNameLength = 6;  // the simulator's short name field, zero-padded
-inline constexpr int kPathNodeSize = 40;    // a track path node, carried unchanged
 
 // The link version that both ends speak (GLM_VERSION, read as first byte * 256 + second).
 inline constexpr std::uint16_t kLinkVersion = 2;
@@ -140,7 +140,7 @@ struct VersionMsg {
 struct TrackNodeMsg {
   char name[kTrackNameLength + 1] = {};
   std::uint32_t index = 0;
-  std::uint8_t node[kPathNodeSize] = {};
+  std::uint8_t node[kPathNodeSize] = {};  // carried unchanged (link/path_node.h reads it)
 
   bool operator==(const TrackNodeMsg&) const = default;
 };

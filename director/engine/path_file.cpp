@@ -10,25 +10,25 @@ namespace director {
 
 namespace {
 
-using plat::GetI32;
 using plat::GetU16;
 using plat::GetU32;
 
 void ReadNode(const std::uint8_t* body, std::uint8_t flags, PathNode* node) {
-  std::memcpy(node->bytes, body, kPathNodeBytes);
-  node->centreX = GetI32(body + pth_body::kCentreX);
-  node->centreY = GetI32(body + pth_body::kCentreY);
-  node->centreZ = GetI32(body + pth_body::kCentreZ);
+  std::memcpy(node->bytes, body, glink::kPathNodeSize);
+  const glink::PathNode decoded = glink::ReadPathNode(body);
+  node->centreX = decoded.x;
+  node->centreY = decoded.y;
+  node->centreZ = decoded.z;
   node->flags = flags;
 }
 
 PathFileResult ParseLfsPth(const std::uint8_t* data, std::size_t size, TrackPath* path) {
   if (size < static_cast<std::size_t>(kPathHeaderBytes)) return PathFileResult::kTruncated;
   const std::uint32_t count = std::min(GetU32(data + lfspth::kNodeCount), kMaxPathNodes);
-  const std::size_t needed = lfspth::kNodes + std::size_t{count} * kPathNodeBytes;
+  const std::size_t needed = lfspth::kNodes + std::size_t{count} * glink::kPathNodeSize;
   if (size < needed) return PathFileResult::kTruncated;
   for (std::uint32_t i = 0; i < count; ++i) {
-    ReadNode(data + lfspth::kNodes + std::size_t{i} * kPathNodeBytes, 0, &path->nodes[i]);
+    ReadNode(data + lfspth::kNodes + std::size_t{i} * glink::kPathNodeSize, 0, &path->nodes[i]);
   }
   path->nodeCount = count;
   path->finishNode = GetU32(data + lfspth::kFinishNode);

@@ -34,8 +34,10 @@ inline constexpr int kPitLanes = 2;
 inline constexpr std::uint32_t kMaxPitLaneNodes = 1500;
 inline constexpr int kTrackNameBuffer = 8;
 
+// A node as the director keeps it: the record's bytes for the GUI client and the centre, the only
+// field the director reads. (The client keeps the decoded glink::PathNode instead.)
 struct PathNode {
-  std::uint8_t bytes[kPathNodeBytes] = {};  // the node body as it stands in the file
+  std::uint8_t bytes[glink::kPathNodeSize] = {};  // the node body as it stands in the file
   std::int32_t centreX = 0, centreY = 0, centreZ = 0;
   std::uint8_t flags = 0;  // the SRPATH node's flags byte; 0 from LFSPTH
 };

@@ -11,18 +11,6 @@ namespace gui {
 
 namespace {
 
-// Offsets in the 40-byte path node.
-constexpr int kNodeXAt = 0;
-constexpr int kNodeYAt = 4;
-constexpr int kNodeZAt = 8;
-constexpr int kDirXAt = 12;
-constexpr int kDirYAt = 16;
-constexpr int kDirZAt = 20;
-constexpr int kOuterLeftAt = 24;
-constexpr int kOuterRightAt = 28;
-constexpr int kRoadLeftAt = 32;
-constexpr int kRoadRightAt = 36;
-
 // A quarter turn, as the edge points have always been computed (not pi/2 to full precision).
 constexpr double kQuarterTurn = 1.570795;
 
@@ -30,13 +18,6 @@ constexpr std::uint32_t kExtrapolateAfter = 100;   // ms after a car message
 constexpr std::uint32_t kExtrapolatePause = 1000;  // added to the next step's due time
 // A tick difference this large is a due time up to 1000 ms in the future, not a late one.
 constexpr std::uint32_t kNotYetDue = 4294966296u;
-
-float GetF32(const std::uint8_t* p) {
-  std::uint32_t bits = plat::GetU32(p);
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
 
 std::int32_t ClampToI32(double v) {
   if (std::isnan(v)) return 0;
@@ -52,7 +33,7 @@ std::int32_t ClampToI32(std::int64_t v) {
 }
 
 // The centre moved by limit metres along the angle whose cosine and sine are c and s.
-void EdgePoint(const PathNode& node, float limit, double c, double s, std::int32_t* x,
+void EdgePoint(const glink::PathNode& node, float limit, double c, double s, std::int32_t* x,
                std::int32_t* y) {
   double along = static_cast<double>(limit) * -65536.0;
   *x = ClampToI32(static_cast<std::int64_t>(node.x) - ClampToI32(along * c));
@@ -72,22 +53,7 @@ MapCamera FromMessage(const glink::CameraMsg& msg) {
 
 }  // namespace
 
-PathNode ReadPathNode(const std::uint8_t* bytes) {
-  PathNode n;
-  n.x = plat::GetI32(bytes + kNodeXAt);
-  n.y = plat::GetI32(bytes + kNodeYAt);
-  n.z = plat::GetI32(bytes + kNodeZAt);
-  n.dirX = GetF32(bytes + kDirXAt);
-  n.dirY = GetF32(bytes + kDirYAt);
-  n.dirZ = GetF32(bytes + kDirZAt);
-  n.outerLeft = GetF32(bytes + kOuterLeftAt);
-  n.outerRight = GetF32(bytes + kOuterRightAt);
-  n.roadLeft = GetF32(bytes + kRoadLeftAt);
-  n.roadRight = GetF32(bytes + kRoadRightAt);
-  return n;
-}
-
-NodeEdges ComputeNodeEdges(const PathNode& node) {
+NodeEdges ComputeNodeEdges(const glink::PathNode& node) {
   double a =
       std::atan2(static_cast<double>(node.dirY), static_cast<double>(node.dirX)) - kQuarterTurn;
   double c = std::cos(a);
@@ -182,7 +148,7 @@ void ClientModel::applyTrackNode(const glink::TrackNodeMsg& msg) {
   if (!track || std::strcmp(track->name, msg.name) != 0) return;
   if (msg.index >= kMaxNodes) return;
   MapTrack& t = *track;
-  PathNode node = ReadPathNode(msg.node);
+  const glink::PathNode node = glink::ReadPathNode(msg.node);
   if (t.nodesReceived == 0) {
     t.left = t.right = node.x;
     t.top = t.bottom = node.y;

@@ -18,8 +18,9 @@
 #include <memory>
 
 #include "link/link_client.h"
-#include "link/message_queue.h"
 #include "link/link_messages.h"
+#include "link/message_queue.h"
+#include "link/path_node.h"
 
 namespace plat {
 class Clock;
@@ -36,15 +37,6 @@ inline constexpr int kNodeBatch = 32;
 // Zoom values: 0 is Fit, the others the visible span in metres.
 inline constexpr std::uint16_t kZoomFit = 0;
 
-// A track path node as the director forwards it (40 bytes, little-endian).
-struct PathNode {
-  std::int32_t x = 0, y = 0, z = 0;     // centre, world units
-  float dirX = 0, dirY = 0, dirZ = 0;   // direction of travel
-  float outerLeft = 0, outerRight = 0;  // limits in metres, negative to the left
-  float roadLeft = 0, roadRight = 0;
-};
-PathNode ReadPathNode(const std::uint8_t* bytes);
-
 // The four edge points of a node, world units.
 struct NodeEdges {
   std::int32_t outerLeftX = 0, outerLeftY = 0;
@@ -54,7 +46,7 @@ struct NodeEdges {
 };
 // The edge points of a node: each limit L moved from the centre a quarter turn clockwise of the
 // direction of travel (Y up), by L metres. Values beyond 32 bits are clamped.
-NodeEdges ComputeNodeEdges(const PathNode& node);
+NodeEdges ComputeNodeEdges(const glink::PathNode& node);
 
 struct MapCamera {
   std::int32_t x = 0, y = 0, height = 0;  // world units
@@ -104,7 +96,7 @@ class MapTrack : public TrackInfo {
   // The index is a node below nodeCount that has arrived.
   bool hasNode(std::uint32_t index) const { return index < nodeCount && arrived[index]; }
 
-  PathNode nodes[kMaxNodes];
+  glink::PathNode nodes[kMaxNodes];  // decoded as they arrive
   NodeEdges edges[kMaxNodes];
   bool arrived[kMaxNodes] = {};
   // Bounds of the received nodes: left = min X, top = max Y, right = max X, bottom = min Y;
