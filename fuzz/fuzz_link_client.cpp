@@ -65,7 +65,7 @@ void CheckModel(const gui::ClientModel& model) {
   }
   fuzz::Check(model.cars.count <= gui::kMaxCars, "cars");
   for (const auto& label : model.names.labels) {
-    fuzz::Check(label[gui::kMaxLabelLength] == '\0', "player label");
+    fuzz::Check(label[glink::kLabelReadLength] == '\0', "player label");
   }
 }
 

@@ -272,7 +272,7 @@ void ClientModel::applyPlayerLabel(const glink::PlayerLabelMsg& msg) {
     for (auto& label : names.labels) label[0] = '\0';
     return;
   }
-  std::size_t n = strnlen(msg.text, kMaxLabelLength);
+  std::size_t n = strnlen(msg.text, glink::kLabelReadLength);
   std::memcpy(names.labels[msg.plid], msg.text, n);
   names.labels[msg.plid][n] = '\0';
 }

@@ -30,7 +30,6 @@ namespace gui {
 
 inline constexpr int kMaxNodes = 1500;
 inline constexpr int kMaxCameras = 100;
-inline constexpr int kMaxLabelLength = 30;
 inline constexpr int kMaxCars = glink::kMaxLinkCars;
 inline constexpr int kNodeBatch = 32;
 
@@ -115,8 +114,9 @@ struct CarTable {
   glink::CarEntry entries[kMaxCars];
 };
 
+// A label as the link delivers it: at most glink::kLabelReadLength characters.
 struct PlayerNames {
-  char labels[256][kMaxLabelLength + 1] = {};
+  char labels[256][glink::kLabelReadLength + 1] = {};
 };
 
 // What the shell does when the model changes (menus, toolbar, the Edit Camera dialog).
