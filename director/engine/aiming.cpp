@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "director/engine/director_math.h"
 #include "director/engine/track_path.h"
 
 namespace director {
 
 namespace {
 
-constexpr double kPi = 3.141;                  // the value the director uses throughout
 constexpr int kFastSweep = 5460;               // 30 degrees
 constexpr int kSweep = 1820;                   // 10 degrees
 constexpr int kSmallTurn = 546;                // 3 degrees
@@ -21,11 +21,6 @@ struct Aim {
   std::uint16_t pitch = 0;
   std::uint16_t heading = 0;
 };
-
-// Heading differences and pitch differences are taken as signed 16-bit angles.
-int AngleDiff(std::uint16_t a, std::uint16_t b) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(a - b));
-}
 
 // Field of view for 10 m at the target's horizontal distance, pitch down to it, and heading.
 Aim AimAt(const CameraPosition& camera, std::int64_t tx, std::int64_t ty, std::int64_t tz) {

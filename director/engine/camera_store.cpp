@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "director/engine/director_math.h"
 #include "director/engine/track_path.h"
+#include "director/engine/view_numbers.h"
 #include "link/gui_post.h"
 #include "link/link_messages.h"
 #include "platform/files.h"
@@ -12,9 +14,6 @@
 namespace director {
 
 namespace {
-
-constexpr double kPi = 3.141;  // the value the director uses throughout
-constexpr std::uint8_t kTvCamera = 2;
 
 // One line of a camera file, read the way "%X,%X,%X,%d,%d" reads it: blanks before each number,
 // an optional sign, "0x" allowed before the hexadecimal ones, the commas right behind the

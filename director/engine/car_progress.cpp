@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "director/engine/director_math.h"
 #include "director/engine/track_path.h"
 
 namespace director {
 
 namespace {
 
-constexpr double kPi = 3.141;  // the value the director uses throughout
 constexpr double kMaxI32 = 2147483647.0;
 constexpr double kMinI32 = -2147483648.0;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "director/engine/aiming.h"
+#include "director/engine/director_math.h"
 
 namespace director {
 
@@ -14,10 +15,6 @@ constexpr std::uint32_t kLiveCameraBonus = 1000;
 constexpr std::uint32_t kNoCarAhead = 0xFFFFFFFFu;  // the leader's car ahead counts as -1
 
 bool ValidPlayer(std::int32_t id) { return id >= 0 && id < kPlayerCount; }
-
-int SignedHeadingDiff(std::uint16_t a, std::uint16_t b) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(a - b));
-}
 
 }  // namespace
 
@@ -101,12 +98,12 @@ std::uint32_t DirectorCycle::cameraScore(int k, std::uint8_t car, std::int32_t f
       return static_cast<std::uint32_t>(st_.curves.holdCurve(held)) + s + kLiveCameraBonus;
     }
     if (onboard) return s;
-    const int d = SignedHeadingDiff(cam.lastHeading, cam.headingTo(r.carSample.x, r.carSample.y));
+    const int d = AngleDiff(cam.lastHeading, cam.headingTo(r.carSample.x, r.carSample.y));
     // Another car counts only while it is in the live camera's shot.
     return (d >= kInShotHeading || d <= -kInShotHeading) ? 0 : s;
   }
-  const int d = SignedHeadingDiff(cam.headingTo(r.carSample.x, r.carSample.y),
-                                  cam.headingTo(r.predictedX, r.predictedY));
+  const int d = AngleDiff(cam.headingTo(r.carSample.x, r.carSample.y),
+                          cam.headingTo(r.predictedX, r.predictedY));
   const std::int64_t sweep = st_.curves.sweepCurve(d);
   const std::int64_t v = sweep < static_cast<std::int64_t>(s) ? sweep : s;
   // Cameras that still cover several nodes ahead of the car score highest.

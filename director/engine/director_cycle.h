@@ -22,6 +22,7 @@
 #include "director/engine/director_state.h"
 #include "director/engine/score_curve.h"
 #include "director/engine/track_path.h"
+#include "director/engine/view_numbers.h"
 #include "director/insim/packets.h"
 #include "director/insim/race_state.h"
 #include "director/insim/state_report.h"
@@ -30,11 +31,9 @@
 namespace director {
 
 inline constexpr std::uint16_t kGlideTimeMs = 1500;
-inline constexpr std::uint8_t kTvCamera = 2;
-inline constexpr std::uint8_t kCustomViewCamera = 4;
-inline constexpr std::uint16_t kFreeViewFlags = 8;  // SHIFT+U free view
-inline constexpr int kOnboardCuts = 6;              // times onboardInterval
-inline constexpr int kLongRunCuts = 10;             // times onboardInterval
+inline constexpr std::uint16_t kFreeViewFlags = ISS_SHIFTU;  // SHIFT+U free view
+inline constexpr int kOnboardCuts = 6;                       // times onboardInterval
+inline constexpr int kLongRunCuts = 10;                      // times onboardInterval
 inline constexpr std::uint8_t kMaxOnboardInterval = 10;
 inline constexpr std::uint8_t kMaxLevelCycles = 6;
 inline constexpr int kInShotHeading = 546;  // 3 degrees
