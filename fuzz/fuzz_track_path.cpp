@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "director/engine/track_path.h"
-#include "director/insim/gui_post.h"
+#include "link/gui_post.h"
 #include "fuzz/fuzz_support.h"
 #include "link/message_queue.h"
 #include "platform/bytes.h"
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   director::Settings settings;
   settings.guiAccess = 1;
   auto toGui = std::make_unique<glink::MessageQueue>();
-  director::GuiPost gui(*toGui, settings);
+  glink::GuiPost gui(*toGui, settings.guiAccess);
   const std::unique_ptr<director::TrackPath> path =
       director::LoadTrackPath("FZ1", files.simulator, files.program, &gui);
   fuzz::DrainChecked(*toGui);
