@@ -169,146 +169,183 @@ void DirectorCycle::EndOfCycleReset() {
   for (PlayerRecord& r : race_.players.records) r.updated = 0;
 }
 
-void DirectorCycle::runDirectorCycle(InsimLink& link, CameraPositionRecord* packet) {
+void DirectorCycle::StartPacket(CameraPositionRecord* packet) {
   *packet = CameraPositionRecord{};
   packet->inGameCam = kTvCamera;
   packet->time = kGlideTimeMs;
   packet->flags = kFreeViewFlags;
-  RaceOrder& order = race_.raceOrder;
-  if (order.count == 0) return;
+}
 
-  const std::uint32_t now = clock_.Now();
-  CameraStore& cameras = track_.cameras;
-  const int cameraCount = cameras.count;
-  // A camera deleted since the last cycle cannot stay live.
-  if (st_.liveCamera >= cameraCount) st_.liveCamera = -1;
-  CleanAndSortRaceOrder();
-  RateBattles();
-
-  int position = 0;
+CycleChoice DirectorCycle::ChooseCar() {
+  CycleChoice choice;
+  const RaceOrder& order = race_.raceOrder;
   std::uint32_t best = 0;
   for (int i = 0; i < order.count; ++i) {
     const std::uint32_t interest = race_.players[order.ids[i]].interest;
     if (interest > best) {
       st_.chosenCar = order.ids[i];
-      position = i + 1;
+      choice.position = i + 1;
       best = interest;
     }
   }
+  return choice;
+}
 
-  int chosen = -1;
-  best = 0;
+void DirectorCycle::ChooseCamera(std::uint32_t now, CycleChoice* choice) {
+  const RaceOrder& order = race_.raceOrder;
+  std::uint32_t best = 0;
   const bool onboard = st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval;
-  for (int k = 0; k < cameraCount; ++k) {
+  for (int k = 0; k < track_.cameras.count; ++k) {
     for (int i = 0; i < order.count; ++i) {
       const std::uint32_t s = cameraScore(k, order.ids[i], st_.followedCar, onboard, now);
       if (s > best) {
         best = s;
         st_.chosenCar = order.ids[i];
-        chosen = k;
-        position = i + 1;
+        choice->camera = k;
+        choice->position = i + 1;
       }
     }
   }
+}
 
+int DirectorCycle::ManualCount() const {
   // The selection holds 40 ids, whatever count the request gave.
-  ManualSelection& manual = st_.manual;
-  const int manualCount = manual.count < kMaxManualCars ? manual.count : kMaxManualCars;
-  if (manualCount >= 1) {
-    chosen = -1;
-    if (manual.viewChoice != 0) {
-      st_.chosenCar = manual.plids[0];
-    } else {
-      // The group's centre, summed in 64 bits so that cars far out cannot overflow it.
-      std::int64_t sx = 0, sy = 0;
-      for (int i = 0; i < manualCount; ++i) {
-        sx += race_.players[manual.plids[i]].predictedX;
-        sy += race_.players[manual.plids[i]].predictedY;
-      }
-      const std::uint16_t g = track_.nearestNode(static_cast<std::int32_t>(sx / manualCount),
-                                                 static_cast<std::int32_t>(sy / manualCount));
-      // The camera that reaches furthest beyond the centre keeps the group longest.
-      std::int32_t reach = 0;
-      for (int k = 0; k < cameraCount; ++k) {
-        const CameraPosition& cam = cameras.cameras[k];
-        if (!cam.coversNode(g)) continue;
-        std::int32_t r = static_cast<std::int32_t>(cam.rangeEnd) - g;
-        if (r < 0) r += static_cast<std::int32_t>(track_.nodeCount);
-        if (r > reach) {
-          reach = r;
-          chosen = k;
-        }
-      }
+  const ManualSelection& manual = st_.manual;
+  return manual.count < kMaxManualCars ? manual.count : kMaxManualCars;
+}
+
+std::uint16_t DirectorCycle::GroupCentreNode(int count) const {
+  // Summed in 64 bits so that cars far out cannot overflow the sums.
+  std::int64_t sx = 0, sy = 0;
+  for (int i = 0; i < count; ++i) {
+    sx += race_.players[st_.manual.plids[i]].predictedX;
+    sy += race_.players[st_.manual.plids[i]].predictedY;
+  }
+  return track_.nearestNode(static_cast<std::int32_t>(sx / count),
+                            static_cast<std::int32_t>(sy / count));
+}
+
+int DirectorCycle::CameraReachingFurthest(std::uint16_t g) const {
+  // The camera that reaches furthest beyond the node keeps the group longest.
+  int chosen = -1;
+  std::int32_t reach = 0;
+  for (int k = 0; k < track_.cameras.count; ++k) {
+    const CameraPosition& cam = track_.cameras.cameras[k];
+    if (!cam.coversNode(g)) continue;
+    std::int32_t r = static_cast<std::int32_t>(cam.rangeEnd) - g;
+    if (r < 0) r += static_cast<std::int32_t>(track_.nodeCount);
+    if (r > reach) {
+      reach = r;
+      chosen = k;
     }
-    for (int k = 0; k < cameraCount; ++k) SetActive(k, k == chosen, now);
-    if (chosen != st_.liveCamera) {
-      st_.liveCamera = chosen;
-      packet->time = 0;
-    }
+  }
+  return chosen;
+}
+
+bool DirectorCycle::TakeCamera(int chosen, std::uint32_t now, CameraPositionRecord* packet) {
+  for (int k = 0; k < track_.cameras.count; ++k) SetActive(k, k == chosen, now);
+  if (chosen == st_.liveCamera) return false;
+  st_.liveCamera = chosen;
+  packet->time = 0;  // a cut: no glide from the old aim
+  return true;
+}
+
+void DirectorCycle::ManualOverride(int count, std::uint32_t now, CycleChoice* choice,
+                                   CameraPositionRecord* packet) {
+  choice->camera = -1;
+  if (st_.manual.viewChoice != 0) {
+    st_.chosenCar = st_.manual.plids[0];
   } else {
-    const int onboardCuts = kOnboardCuts * st_.onboardInterval;
-    const bool newCar = st_.chosenCar != st_.followedCar;
-    if (newCar && report_.RaceWithLaps()) Announce(link, position);
-    if (chosen == -1) chosen = st_.liveCamera;
-    for (int k = 0; k < cameraCount; ++k) SetActive(k, k == chosen, now);
-    if (chosen != st_.liveCamera) {
-      st_.liveCamera = chosen;
-      packet->time = 0;
-      if (!newCar) {
-        ++st_.sameCarCuts;
-        if (st_.sameCarCuts == onboardCuts) {
-          if (onboardViews_ && chooseOnboardView(position)) {
-            Announce(link, position);
-          } else {
-            --st_.sameCarCuts;  // tried again at the next cut
-          }
-        }
-        if (st_.sameCarCuts > kLongRunCuts * st_.onboardInterval) {
-          if (st_.onboardInterval < kMaxOnboardInterval) ++st_.onboardInterval;
-          st_.sameCarCuts = 0;
-          Announce(link, position);
-        }
-      } else {
-        st_.sameCarCuts = 0;
-        st_.onboardInterval = 1;
-      }
-    } else if (newCar) {
+    choice->camera = CameraReachingFurthest(GroupCentreNode(count));
+  }
+  TakeCamera(choice->camera, now, packet);
+}
+
+void DirectorCycle::CountSameCarCut(InsimLink& link, int position) {
+  ++st_.sameCarCuts;
+  if (st_.sameCarCuts == kOnboardCuts * st_.onboardInterval) {
+    if (onboardViews_ && chooseOnboardView(position)) {
+      Announce(link, position);
+    } else {
+      --st_.sameCarCuts;  // tried again at the next cut
+    }
+  }
+  if (st_.sameCarCuts > kLongRunCuts * st_.onboardInterval) {
+    if (st_.onboardInterval < kMaxOnboardInterval) ++st_.onboardInterval;
+    st_.sameCarCuts = 0;
+    Announce(link, position);
+  }
+}
+
+void DirectorCycle::CountLevelCycles() {
+  // Side by side, the on-board view shows little of the fight: back to the TV cameras.
+  if (ValidPlayer(st_.chosenCar) && LevelWithAnother(static_cast<std::uint8_t>(st_.chosenCar))) {
+    if (++st_.levelCycles > kMaxLevelCycles) {
       st_.sameCarCuts = 0;
       st_.onboardInterval = 1;
     }
-
-    if (st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval) {
-      chosen = -1;
-      // Side by side, the on-board view shows little of the fight: back to the TV cameras.
-      if (ValidPlayer(st_.chosenCar) &&
-          LevelWithAnother(static_cast<std::uint8_t>(st_.chosenCar))) {
-        if (++st_.levelCycles > kMaxLevelCycles) {
-          st_.sameCarCuts = 0;
-          st_.onboardInterval = 1;
-        }
-      } else {
-        st_.levelCycles = 0;
-      }
-    }
+  } else {
+    st_.levelCycles = 0;
   }
+}
 
-  st_.followedCar = st_.chosenCar;
-  if (chosen == -1) {
+void DirectorCycle::DirectAutomatically(InsimLink& link, std::uint32_t now, CycleChoice* choice,
+                                        CameraPositionRecord* packet) {
+  const bool newCar = st_.chosenCar != st_.followedCar;
+  if (newCar && report_.RaceWithLaps()) Announce(link, choice->position);
+  if (choice->camera == -1) choice->camera = st_.liveCamera;
+  const bool cut = TakeCamera(choice->camera, now, packet);
+  if (newCar) {
+    st_.sameCarCuts = 0;
+    st_.onboardInterval = 1;
+  } else if (cut) {
+    CountSameCarCut(link, choice->position);
+  }
+  if (st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval) {
+    choice->camera = -1;
+    CountLevelCycles();
+  }
+}
+
+void DirectorCycle::BuildPacket(int camera, int manualCount, CameraPositionRecord* packet) {
+  if (camera == -1) {
     packet->viewPlid = static_cast<std::uint8_t>(st_.chosenCar);
     packet->inGameCam = kCustomViewCamera;
     packet->flags = 0;
     packet->time = 0;
     packet->fov = 1.0f;
-  } else {
-    CameraPosition& cam = cameras.cameras[chosen];
-    if (manualCount == 0) {
-      aimAtCar(cam, *packet, static_cast<std::uint8_t>(st_.chosenCar), race_.players, track_);
-    } else if (manualCount == 1) {
-      aimAtCar(cam, *packet, manual.plids[0], race_.players, track_);
-    } else {
-      aimAtGroup(cam, *packet, manual.plids, manualCount, race_.players);
-    }
+    return;
   }
+  CameraPosition& cam = track_.cameras.cameras[camera];
+  const ManualSelection& manual = st_.manual;
+  if (manualCount == 0) {
+    aimAtCar(cam, *packet, static_cast<std::uint8_t>(st_.chosenCar), race_.players, track_);
+  } else if (manualCount == 1) {
+    aimAtCar(cam, *packet, manual.plids[0], race_.players, track_);
+  } else {
+    aimAtGroup(cam, *packet, manual.plids, manualCount, race_.players);
+  }
+}
+
+void DirectorCycle::runDirectorCycle(InsimLink& link, CameraPositionRecord* packet) {
+  StartPacket(packet);
+  if (race_.raceOrder.count == 0) return;
+
+  const std::uint32_t now = clock_.Now();
+  // A camera deleted since the last cycle cannot stay live.
+  if (st_.liveCamera >= track_.cameras.count) st_.liveCamera = -1;
+  CleanAndSortRaceOrder();
+  RateBattles();
+  CycleChoice choice = ChooseCar();
+  ChooseCamera(now, &choice);
+  const int manualCount = ManualCount();
+  if (manualCount >= 1) {
+    ManualOverride(manualCount, now, &choice, packet);
+  } else {
+    DirectAutomatically(link, now, &choice, packet);
+  }
+  st_.followedCar = st_.chosenCar;
+  BuildPacket(choice.camera, manualCount, packet);
   EndOfCycleReset();
 }
 

@@ -13,6 +13,11 @@
 // of car: one car, a group (aimed at its centre from the camera reaching furthest past it) or an
 // on-board view. Changes of the followed car during a race are announced on the overlay.
 //
+// The cycle runs as named steps over one CycleChoice: StartPacket, CleanAndSortRaceOrder,
+// RateBattles, ChooseCar, ChooseCamera, then ManualOverride or DirectAutomatically, BuildPacket and
+// EndOfCycleReset. Each is its own function so that a later rule set can replace one (its signals
+// and weights) and keep the others.
+//
 // Everything is in fixed tables; a cycle allocates nothing. InSim thread only.
 #pragma once
 
@@ -47,6 +52,12 @@ class DriverAnnouncer {
   virtual void AnnounceDriver(InsimLink& link, const char* name, std::uint8_t position) = 0;
 };
 
+// What the steps of a cycle have chosen so far, besides chosenCar in the director state.
+struct CycleChoice {
+  int camera = -1;   // index in the CameraStore; -1: none, or the on-board view
+  int position = 0;  // the chosen car's 1-based place in raceOrder; 0: no car chosen this cycle
+};
+
 class DirectorCycle {
  public:
   // onboardViews false: the director is not directing, so the on-board view is never chosen and
@@ -75,12 +86,29 @@ class DirectorCycle {
   bool chooseOnboardView(int position);
 
  private:
+  // The steps of runDirectorCycle, in their order.
+  static void StartPacket(CameraPositionRecord* packet);
   void CleanAndSortRaceOrder();
   void RateBattles();
+  CycleChoice ChooseCar();
+  void ChooseCamera(std::uint32_t now, CycleChoice* choice);
+  int ManualCount() const;
+  void ManualOverride(int count, std::uint32_t now, CycleChoice* choice,
+                      CameraPositionRecord* packet);
+  void DirectAutomatically(InsimLink& link, std::uint32_t now, CycleChoice* choice,
+                           CameraPositionRecord* packet);
+  void BuildPacket(int camera, int manualCount, CameraPositionRecord* packet);
+  void EndOfCycleReset();
+
+  // Helpers of the steps.
+  std::uint16_t GroupCentreNode(int count) const;
+  int CameraReachingFurthest(std::uint16_t g) const;
+  bool TakeCamera(int chosen, std::uint32_t now, CameraPositionRecord* packet);
+  void CountSameCarCut(InsimLink& link, int position);
+  void CountLevelCycles();
   void SetActive(int k, bool on, std::uint32_t now);
   void Announce(InsimLink& link, int position);
   bool LevelWithAnother(std::uint8_t car) const;
-  void EndOfCycleReset();
 
   DirectorState& st_;
   RaceState& race_;
