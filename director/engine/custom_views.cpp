@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "director/engine/sim_version.h"
 #include "platform/files.h"
@@ -39,6 +40,25 @@ bool UsableCarCode(const char* car) {
   return true;
 }
 
+// Copies the view file; null on success, else the message to show. A missing in-car view for the
+// swapped side falls back to the ordinary in-car view, the next best picture.
+const char* CopyView(std::string source, const std::string& target, bool swappedInCar) {
+  switch (plat::CopyFileOverwrite(source, target)) {
+    case plat::CopyResult::kOk:
+      return nullptr;
+    case plat::CopyResult::kFileNotFound:
+      if (swappedInCar) {
+        source.replace(source.size() - std::strlen(kSwapSideSuffix), std::string::npos, ".cvw");
+        if (plat::CopyFileOverwrite(source, target) == plat::CopyResult::kOk) return nullptr;
+      }
+      return kViewFileNotFoundText;
+    case plat::CopyResult::kPathNotFound:
+      return kViewPathNotFoundText;
+    default:
+      return kViewCopyFailedText;
+  }
+}
+
 std::string WithoutTrailingSeparator(std::string path) {
   if (!path.empty() && path.back() == plat::kPathSep) path.pop_back();
   return path;
@@ -53,6 +73,30 @@ void CustomViews::SetSimVersion(const char* version) {
 // Compared as versions, so "0.8B24" is 0.8B with a patch (sim_version.h says what is assumed).
 bool CustomViews::OldSimulator() const {
   return CompareSimVersions(simVersion_, kFirstViewsVersion) < 0;
+}
+
+// Where the simulator's version keeps its views: the cvw.ini key of the version itself, then of
+// the version without its trailing digits, then of its release line ("0.8" for 0.8B24 and 0.8C
+// alike). False when none of them names a folder.
+bool CustomViews::FindSourceFolder(char* folder, std::size_t size) const {
+  const std::string ini = programDirectory_ + plat::NativePath("views\\cvw.ini");
+  plat::ProfileGetString("SourceFolder", simVersion_, "", folder, size, ini.c_str());
+  if (folder[0] != '\0') return true;
+  std::printf("LFSversion = %s", simVersion_);
+  char stripped[sizeof simVersion_];
+  std::memcpy(stripped, simVersion_, sizeof stripped);
+  std::size_t n = std::strlen(stripped);
+  while (n > 0 && stripped[n - 1] >= '0' && stripped[n - 1] <= '9') stripped[--n] = '\0';
+  std::printf("==> %s\n", stripped);
+  std::fflush(stdout);
+  plat::ProfileGetString("SourceFolder", stripped, "", folder, size, ini.c_str());
+  if (folder[0] != '\0') return true;
+  char line[sizeof simVersion_];
+  SimReleaseLine(simVersion_, line, sizeof line);
+  if (line[0] != '\0') {
+    plat::ProfileGetString("SourceFolder", line, "", folder, size, ini.c_str());
+  }
+  return folder[0] != '\0';
 }
 
 const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid) {
@@ -71,31 +115,8 @@ const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid)
   swapSide_ = swapSide;
   std::snprintf(car_, sizeof car_, "%s", player.carName);
 
-  const std::string ini = programDirectory_ + plat::NativePath("views\\cvw.ini");
   char folder[kMaxFolder + 1] = {};
-  plat::ProfileGetString("SourceFolder", simVersion_, "", folder, sizeof folder, ini.c_str());
-  if (folder[0] == '\0') {
-    std::printf("LFSversion = %s", simVersion_);
-    char stripped[sizeof simVersion_];
-    std::memcpy(stripped, simVersion_, sizeof stripped);
-    std::size_t n = std::strlen(stripped);
-    while (n > 0 && stripped[n - 1] >= '0' && stripped[n - 1] <= '9') stripped[--n] = '\0';
-    std::printf("==> %s\n", stripped);
-    std::fflush(stdout);
-    plat::ProfileGetString("SourceFolder", stripped, "", folder, sizeof folder, ini.c_str());
-    // cppcheck-suppress identicalInnerCondition ; the call above has filled folder again
-    if (folder[0] == '\0') {
-      // Last, a key for the release line ("0.8" for 0.8B24 and 0.8C alike) serves every version
-      // of it that has no key of its own.
-      char line[sizeof simVersion_];
-      SimReleaseLine(simVersion_, line, sizeof line);
-      if (line[0] != '\0') {
-        plat::ProfileGetString("SourceFolder", line, "", folder, sizeof folder, ini.c_str());
-      }
-    }
-    // cppcheck-suppress identicalInnerCondition ; the call above has filled folder again
-    if (folder[0] == '\0') return Remember(kNoViewFolderText);
-  }
+  if (!FindSourceFolder(folder, sizeof folder)) return Remember(kNoViewFolderText);
   if (!UsableCarCode(car_)) return Remember(kViewFileNotFoundText);
   if (simulatorDirectory_.empty()) return Remember(kViewPathNotFoundText);
 
@@ -106,24 +127,7 @@ const char* CustomViews::installCustomView(std::uint8_t kind, std::uint8_t plid)
                              car_ + ".cvw";
   std::printf("\n *** %s ==> %s\n", source.c_str(), target.c_str());
   std::fflush(stdout);
-
-  switch (plat::CopyFileOverwrite(source, target)) {
-    case plat::CopyResult::kOk:
-      return Remember(nullptr);
-    case plat::CopyResult::kFileNotFound:
-      if (kind == kViewInCar && swapSide != 0) {
-        // No view for the swapped side: the ordinary in-car view is the next best picture.
-        source.replace(source.size() - std::strlen(kSwapSideSuffix), std::string::npos, ".cvw");
-        if (plat::CopyFileOverwrite(source, target) == plat::CopyResult::kOk) {
-          return Remember(nullptr);
-        }
-      }
-      return Remember(kViewFileNotFoundText);
-    case plat::CopyResult::kPathNotFound:
-      return Remember(kViewPathNotFoundText);
-    default:
-      return Remember(kViewCopyFailedText);
-  }
+  return Remember(CopyView(std::move(source), target, kind == kViewInCar && swapSide != 0));
 }
 
 void CustomViews::backupViews() {

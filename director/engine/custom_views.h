@@ -17,6 +17,7 @@
 // touched: the files would otherwise land relative to wherever the program was started.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -68,6 +69,8 @@ class CustomViews final : public ViewInstaller {
  private:
   // True when this simulator reads its views from "data\misc\" (versions before 0.5V).
   bool OldSimulator() const;
+  // Fills folder with the views folder that "views\cvw.ini" names for this simulator version.
+  bool FindSourceFolder(char* folder, std::size_t size) const;
   const char* Remember(const char* result) { return result_ = result; }
 
   const PlayerTable& players_;
