@@ -59,8 +59,8 @@ void DirectorCore::OnAttemptEnd() { tracker.ClearAliasTable(); }
 
 void DirectorCore::OnAttemptEndedActive() { RestoreViews(); }
 
-void DirectorCore::OnState(InsimLink& link, const std::uint8_t* sta) {
-  state = ReadStateReport(sta, link.version);
+void DirectorCore::OnState(InsimLink& link, const StateReport& report) {
+  state = report;
   const bool inGame = state.InGameOrReplay();
 
   if (control.editMode != 0) {

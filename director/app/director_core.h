@@ -54,17 +54,19 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void OnAttemptEnd() override;
   void OnAttemptEndedActive() override;
 
-  void OnState(InsimLink& link, const std::uint8_t* sta) override;
-  void OnCameraPosition(const std::uint8_t* cpp) override { tracker.CameraPosition(cpp); }
-  void OnRaceStart(InsimLink& link) override;
-  void OnNewPlayerV4(const std::uint8_t* npl) override { tracker.NewPlayerV4(npl); }
-  void OnNewPlayerV3(InsimLink& link, const std::uint8_t* npl) override {
-    tracker.NewPlayerV3(link, npl);
+  void OnState(InsimLink& link, const StateReport& report) override;
+  void OnCameraPosition(const CameraPositionRecord& camera) override {
+    tracker.CameraPosition(camera);
   }
-  void OnLapV4(const std::uint8_t* lap) override { tracker.LapV4(lap); }
-  void OnLapV3(const std::uint8_t* lap) override { tracker.LapV3(lap); }
-  void OnSplit(const std::uint8_t* spx) override { tracker.Split(spx); }
-  void OnPit(const std::uint8_t* pit) override { tracker.Pit(pit); }
+  void OnRaceStart(InsimLink& link) override;
+  void OnNewPlayerV4(const NewPlayerPacket& player) override { tracker.NewPlayerV4(player); }
+  void OnNewPlayerV3(InsimLink& link, const NewPlayerPacketV3& player) override {
+    tracker.NewPlayerV3(link, player);
+  }
+  void OnLapV4(const LapDone& lap) override { tracker.LapV4(lap); }
+  void OnLapV3(const LapDoneV3& lap) override { tracker.LapV3(lap); }
+  void OnSplit(const SplitPassed& split) override { tracker.Split(split); }
+  void OnPit(const PitStop& stop) override { tracker.Pit(stop); }
   void OnResult(const ResultPacket& res) override { tracker.Result(res); }
   bool OnCarPositions(const CarPositions& positions) override {
     return takeCarPositions(race, track.get(), positions);

@@ -12,36 +12,14 @@ namespace {
 // handler reading its fixed offsets never reads past what arrived.
 constexpr int kPacketBuffer = 256;
 constexpr int kV10PacketBuffer = kV10MaxPacketSize + 4;
-constexpr std::uint32_t kMsPerRaceTimeUnit = 10;
-constexpr int kV4MessageOffset = 8;
-constexpr int kV3MessageOffset = 4;
 
-// The version 3 packets the director reads, with their assumed sizes and ACK word offsets.
-constexpr V3PacketInfo kV3Packets[] = {
-    {V3Id("STA"), 28, -1},   {V3Id("MCI"), 204, -1},  {V3Id("MSO"), 132, -1}, {V3Id("CPP"), 32, -1},
-    {V3Id("SCH"), 8, -1},    {V3Id("LAP"), 92, 90},   {V3Id("NPL"), 100, 98}, {V3Id("RST"), 20, 18},
-    {V3Id("PEN"), 12, 10},   {V3Id("FLG"), 12, 10},   {V3Id("PFL"), 12, 10},  {V3Id("SP1"), 12, 10},
-    {V3Id("SP2"), 12, 10},   {V3Id("SP3"), 12, 10},   {V3Id("REN"), 8, 6},    {V3Id("CLR"), 8, 6},
-    {V3Id("PSF"), 16, 14},   {V3Id("PIT"), 28, 26},   {V3Id("CNL"), 56, 54},  {V3Id("NCN"), 60, 58},
-    {V3Id("PLP"), 60, 58},   {V3Id("PLL"), 60, 58},   {V3Id("REO"), 64, 62},  {V3Id("CPR"), 88, 86},
-    {V3Id("TOC"), 104, 102}, {V3Id("RES"), 108, 106},
-};
-
-void HandMessage(InsimLink& link, SessionHandlers& handlers, const std::uint8_t* field) {
+void HandMessage(InsimLink& link, SessionHandlers& handlers, const std::uint8_t* mso) {
   char text[kMessageTextSize + 1];
-  std::memcpy(text, field, kMessageTextSize);
-  text[kMessageTextSize] = '\0';
+  ReadMessageText(link.version, mso, text);
   handlers.OnMessageText(link, text);
 }
 
 }  // namespace
-
-const V3PacketInfo* FindV3Packet(std::uint32_t identifier) {
-  for (const V3PacketInfo& info : kV3Packets) {
-    if (info.identifier == identifier) return &info;
-  }
-  return nullptr;
-}
 
 bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uint8_t* packet,
                       int size) {
@@ -56,35 +34,31 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
       if (p[3] == TINY_NONE) SendTiny(link, 0, TINY_NONE);
       break;
     case ISP_SMALL:
-      // Version 10 answers TINY_GTM in milliseconds; the race time is handed on in hundredths.
-      if (p[3] == SMALL_RTP) {
-        const std::uint32_t time = plat::GetU32(p + 4);
-        handlers.OnRaceTime(link, v10 ? time / kMsPerRaceTimeUnit : time);
-      }
+      if (p[3] == SMALL_RTP) handlers.OnRaceTime(link, ReadRaceTime(link.version, p));
       break;
     case ISP_STA:
-      handlers.OnState(link, p);
+      handlers.OnState(link, ReadStateReport(p, link.version));
       break;
     case ISP_CPP:
-      handlers.OnCameraPosition(p);
+      handlers.OnCameraPosition(ReadCameraRecord(p));
       break;
     case ISP_MSO:
-      HandMessage(link, handlers, p + kV4MessageOffset);
+      HandMessage(link, handlers, p);
       break;
     case ISP_RST:
       handlers.OnRaceStart(link);
       break;
     case ISP_NPL:
-      handlers.OnNewPlayerV4(p);
+      handlers.OnNewPlayerV4(DecodeNewPlayer(p));
       break;
     case ISP_LAP:
-      handlers.OnLapV4(p);
+      handlers.OnLapV4(DecodeLap(p));
       break;
     case ISP_SPX:
-      handlers.OnSplit(p);
+      handlers.OnSplit(DecodeSplit(p));
       break;
     case ISP_PIT:
-      handlers.OnPit(p);
+      handlers.OnPit(DecodePit(p));
       break;
     case ISP_TOC:
       SendTiny(link, 1, TINY_NPL);
@@ -114,19 +88,19 @@ bool WalkV3Datagram(InsimLink& link, SessionHandlers& handlers, const std::uint8
     std::memcpy(p, data + pos, static_cast<std::size_t>(available));
     switch (info->identifier) {
       case kV3STA:
-        handlers.OnState(link, p);
+        handlers.OnState(link, ReadStateReport(p, kInsimV3));
         break;
       case kV3MSO:
-        HandMessage(link, handlers, p + kV3MessageOffset);
+        HandMessage(link, handlers, p);
         break;
       case kV3CPP:
-        handlers.OnCameraPosition(p);
+        handlers.OnCameraPosition(ReadCameraRecord(p));
         break;
       case kV3LAP:
-        handlers.OnLapV3(p);
+        handlers.OnLapV3(DecodeLapV3(p));
         break;
       case kV3NPL:
-        handlers.OnNewPlayerV3(link, p);
+        handlers.OnNewPlayerV3(link, DecodeNewPlayerV3(p));
         break;
       case kV3RST:
         handlers.OnRaceStart(link);
@@ -137,7 +111,7 @@ bool WalkV3Datagram(InsimLink& link, SessionHandlers& handlers, const std::uint8
       default:
         break;
     }
-    if (info->ackAt >= 0) SendAck(link, plat::GetU16(p + info->ackAt));
+    if (info->ackAt >= 0) SendAck(link, ReadAckWord(*info, p));
     pos += info->size;
   }
   return setComplete;

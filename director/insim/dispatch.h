@@ -6,7 +6,7 @@
 // than 4 bytes cannot be walked and makes the stream unusable. Version 10 has the version 4
 // layouts of every packet the director reads but two: SMALL_RTP counts milliseconds (handed on
 // in hundredths, as version 4 gives them) and IS_MCI carries up to 16 cars. Version 3: one datagram
-// may hold several packets of fixed, assumed sizes (V3PacketSize); the walk stops at an identifier
+// may hold several packets of fixed, assumed sizes (V3PacketInfo); the walk stops at an identifier
 // that is not known. Packets that the director answers at once are answered here: TINY_NONE with
 // TINY_NONE, IS_TOC with TINY_NPL, and version 3 packets with their "ACK".
 #pragma once
@@ -17,15 +17,6 @@
 #include "director/insim/session_handlers.h"
 
 namespace director {
-
-// The assumed size of a version 3 packet read and the offset of its ACK word (-1: none).
-struct V3PacketInfo {
-  std::uint32_t identifier;
-  std::uint16_t size;
-  std::int16_t ackAt;
-};
-// Null for an identifier the walk does not know.
-const V3PacketInfo* FindV3Packet(std::uint32_t identifier);
 
 // Routes one complete version 4 or version 10 packet (as the link's version says) of the given
 // size in bytes (4..255, or 4..1020 in version 10). True when it was an IS_MCI that completed a

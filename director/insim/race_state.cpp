@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/bytes.h"
 #include "platform/profile.h"
 #include "platform/thread.h"
 
@@ -11,24 +10,8 @@ namespace director {
 
 namespace {
 
-using plat::GetI32;
-using plat::GetU16;
-using plat::GetU32;
-
-constexpr int kNplNameOffset = 8;
-constexpr int kNplCarOffset = 40;
-constexpr int kV3NplNameOffset = 28;
-constexpr int kV3NplPlidOffset = 95;
-constexpr int kV3NplIndexOffset = 96;
-constexpr int kV3LapPlidOffset = 89;
 constexpr std::uint8_t kResultRejected = CONF_PENALTY_DT | CONF_PENALTY_SG | CONF_DID_NOT_PIT;
 constexpr char kAliasSection[] = "AliasNames";
-
-// A fixed-width text field of the packet, zero-terminated.
-void CopyField(char* out, const std::uint8_t* field, int width) {
-  std::memcpy(out, field, static_cast<std::size_t>(width));
-  out[width] = '\0';
-}
 
 }  // namespace
 
@@ -66,11 +49,11 @@ void DisplayName(const PlayerRecord& record, bool withStops, char* out, std::siz
   }
 }
 
-void RaceTracker::CameraPosition(const std::uint8_t* cpp) {
-  const std::int32_t x = GetI32(cpp + 4);
-  const std::int32_t y = GetI32(cpp + 8);
-  if (x != race_.viewPosition.x || y != race_.viewPosition.y) gui_.ViewPos(x, y);
-  race_.viewPosition = {x, y, GetI32(cpp + 12)};
+void RaceTracker::CameraPosition(const CameraPositionRecord& camera) {
+  if (camera.x != race_.viewPosition.x || camera.y != race_.viewPosition.y) {
+    gui_.ViewPos(camera.x, camera.y);
+  }
+  race_.viewPosition = {camera.x, camera.y, camera.z};
 }
 
 void RaceTracker::PostLabel(std::uint8_t plid, bool withStops) {
@@ -80,59 +63,49 @@ void RaceTracker::PostLabel(std::uint8_t plid, bool withStops) {
   gui_.PlayerLabel(plid, label);
 }
 
-void RaceTracker::NewPlayerV4(const std::uint8_t* npl) {
-  const std::uint8_t plid = npl[3];
+void RaceTracker::NewPlayerV4(const NewPlayerPacket& player) {
   char name[kPlayerNameSize + 1];
-  CopyField(name, npl + kNplNameOffset, kPlayerNameSize);
+  std::memcpy(name, player.name, sizeof(name));
   if (const char* real = race_.aliases.Find(name)) {
     std::snprintf(name, sizeof(name), "%s", real);
   }
-  char car[kCarNameSize + 1];
-  CopyField(car, npl + kNplCarOffset, kCarNameSize);
-
-  PlayerRecord& record = race_.players[plid];
-  if (std::strcmp(record.name, name) == 0 && std::strcmp(record.carName, car) == 0) return;
+  PlayerRecord& record = race_.players[player.plid];
+  if (std::strcmp(record.name, name) == 0 && std::strcmp(record.carName, player.car) == 0) return;
   std::memcpy(record.name, name, sizeof(record.name));
-  std::memcpy(record.carName, car, sizeof(record.carName));
-  record.playerFlags = GetU16(npl + 6);
-  PostLabel(plid, record.stopCount != 0);
+  std::memcpy(record.carName, player.car, sizeof(record.carName));
+  record.playerFlags = player.playerFlags;
+  PostLabel(player.plid, record.stopCount != 0);
 }
 
-void RaceTracker::NewPlayerV3(InsimLink& link, const std::uint8_t* npl) {
-  const std::uint8_t plid = npl[kV3NplPlidOffset];
-  char name[kPlayerNameSize + 1];
-  CopyField(name, npl + kV3NplNameOffset, kPlayerNameSize);
-  PlayerRecord& record = race_.players[plid];
-  if (std::strcmp(record.name, name) != 0) {
-    std::memcpy(record.name, name, sizeof(record.name));
-    PostLabel(plid, false);
+void RaceTracker::NewPlayerV3(InsimLink& link, const NewPlayerPacketV3& player) {
+  PlayerRecord& record = race_.players[player.plid];
+  if (std::strcmp(record.name, player.name) != 0) {
+    std::memcpy(record.name, player.name, sizeof(record.name));
+    PostLabel(player.plid, false);
   }
-  SendRequest(link, kV3NPL, static_cast<std::uint32_t>(npl[kV3NplIndexOffset]) + 1);
+  SendRequest(link, kV3NPL, static_cast<std::uint32_t>(player.index) + 1);
 }
 
-void RaceTracker::LapV4(const std::uint8_t* lap) {
-  const std::uint8_t plid = lap[3];
-  const std::uint32_t lapTime = GetU32(lap + 4);
-  const std::uint32_t elapsed = GetU32(lap + 8);
-  UpdateStops(plid, lap[18]);
-  UpdateRaceTime(elapsed);
-  PlayerRecord& record = race_.players[plid];
-  record.lapsDone = GetU16(lap + 12);
-  record.totalTime = elapsed;
-  if (lapTime < record.bestLap) record.bestLap = lapTime;
+void RaceTracker::LapV4(const LapDone& lap) {
+  UpdateStops(lap.plid, lap.stops);
+  UpdateRaceTime(lap.elapsed);
+  PlayerRecord& record = race_.players[lap.plid];
+  record.lapsDone = lap.lapsDone;
+  record.totalTime = lap.elapsed;
+  if (lap.lapTime < record.bestLap) record.bestLap = lap.lapTime;
   race_.standingsChanged = 1;
 }
 
-void RaceTracker::LapV3(const std::uint8_t* lap) {
-  std::memcpy(race_.players[lap[kV3LapPlidOffset]].v3Lap, lap, kV3LapSize);
+void RaceTracker::LapV3(const LapDoneV3& lap) {
+  std::memcpy(race_.players[lap.plid].v3Lap, lap.bytes, kV3LapSize);
 }
 
-void RaceTracker::Split(const std::uint8_t* spx) {
-  UpdateStops(spx[3], spx[14]);
-  UpdateRaceTime(GetU32(spx + 8));
+void RaceTracker::Split(const SplitPassed& split) {
+  UpdateStops(split.plid, split.stops);
+  UpdateRaceTime(split.elapsed);
 }
 
-void RaceTracker::Pit(const std::uint8_t* pit) { UpdateStops(pit[3], pit[10]); }
+void RaceTracker::Pit(const PitStop& stop) { UpdateStops(stop.plid, stop.stops); }
 
 void RaceTracker::Result(const ResultPacket& res) {
   const std::uint8_t number = res.resultNum;

@@ -15,9 +15,7 @@
 #include <vector>
 
 #include "link/gui_post.h"
-#include "director/insim/packet_result.h"
 #include "director/insim/packets.h"
-#include "director/insim/state_report.h"
 
 namespace plat {
 class Clock;
@@ -140,15 +138,15 @@ class RaceTracker {
   RaceTracker(RaceState& race, const StateReport& state, glink::GuiPost& gui, plat::Clock& clock)
       : race_(race), state_(state), gui_(gui), clock_(clock) {}
 
-  // IS_CPP and "CPP": X, Y, Z at 4, 8, 12.
-  void CameraPosition(const std::uint8_t* cpp);
-  void NewPlayerV4(const std::uint8_t* npl);
+  // Keeps where the simulator's camera stands.
+  void CameraPosition(const CameraPositionRecord& camera);
+  void NewPlayerV4(const NewPlayerPacket& player);
   // Also asks for the next player, so a walk that starts at index 0 visits every player.
-  void NewPlayerV3(InsimLink& link, const std::uint8_t* npl);
-  void LapV4(const std::uint8_t* lap);
-  void LapV3(const std::uint8_t* lap);
-  void Split(const std::uint8_t* spx);
-  void Pit(const std::uint8_t* pit);
+  void NewPlayerV3(InsimLink& link, const NewPlayerPacketV3& player);
+  void LapV4(const LapDone& lap);
+  void LapV3(const LapDoneV3& lap);
+  void Split(const SplitPassed& split);
+  void Pit(const PitStop& stop);
   void Result(const ResultPacket& res);
 
   // A race start, in two halves around the director's own reset (followed car, overlay):

@@ -3,15 +3,13 @@
 // The session owns the link, cuts the packets and runs the update step; everything it learns or
 // needs from race state, engine, edit mode and overlay goes through this interface, whose
 // defaults do nothing (no camera positions, director inactive, no edit mode). All calls run on
-// the InSim thread. Packets are handed over in a buffer that holds at least the packet's stated
-// or assumed size, zero-filled beyond what arrived, so fixed offsets can be read safely.
+// the InSim thread. Packets are handed over decoded, read from a buffer that holds at least the
+// packet's stated or assumed size, zero-filled beyond what arrived.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
-#include "director/insim/packet_cars.h"
-#include "director/insim/packet_result.h"
 #include "director/insim/packets.h"
 
 namespace director {
@@ -37,22 +35,21 @@ class SessionHandlers {
   virtual void PollHotkeys(InsimLink& /*link*/) {}  // version 3 only
   virtual void HandleGuiRequests(InsimLink& /*link*/) {}
 
-  // Packets. The state packet has the IS_STA layout in both versions (28 bytes); the camera
-  // position has X, Y, Z at 4, 8, 12 in both.
-  virtual void OnState(InsimLink& /*link*/, const std::uint8_t* /*sta*/) {}
-  virtual void OnCameraPosition(const std::uint8_t* /*cpp*/) {}
+  // Packets, each decoded by its module.
+  virtual void OnState(InsimLink& /*link*/, const StateReport& /*state*/) {}
+  virtual void OnCameraPosition(const CameraPositionRecord& /*camera*/) {}
   // HandleTextCommand; the text is zero-terminated and may be changed in place.
   virtual void OnMessageText(InsimLink& /*link*/, char* /*text*/) {}
   // HandleRaceTime with SMALL_RTP, in hundredths of a second (version 10's milliseconds are
   // converted before).
   virtual void OnRaceTime(InsimLink& /*link*/, std::uint32_t /*time*/) {}
   virtual void OnRaceStart(InsimLink& /*link*/) {}
-  virtual void OnNewPlayerV4(const std::uint8_t* /*npl*/) {}
-  virtual void OnNewPlayerV3(InsimLink& /*link*/, const std::uint8_t* /*npl*/) {}
-  virtual void OnLapV4(const std::uint8_t* /*lap*/) {}
-  virtual void OnLapV3(const std::uint8_t* /*lap*/) {}
-  virtual void OnSplit(const std::uint8_t* /*spx*/) {}
-  virtual void OnPit(const std::uint8_t* /*pit*/) {}
+  virtual void OnNewPlayerV4(const NewPlayerPacket& /*player*/) {}
+  virtual void OnNewPlayerV3(InsimLink& /*link*/, const NewPlayerPacketV3& /*player*/) {}
+  virtual void OnLapV4(const LapDone& /*lap*/) {}
+  virtual void OnLapV3(const LapDoneV3& /*lap*/) {}
+  virtual void OnSplit(const SplitPassed& /*split*/) {}
+  virtual void OnPit(const PitStop& /*stop*/) {}
   virtual void OnResult(const ResultPacket& /*res*/) {}
   // True when the packet completes a set of car positions.
   virtual bool OnCarPositions(const CarPositions& /*positions*/) { return false; }

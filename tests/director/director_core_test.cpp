@@ -53,7 +53,7 @@ class DirectorCoreTest : public ::testing::Test {
   std::string Get(const std::string& relative) {
     return plat::GetFile(dir / plat::NativePath(relative));
   }
-  void State(const Bytes& sta) { core.OnState(link, sta.data()); }
+  void State(const Bytes& sta) { core.OnState(link, ReadStateReport(sta.data(), link.version)); }
 
   static constexpr char kTwoCameras[] =
       " 0000000A, 00000000, 00000000,  10,  20\r\n"
@@ -113,7 +113,7 @@ TEST_F(DirectorCoreTest, StateReportsLoadTheTrackOnceAndTellTheGui) {
 }
 
 TEST_F(DirectorCoreTest, OutsideGameAndReplayTheRaceIsReset) {
-  core.tracker.NewPlayerV4(test::Npl(4, "Kim", "XFG").data());
+  core.tracker.NewPlayerV4(DecodeNewPlayer(test::Npl(4, "Kim", "XFG").data()));
   core.race.raceStarted = 1;
   core.race.raceTime.time = 5000;
   core.control.autoActivation = kAutoActivationDisarmed;
@@ -155,7 +155,7 @@ TEST_F(DirectorCoreTest, TheRaceClockStopsWhenPausedOrAtAnotherReplaySpeed) {
   }
 
   // A lap report while the replay runs fast is not taken either.
-  core.tracker.LapV4(test::Lap(1, 60000, 70000, 1, 0).data());
+  core.tracker.LapV4(DecodeLap(test::Lap(1, 60000, 70000, 1, 0).data()));
   EXPECT_EQ(core.race.raceTime.time, 0u);
   EXPECT_TRUE(Drain(toGui).empty());
 
@@ -211,7 +211,7 @@ TEST_F(DirectorCoreTest, EachAttemptStartsCleanAndReadsTheConfiguration) {
   core.OnGreeted(link);
   EXPECT_EQ(core.simulator.simulatorDirectory, dir / "sim" + plat::kPathSep);
   EXPECT_EQ(core.simulator.activationDelay, 350u);
-  core.tracker.NewPlayerV4(test::Npl(2, "kim", "XFG").data());
+  core.tracker.NewPlayerV4(DecodeNewPlayer(test::Npl(2, "kim", "XFG").data()));
   EXPECT_STREQ(core.race.players[2].name, "Kim Lee");
   State(Sta(ISS_GAME, "AS1"));  // found in the simulator's own directory
   ASSERT_NE(core.track, nullptr);

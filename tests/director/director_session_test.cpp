@@ -64,9 +64,9 @@ TEST(DirectorSession, CameraPacketsFollowABattleCutGlideAndGoOnBoard) {
   core->OnThreadStart();
   core->OnGreeted(link);
   const Bytes sta = test::Sta(ISS_GAME | ISS_SHIFTU_NO_OPT | ISS_SHOW_2D, "BL1", 1.0f, 1, 5);
-  core->OnState(link, sta.data());
+  core->OnState(link, ReadStateReport(sta.data(), link.version));
   ASSERT_EQ(core->CameraCount(), 12);
-  for (std::uint8_t plid : {1, 2, 3}) core->OnNewPlayerV4(test::Npl(plid, "Driver", "XRT").data());
+  for (std::uint8_t plid : {1, 2, 3}) core->OnNewPlayerV4(DecodeNewPlayer(test::Npl(plid, "Driver", "XRT").data()));
 
   // Car 1 leads car 2 by 2 nodes; car 3 runs alone 200 nodes behind. Ten nodes per set.
   const auto car = [&](std::uint8_t plid, int node, std::uint8_t info) {

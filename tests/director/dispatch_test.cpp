@@ -118,7 +118,9 @@ TEST(InsimDispatch, ShortPacketsReachHandlersZeroPadded) {
   DispatchV4Packet(f.link, f.handlers, V4(8, ISP_NPL).data(), 8);
   const auto calls = f.handlers.Calls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].bytes, Cat({V4(8, ISP_NPL), Bytes(36, 0)}));
+  Bytes expected = Cat({V4(8, ISP_NPL), Bytes(36, 0)});
+  expected[0] = kNplSize;  // the handler gets the decoded record, recorded in its full form
+  EXPECT_EQ(calls[0].bytes, expected);
 
   // A message field of 128 characters without its zero is still a terminated text.
   Fixture g(4);
@@ -178,9 +180,9 @@ TEST(InsimDispatch, Version3TableSizesAndAcks) {
 // Handlers run before the packet's ACK: the "NPL" handler's own request comes first.
 class V3Handlers : public RecordingHandlers {
  public:
-  void OnNewPlayerV3(InsimLink& link, const std::uint8_t* p) override {
+  void OnNewPlayerV3(InsimLink& link, const NewPlayerPacketV3& p) override {
     RecordingHandlers::OnNewPlayerV3(link, p);
-    SendRequest(link, kV3NPL, p[96] + 1u);
+    SendRequest(link, kV3NPL, p.index + 1u);
   }
 };
 
@@ -198,7 +200,12 @@ TEST(InsimDispatch, Version3DatagramWalk) {
                                       "LapV3", "CarPositions"}));
   const auto calls = handlers.Calls();
   EXPECT_EQ(calls[0].bytes, V3("STA", 28));
-  EXPECT_EQ(calls[1].bytes, V3("NPL", 100));
+  // The "NPL" handler gets the fields the director reads: name, player and index.
+  Bytes npl = Padded("NPL", 100);
+  for (std::size_t i = 28; i < 52; ++i) npl[i] = static_cast<std::uint8_t>(i);
+  npl[95] = 95;
+  npl[96] = 96;
+  EXPECT_EQ(calls[1].bytes, npl);
   EXPECT_EQ(std::string(calls[2].bytes.begin(), calls[2].bytes.end()), "^1hi");
   EXPECT_EQ(calls[4].bytes, V3("LAP", 92));
   EXPECT_EQ(calls[5].bytes, B({8}));  // the cars handed on

@@ -170,7 +170,8 @@ TEST(Insim10Dispatch, PacketsGoToTheirHandlersWhereverTheReadsEnd) {
     EXPECT_EQ(calls[0].bytes, B({0x39, 0x30, 0, 0}));  // 12345 hundredths
     EXPECT_EQ(calls[1].bytes, W(28, ISP_STA));
     EXPECT_EQ(std::string(calls[3].bytes.begin(), calls[3].bytes.end()), "hi");
-    const Bytes npl = W(76, ISP_NPL, 5);
+    Bytes npl = W(76, ISP_NPL, 5);
+    npl[0] = kNplSize;  // the decoded record, recorded in its version 4 form
     EXPECT_EQ(calls[5].bytes, Bytes(npl.begin(), npl.begin() + 44));
     Bytes res = W(84, ISP_RES);
     res[0] = kResSize;  // the handler gets the decoded record, recorded in its version 4 form

@@ -113,8 +113,15 @@ class RecordingHandlers : public SessionHandlers {
   void OnAttemptEndedActive() override { Add("AttemptEndedActive"); }
   void PollHotkeys(InsimLink&) override { polls++; }
   void HandleGuiRequests(InsimLink&) override { guiPasses++; }
-  void OnState(InsimLink&, const std::uint8_t* p) override { Add("State", p, 28); }
-  void OnCameraPosition(const std::uint8_t* p) override { Add("CameraPosition", p, 16); }
+  // The decoded packets are recorded in their version 4 forms (version 3's LAP whole, its NPL
+  // with the fields the director reads).
+  void OnState(InsimLink&, const StateReport& s) override { Add("State", s.raw, kStaSize); }
+  void OnCameraPosition(const CameraPositionRecord& c) override {
+    const std::uint8_t header[4] = {kCameraRecordSize, ISP_CPP, 0, 0};
+    std::uint8_t p[kCameraRecordSize];
+    WriteCameraRecord(c, header, p);
+    Add("CameraPosition", p, 16);
+  }
   void OnMessageText(InsimLink&, char* text) override {
     Add("MessageText", reinterpret_cast<const std::uint8_t*>(text), std::strlen(text));
   }
@@ -122,12 +129,32 @@ class RecordingHandlers : public SessionHandlers {
     Add("RaceTime", reinterpret_cast<const std::uint8_t*>(&t), 4);
   }
   void OnRaceStart(InsimLink&) override { Add("RaceStart"); }
-  void OnNewPlayerV4(const std::uint8_t* p) override { Add("NewPlayerV4", p, 44); }
-  void OnNewPlayerV3(InsimLink&, const std::uint8_t* p) override { Add("NewPlayerV3", p, 100); }
-  void OnLapV4(const std::uint8_t* p) override { Add("LapV4", p, 20); }
-  void OnLapV3(const std::uint8_t* p) override { Add("LapV3", p, 92); }
-  void OnSplit(const std::uint8_t* p) override { Add("Split", p, 16); }
-  void OnPit(const std::uint8_t* p) override { Add("Pit", p, 12); }
+  void OnNewPlayerV4(const NewPlayerPacket& n) override {
+    std::uint8_t p[kNplSize];
+    EncodeNewPlayer(n, p);
+    Add("NewPlayerV4", p, 44);
+  }
+  void OnNewPlayerV3(InsimLink&, const NewPlayerPacketV3& n) override {
+    std::uint8_t p[kV3NplSize];
+    EncodeNewPlayerV3(n, p);
+    Add("NewPlayerV3", p, kV3NplSize);
+  }
+  void OnLapV4(const LapDone& l) override {
+    std::uint8_t p[kLapSize];
+    EncodeLap(l, p);
+    Add("LapV4", p, kLapSize);
+  }
+  void OnLapV3(const LapDoneV3& l) override { Add("LapV3", l.bytes, kV3LapSize); }
+  void OnSplit(const SplitPassed& s) override {
+    std::uint8_t p[kSpxSize];
+    EncodeSplit(s, p);
+    Add("Split", p, kSpxSize);
+  }
+  void OnPit(const PitStop& s) override {
+    std::uint8_t p[kPitSize];
+    EncodePit(s, p);
+    Add("Pit", p, 12);
+  }
   void OnResult(const ResultPacket& r) override {
     std::uint8_t p[kResSize];
     EncodeResult(r, p);

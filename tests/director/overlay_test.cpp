@@ -474,7 +474,7 @@ TEST(OverlayInCore, RaceStartAndFrontEndRemoveTheButtons) {
   for (int step = 0; step < 2; ++step) {
     core.OverlayUpdate(link, true);
     capture.Clear();
-    step == 0 ? core.OnRaceStart(link) : core.OnState(link, frontEnd);
+    step == 0 ? core.OnRaceStart(link) : core.OnState(link, ReadStateReport(frontEnd, link.version));
     ASSERT_FALSE(capture.Packets().empty());
     EXPECT_EQ(Decode(capture.Packets()[0]), "-1") << step;
     EXPECT_EQ(core.overlay.shownLap, kProgressNotShown);

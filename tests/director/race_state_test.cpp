@@ -142,25 +142,25 @@ TEST_F(RaceStateTest, ColourCodesAndDisplayNames) {
 }
 
 TEST_F(RaceStateTest, NewPlayerStoresAndLabelsOnlyWhatChanged) {
-  tracker.NewPlayerV4(Npl(5, "^7Jo^3hn", "XFG", 0x0201).data());
+  tracker.NewPlayerV4(DecodeNewPlayer(Npl(5, "^7Jo^3hn", "XFG", 0x0201).data()));
   EXPECT_STREQ(race.players[5].name, "^7Jo^3hn");
   EXPECT_STREQ(race.players[5].carName, "XFG");
   EXPECT_EQ(race.players[5].playerFlags, 0x0201);
   EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Label(5, "John")});
 
   // Same name and car: nothing, even with other flags.
-  tracker.NewPlayerV4(Npl(5, "^7Jo^3hn", "XFG", 0x0008).data());
+  tracker.NewPlayerV4(DecodeNewPlayer(Npl(5, "^7Jo^3hn", "XFG", 0x0008).data()));
   EXPECT_EQ(race.players[5].playerFlags, 0x0201);
   EXPECT_TRUE(Drain(toGui).empty());
 
   // Another car: stored, and the label carries the stops once there are any.
   race.players[5].stopCount = 1;
-  tracker.NewPlayerV4(Npl(5, "^7Jo^3hn", "FBM").data());
+  tracker.NewPlayerV4(DecodeNewPlayer(Npl(5, "^7Jo^3hn", "FBM").data()));
   EXPECT_STREQ(race.players[5].carName, "FBM");
   EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Label(5, "John (1)")});
 
   // A full 24-character name stays whole; the label is cut to the link's 29 characters.
-  tracker.NewPlayerV4(Npl(6, "ABCDEFGHIJKLMNOPQRSTUVWX", "RB4").data());
+  tracker.NewPlayerV4(DecodeNewPlayer(Npl(6, "ABCDEFGHIJKLMNOPQRSTUVWX", "RB4").data()));
   EXPECT_STREQ(race.players[6].name, "ABCDEFGHIJKLMNOPQRSTUVWX");
   race.players[6].stopCount = 0;
   tracker.UpdateStops(6, 100);
@@ -168,7 +168,7 @@ TEST_F(RaceStateTest, NewPlayerStoresAndLabelsOnlyWhatChanged) {
 
   // With GUI access off nothing is queued.
   settings.guiAccess = 0;
-  tracker.NewPlayerV4(Npl(7, "Other", "XRT").data());
+  tracker.NewPlayerV4(DecodeNewPlayer(Npl(7, "Other", "XRT").data()));
   EXPECT_STREQ(race.players[7].name, "Other");
   EXPECT_EQ(toGui.pending(), 0);
 }
@@ -191,13 +191,13 @@ TEST_F(RaceStateTest, AliasesReplaceExactNamesOnly) {
                                       {"Speedy", "Speedy"},
                                       {"Ghost", "Ghost"}};
   for (std::uint8_t plid = 1; plid <= 5; ++plid) {
-    tracker.NewPlayerV4(Npl(plid, announced[plid - 1][0], "XFG").data());
+    tracker.NewPlayerV4(DecodeNewPlayer(Npl(plid, announced[plid - 1][0], "XFG").data()));
     EXPECT_STREQ(race.players[plid].name, announced[plid - 1][1]);
   }
   EXPECT_EQ(Drain(toGui).front(), Label(1, "Driver One"));
 
   tracker.ClearAliasTable();
-  tracker.NewPlayerV4(Npl(1, "^1Speedy", "XFG").data());
+  tracker.NewPlayerV4(DecodeNewPlayer(Npl(1, "^1Speedy", "XFG").data()));
   EXPECT_STREQ(race.players[1].name, "^1Speedy");
 
   // A missing file or a negative count gives no aliases.
@@ -211,14 +211,14 @@ TEST_F(RaceStateTest, AliasesReplaceExactNamesOnly) {
 }
 
 TEST_F(RaceStateTest, StopCountsLabelWithSuffixOnlyWhenChanged) {
-  tracker.NewPlayerV4(Npl(9, "^3Anna", "XFG").data());
+  tracker.NewPlayerV4(DecodeNewPlayer(Npl(9, "^3Anna", "XFG").data()));
   Drain(toGui);
-  tracker.Pit(test::Pit(9, 1).data());
-  tracker.Pit(test::Pit(9, 2).data());
+  tracker.Pit(DecodePit(test::Pit(9, 1).data()));
+  tracker.Pit(DecodePit(test::Pit(9, 2).data()));
   EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{Label(9, "Anna (1)"), Label(9, "Anna (2)")}));
   EXPECT_EQ(race.stopsChangeCount, 2);
 
-  tracker.Pit(test::Pit(9, 2).data());
+  tracker.Pit(DecodePit(test::Pit(9, 2).data()));
   EXPECT_TRUE(Drain(toGui).empty());
   EXPECT_EQ(race.stopsChangeCount, 2);
 
@@ -244,7 +244,7 @@ Bytes Spx(std::uint8_t plid, std::uint32_t elapsed, std::uint8_t stops) {
 
 TEST_F(RaceStateTest, LapsKeepFiguresAndTheRaceTimeAtNormalSpeedOnly) {
   clock.Set(7000);
-  tracker.LapV4(Lap(3, 61000, 125000, 2, 0).data());
+  tracker.LapV4(DecodeLap(Lap(3, 61000, 125000, 2, 0).data()));
   const PlayerRecord& r = race.players[3];
   EXPECT_EQ(r.lapsDone, 2);
   EXPECT_EQ(r.totalTime, 125000u);
@@ -254,25 +254,25 @@ TEST_F(RaceStateTest, LapsKeepFiguresAndTheRaceTimeAtNormalSpeedOnly) {
   EXPECT_EQ(race.raceTime.tick, 7000u);
   EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Record(glink::GLM_RACE_CLOCK, LE32(125000))});
 
-  tracker.LapV4(Lap(3, 62000, 187000, 3, 0).data());
+  tracker.LapV4(DecodeLap(Lap(3, 62000, 187000, 3, 0).data()));
   EXPECT_EQ(r.bestLap, 61000u);  // a slower lap keeps the best
-  tracker.LapV4(Lap(3, 0xFFFFFFFF, 187500, 3, 0).data());
+  tracker.LapV4(DecodeLap(Lap(3, 0xFFFFFFFF, 187500, 3, 0).data()));
   EXPECT_EQ(r.bestLap, 61000u);  // compared unsigned
   Drain(toGui);
 
   // Paused, or a replay at another speed: the race time is not taken, the lap figures are.
   state.flags = ISS_GAME | ISS_PAUSED;
-  tracker.LapV4(Lap(3, 60000, 250000, 4, 0).data());
+  tracker.LapV4(DecodeLap(Lap(3, 60000, 250000, 4, 0).data()));
   state.flags = ISS_REPLAY;
   state.replaySpeed = 2.0f;
-  tracker.Split(Spx(3, 260000, 0).data());
+  tracker.Split(DecodeSplit(Spx(3, 260000, 0).data()));
   EXPECT_EQ(race.raceTime.time, 187500u);
   EXPECT_TRUE(Drain(toGui).empty());
   EXPECT_EQ(r.totalTime, 250000u);
   EXPECT_EQ(r.bestLap, 60000u);
 
   state.replaySpeed = 1.0f;
-  tracker.Split(Spx(3, 261000, 1).data());
+  tracker.Split(DecodeSplit(Spx(3, 261000, 1).data()));
   EXPECT_EQ(race.raceTime.time, 261000u);
   EXPECT_EQ(r.stopCount, 1);
 
@@ -280,7 +280,7 @@ TEST_F(RaceStateTest, LapsKeepFiguresAndTheRaceTimeAtNormalSpeedOnly) {
   Bytes v3(256, 0);
   for (int i = 0; i < kV3LapSize; ++i) v3[i] = static_cast<std::uint8_t>(i + 1);
   v3[89] = 33;
-  tracker.LapV3(v3.data());
+  tracker.LapV3(DecodeLapV3(v3.data()));
   EXPECT_EQ(Bytes(race.players[33].v3Lap, race.players[33].v3Lap + kV3LapSize),
             Bytes(v3.begin(), v3.begin() + kV3LapSize));
 }
@@ -307,11 +307,11 @@ TEST_F(RaceStateTest, CameraPositionIsPostedWhenItMovesAcross) {
   test::PutLE32(cpp, 4, static_cast<std::uint32_t>(-65536));
   test::PutLE32(cpp, 8, 0x01020304);
   test::PutLE32(cpp, 12, 77);
-  tracker.CameraPosition(cpp.data());
+  tracker.CameraPosition(ReadCameraRecord(cpp.data()));
   EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Record(glink::GLM_VIEW_POS,
                                                     Cat({LE32(0xFFFF0000u), LE32(0x01020304)}))});
   test::PutLE32(cpp, 12, 99);  // height alone: stored, not posted
-  tracker.CameraPosition(cpp.data());
+  tracker.CameraPosition(ReadCameraRecord(cpp.data()));
   EXPECT_TRUE(Drain(toGui).empty());
   EXPECT_EQ(race.viewPosition.x, -65536);
   EXPECT_EQ(race.viewPosition.y, 0x01020304);
@@ -326,8 +326,8 @@ TEST_F(RaceStateTest, Version3PlayersAreWalkedByIndex) {
   npl[95] = 12;
   npl[96] = 4;
   race.players[12].stopCount = 3;
-  tracker.NewPlayerV3(link, npl.data());
-  tracker.NewPlayerV3(link, npl.data());  // same name: no label, but the walk goes on
+  tracker.NewPlayerV3(link, DecodeNewPlayerV3(npl.data()));
+  tracker.NewPlayerV3(link, DecodeNewPlayerV3(npl.data()));  // same name: no label, but the walk goes on
   EXPECT_STREQ(race.players[12].name, "^2Kim");
   EXPECT_EQ(Drain(toGui), std::vector<Bytes>{Label(12, "Kim")});  // no stops in version 3
   const Bytes next = Cat({Padded("NPL", 4), LE32(5)});

@@ -1,0 +1,14 @@
+// The first packet of a session. Version 3's "ISI" (24 bytes): the init flags at byte 6 and the
+// admin password at byte 8. Version 4's IS_ISI (44 bytes): the flags (local, car positions) at
+// byte 6, the InSim version the program speaks at byte 8 (0 in version 4, 10 in version 10), the
+// interval of car positions at byte 10, the admin password at byte 12 and the program's name at
+// byte 28. The password holds at most 14 characters.
+#pragma once
+
+#include "director/insim/packet_link.h"
+
+namespace director {
+
+void SendInit(InsimLink& link, const char* password);
+
+}  // namespace director
