@@ -1,11 +1,10 @@
 #include "director/engine/incident_track.h"
 
-#include <bit>
 #include <cmath>
 
 #include "director/engine/path_file.h"
 #include "director/engine/track_path.h"
-#include "platform/bytes.h"
+#include "link/path_node.h"
 
 namespace director {
 
@@ -13,27 +12,25 @@ namespace {
 
 constexpr double kWorldUnitsPerMetre = 65536.0;
 
-float FloatAt(const PathNode& node, std::size_t at) {
-  const float f = std::bit_cast<float>(plat::GetU32(node.bytes + at));
-  return std::isfinite(f) ? f : 0.0f;
-}
+float Finite(float f) { return std::isfinite(f) ? f : 0.0f; }
 
 TrackLimitNode DecodeNode(const PathNode& node) {
+  const glink::PathNode n = glink::ReadPathNode(node.bytes);
   TrackLimitNode out;
   out.x = node.centreX;
   out.y = node.centreY;
-  const float dx = FloatAt(node, pth_body::kDirection);
-  const float dy = FloatAt(node, pth_body::kDirection + 4);
+  const float dx = Finite(n.dirX);
+  const float dy = Finite(n.dirY);
   const float len = std::sqrt(dx * dx + dy * dy);
   if (len > 1e-6f) {
     out.dirX = dx / len;
     out.dirY = dy / len;
   }
-  float left = FloatAt(node, pth_body::kRoadLimits);
-  float right = FloatAt(node, pth_body::kRoadLimits + 4);
+  float left = Finite(n.roadLeft);
+  float right = Finite(n.roadRight);
   if (left == 0.0f && right == 0.0f) {
-    left = FloatAt(node, pth_body::kOuterLimits);
-    right = FloatAt(node, pth_body::kOuterLimits + 4);
+    left = Finite(n.outerLeft);
+    right = Finite(n.outerRight);
   }
   out.hasLimits = left < right;
   out.leftEdge = left;

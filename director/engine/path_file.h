@@ -28,17 +28,8 @@ namespace director {
 class TrackPath;
 
 // The node body of both formats is the link's node (link/path_node.h): the director forwards it
-// to the GUI client unchanged. These names read it as pairs and triples: the direction X, Y, Z and
-// each limit's left and right, 4 bytes apart.
+// to the GUI client unchanged.
 inline constexpr int kPathNodeBytes = glink::kPathNodeSize;
-namespace pth_body {
-using glink::path_node::kCentreX;
-using glink::path_node::kCentreY;
-using glink::path_node::kCentreZ;
-inline constexpr std::size_t kDirection = glink::path_node::kDirX;
-inline constexpr std::size_t kOuterLimits = glink::path_node::kOuterLeft;
-inline constexpr std::size_t kRoadLimits = glink::path_node::kRoadLeft;
-}  // namespace pth_body
 
 // LFSPTH: the first 8 bytes are compared as one block, so another version or revision counts as
 // another format.
