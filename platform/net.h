@@ -59,6 +59,23 @@ bool SetNoDelay(Socket s);
 void ShutdownBoth(Socket s);
 void Close(Socket s);
 
+// Owns one socket and closes it when it goes out of scope, so that no early return leaks it.
+class OwnedSocket {
+ public:
+  explicit OwnedSocket(Socket s) : s_(s) {}
+  ~OwnedSocket() {
+    if (s_ != kNoSocket) Close(s_);
+  }
+  OwnedSocket(const OwnedSocket&) = delete;
+  OwnedSocket& operator=(const OwnedSocket&) = delete;
+
+  Socket Get() const { return s_; }
+  bool Valid() const { return s_ != kNoSocket; }
+
+ private:
+  Socket s_;
+};
+
 // Dotted IPv4 text to an address, with the classic inet_addr rules. False for text that does not
 // convert and for 255.255.255.255, which cannot be told apart from the error value there.
 bool ParseIPv4(const char* text, std::uint32_t* ip);

@@ -187,22 +187,19 @@ void InsimThread::SendHotkeyBindings(InsimLink& link) {
 }
 
 void InsimThread::RunV3Session() {
-  const plat::Socket s = plat::UdpOpen();
-  if (s == plat::kNoSocket) return;
+  const plat::OwnedSocket owned(plat::UdpOpen());
+  if (!owned.Valid()) return;
+  const plat::Socket s = owned.Get();
   SocketSink sink(s, true, simulatorIp_, settings_.insimPort);
   InsimLink link = MakeLink(&sink);
 
   SendInit(link, settings_.password);
-  if (sink.Failed()) {
-    plat::Close(s);
-    return;
-  }
+  if (sink.Failed()) return;
   clock_.Sleep(kVersionRequestDelayMs);
   SendRequest(link, kV3VER, 0);
   std::uint8_t buffer[kReceiveBufferSize] = {};
   if (WaitReadable(s, kReplyWaitMs) != 1 ||
       plat::RecvFrom(s, buffer, kReceiveBufferSize, nullptr, nullptr) < 0) {
-    plat::Close(s);
     if (!Stopping()) NoteV3Answer(false);
     return;
   }
@@ -238,16 +235,13 @@ void InsimThread::RunV3Session() {
   }
   handlers_.OnAttemptEnd();
   if (orderly) SendRequest(link, kV3ISC, 0);
-  plat::Close(s);
 }
 
 void InsimThread::RunV4Session() {
-  const plat::Socket s = plat::TcpOpen();
-  if (s == plat::kNoSocket) return;
-  if (!plat::Connect(s, simulatorIp_, settings_.insimPort)) {
-    plat::Close(s);
-    return;
-  }
+  const plat::OwnedSocket owned(plat::TcpOpen());
+  if (!owned.Valid()) return;
+  const plat::Socket s = owned.Get();
+  if (!plat::Connect(s, simulatorIp_, settings_.insimPort)) return;
   // The update step may send buttons just before the camera packet; held back behind their
   // acknowledgement the camera would trail the positions by the peer's delayed-ACK time.
   plat::SetNoDelay(s);
@@ -255,22 +249,13 @@ void InsimThread::RunV4Session() {
   InsimLink link = MakeLink(&sink);
 
   SendInit(link, settings_.password);
-  if (sink.Failed()) {
-    plat::Close(s);
-    return;
-  }
+  if (sink.Failed()) return;
   clock_.Sleep(kVersionRequestDelayMs);
   SendTiny(link, 1, TINY_VER);
-  if (WaitReadable(s, kReplyWaitMs) != 1) {
-    plat::Close(s);
-    return;
-  }
+  if (WaitReadable(s, kReplyWaitMs) != 1) return;
   V4StreamCutter cutter;
   const int first = plat::Recv(s, cutter.FreeSpace(), cutter.FreeCount());
-  if (first <= 0 || !TakeVersionReply(link, cutter, first)) {
-    plat::Close(s);
-    return;
-  }
+  if (first <= 0 || !TakeVersionReply(link, cutter, first)) return;
 
   SendText(link, kGreeting, true);
   SendHotkeyBindings(link);
@@ -305,7 +290,6 @@ void InsimThread::RunV4Session() {
   }
   handlers_.OnAttemptEnd();
   if (orderly) SendTiny(link, 0, TINY_CLOSE);
-  plat::Close(s);
 }
 
 void InsimThread::UpdateStep(InsimLink& link) {
