@@ -84,10 +84,9 @@ void CheckLfsPth(const director::TrackPath& path, const std::uint8_t* data, std:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const Files files;
   fuzz::WriteInput(files.pathFile, data, size);
-  director::Settings settings;
-  settings.guiAccess = 1;
+  static const std::uint8_t guiAccess = 1;  // the node records go out to the GUI too
   auto toGui = std::make_unique<glink::MessageQueue>();
-  glink::GuiPost gui(*toGui, settings.guiAccess);
+  glink::GuiPost gui(*toGui, guiAccess);
   const std::unique_ptr<director::TrackPath> path =
       director::LoadTrackPath("FZ1", files.simulator, files.program, &gui);
   fuzz::DrainChecked(*toGui);
