@@ -14,25 +14,8 @@
 #include <new>
 #include <vector>
 
+#include "bench/counting_new.h"
 #include "director/engine/incident_detector.h"
-
-namespace {
-
-std::atomic<long long> gAllocations{0};
-
-}  // namespace
-
-// The replaced operators pair malloc with free; GCC cannot see that once they are inlined.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  ++gAllocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
