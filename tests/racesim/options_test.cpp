@@ -131,5 +131,16 @@ TEST(Options, RefusalsNameTheOptionAndWhy) {
   }
 }
 
+TEST(Options, ScriptedIncidentsAreOptIn) {
+  SimOptions o;
+  std::string error;
+  ASSERT_EQ(Parse({}, &o, &error), ParseResult::kRun);
+  EXPECT_EQ(o.race.incidents, 0);
+  ASSERT_EQ(Parse({"--incidents", "6"}, &o, &error), ParseResult::kRun);
+  EXPECT_EQ(o.race.incidents, 6);
+  EXPECT_EQ(Parse({"--incidents", "101"}, &o, &error), ParseResult::kError);
+  EXPECT_EQ(error, "bad value for --incidents: 101");
+}
+
 }  // namespace
 }  // namespace racesim

@@ -30,6 +30,22 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
+std::string LiveLog::IncidentWords(const RaceEvent& e, const Race& race) const {
+  switch (e.incident) {
+    case IncidentKind::kSpin:
+      return " spins";
+    case IncidentKind::kOff:
+      return " goes off the road";
+    case IncidentKind::kStopped:
+      return e.retires ? " stops on track and retires" : " stops on track";
+    case IncidentKind::kContact:
+      return " touches " + CarName(race, e.other);
+    case IncidentKind::kNone:
+      break;
+  }
+  return "";
+}
+
 std::string StripColours(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -131,10 +147,12 @@ void LiveLog::Observe(const SimCamera& camera, const Race& race, std::uint32_t d
     }
   }
   const std::string shot = ShotName(camera);
+  bool cut = false;
   if (shot != shot_) {
     std::string text = shot + " -> " + CarName(race, car);
     if (camera.directed) {
       ++cuts_;
+      cut = true;
       if (camera.mode == CameraMode::kCar && camera.inGameCam == 4 && car >= 0) {
         ++onboard_;
         const std::string kind =
@@ -172,6 +190,7 @@ void LiveLog::Observe(const SimCamera& camera, const Race& race, std::uint32_t d
     } else {
       noCarMs_ += dtMs;
     }
+    if (race.Started() && score_.InRace()) ScoreSampleOf(race, dtMs, cut);
   }
 }
 
@@ -219,6 +238,7 @@ void LiveLog::OnText(const std::string& kind, const std::string& text) {
 
 void LiveLog::OnRaceEvent(const RaceEvent& e, const Race& race) {
   const std::string who = CarName(race, e.car);
+  Truth(e, race);
   switch (e.kind) {
     case RaceEventKind::kOvertake:
       ++overtakes_;
@@ -243,7 +263,11 @@ void LiveLog::OnRaceEvent(const RaceEvent& e, const Race& race) {
       }
       break;
     case RaceEventKind::kFinish:
+      if (e.position == 1) score_.Flag(race.Cars()[static_cast<std::size_t>(e.car)].plid);
       Print("race", e.position == 1 ? "chequered flag: " + who + " wins" : who + " finishes");
+      break;
+    case RaceEventKind::kIncident:
+      Print("race", who + IncidentWords(e, race));
       break;
     case RaceEventKind::kSplit:
       break;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/racesim/direction_score.h"
 #include "tools/racesim/race.h"
 #include "tools/racesim/track.h"
 
@@ -71,7 +72,14 @@ class LiveLog {
   void OnButton(std::uint8_t clickId, const std::string& text);
   void OnDeleteButton(std::uint8_t clickId);
   void OnText(const std::string& kind, const std::string& text);
+  // Race events; incidents, overtakes on the road and pit stops also as ground truth lines,
+  // "truth     kind=KIND race_ms=MS plid=N" with " other=N" for the second car (the car passed,
+  // the car touched) and " retires=1" for a car that stops for good.
   void OnRaceEvent(const RaceEvent& e, const Race& race);
+  // The lights go out / every car has finished: the direction's figures of one race.
+  void StartRace() { score_.BeginRace(); }
+  void EndRace() { score_.EndRace(); }
+  const DirectionScore& Score() const { return score_; }
 
   int Cuts() const { return cuts_; }
   int OnboardShots() const { return onboard_; }
@@ -95,6 +103,9 @@ class LiveLog {
   std::string PlayerName(const Race* race, std::uint8_t plid) const;
   std::string SummaryJson(const SummaryFacts& facts, const Race* race) const;
   std::string CarName(const Race& race, int car) const;
+  void Truth(const RaceEvent& e, const Race& race);
+  std::string IncidentWords(const RaceEvent& e, const Race& race) const;
+  void ScoreSampleOf(const Race& race, std::uint32_t dtMs, bool cut);
   void Print(const std::string& kind, const std::string& text);
 
   std::ostream& out_;
@@ -113,6 +124,7 @@ class LiveLog {
   int overlayDisplays_ = 0, buttonPackets_ = 0;
   std::vector<std::string> messages_;
   int overtakes_ = 0, pitStops_ = 0, mistakes_ = 0;
+  DirectionScore score_;
 };
 
 }  // namespace racesim

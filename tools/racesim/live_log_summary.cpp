@@ -1,6 +1,8 @@
 // The summary at the end of a run: how the director was connected and kept the link, what was
 // raced, and how it was directed (cuts, screen time per car, on-board shots, the overlay,
-// messages), then what was never seen. The same figures go to the trace as JSON members.
+// messages, and once a race has run how it caught the race: direction_score.h), then what was
+// never seen. The same figures go to the trace as JSON members; the direction's as "direction"
+// (all races together) and "direction_races" (one object a race).
 #include <algorithm>
 #include <cstdio>
 
@@ -38,6 +40,7 @@ std::string JsonMember(const char* key, long long value) {
 }  // namespace
 
 std::string LiveLog::Summary(const SummaryFacts& facts, const Race* race) {
+  score_.EndRace();
   out_ << "\n=== Summary ===\n";
   PrintLinkSummary(facts);
   PrintRaceSummary(facts, race);
@@ -50,6 +53,9 @@ std::string LiveLog::Summary(const SummaryFacts& facts, const Race* race) {
   out_ << "overlay         " << overlayDisplays_ << " displays"
        << CountsInBrackets(displaysByGroup_) << ", " << buttonPackets_ << " button packets\n";
   out_ << "messages        " << messages_.size() << "\n";
+  if (race != nullptr && facts.raceRan && !score_.Races().empty()) {
+    out_ << DirectionText(score_.Total());
+  }
   PrintNotSeen();
   out_.flush();
   return SummaryJson(facts, race);
@@ -155,6 +161,14 @@ std::string LiveLog::SummaryJson(const SummaryFacts& facts, const Race* race) co
   json += JsonMember("acks_missing", facts.acksMissing);
   json += std::string(",\"path_complaint\":") + (facts.pathComplaint ? "true" : "false");
   if (race == nullptr) return json;
+  if (facts.raceRan && !score_.Races().empty()) {
+    json += ",\"direction\":{" + DirectionJson(score_.Total()).substr(1) + "}";
+    json += ",\"direction_races\":[";
+    for (std::size_t i = 0; i < score_.Races().size(); ++i) {
+      json += (i == 0 ? "{" : ",{") + DirectionJson(score_.Races()[i]).substr(1) + "}";
+    }
+    json += "]";
+  }
   json += ",\"results\":[";
   const std::vector<int> classified = race->Classification();
   for (std::size_t i = 0; i < classified.size(); ++i) {

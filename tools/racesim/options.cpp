@@ -62,6 +62,8 @@ constexpr char kUsage[] =
     "  --cars N              cars, 1-40, 1-48 with --insim-version 10 (default 12)\n"
     "  --laps N              laps, 1-1000 (default 3)\n"
     "  --pit-stops N         cars that make one stop (default: a quarter, from 2 laps)\n"
+    "  --incidents N         scripted incidents a race: spins, offs, stopped cars, contact\n"
+    "                        (default 0: none, the race as without the option)\n"
     "  --seed N              everything generated follows from it (default 1)\n"
     "  --races N             races one after the other (default 1)\n"
     "  --replay              show the races as a replay (replay speed can be changed)\n"
@@ -269,6 +271,13 @@ const ValuedOption kValued[] = {
        long n = 0;
        if (!Int(v, 0, kMaxCars, &n, bad)) return false;
        p.o->race.pitStops = static_cast<int>(n);
+       return true;
+     }},
+    {"--incidents",
+     [](const std::string& v, Parsing& p, std::string* bad) {
+       long n = 0;
+       if (!Int(v, 0, 100, &n, bad)) return false;
+       p.o->race.incidents = static_cast<int>(n);
        return true;
      }},
     {"--seed",

@@ -10,7 +10,11 @@
 // buttons carry click_id, style, l, t, w, h and text. A packet the stand-in does not know keeps
 // its bytes as hex in "bytes".
 // Besides packets the trace holds a few events of the stand-in itself, lines with "event"
-// instead of "type" (connected, disconnected, probe, race_start, finish, summary, ...).
+// instead of "type" (connected, disconnected, probe, race_start, finish, summary, ...). The
+// ground truth of the race is one "truth" event each: {"event":"truth","kind":K,"race":N,
+// "at_ms":MS,"plid":P} with K "spin", "off", "stopped", "contact", "overtake" (on the road) or
+// "pit", "other" for the second car of a contact or an overtake (the car passed) and "retires"
+// for a stopped car; at_ms is the race time it happened (race_ms is when it was written).
 #pragma once
 
 #include <cstdint>

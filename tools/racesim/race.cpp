@@ -72,7 +72,10 @@ bool Race::CheckOptions(const RaceOptions& options, std::string* error) {
 }
 
 Race::Race(const Track& track, const RaceOptions& options)
-    : track_(track), rng_(options.seed * 7919u + 17u), laps_(options.laps) {
+    : track_(track),
+      rng_(options.seed * 7919u + 17u),
+      laps_(options.laps),
+      incidentRng_(options.seed * 104729u + 5u) {
   const int n = track.NodeCount();
   // Speed profile: what the grip allows in each bend (curvature smoothed over a few nodes), then
   // braking distances carried back from every slow bend.
@@ -132,6 +135,7 @@ Race::Race(const Track& track, const RaceOptions& options)
     cars_[static_cast<std::size_t>(i)].direction = static_cast<std::uint16_t>(
         std::lround(std::atan2(-p.dy, -p.dx) * 32768.0 / kPi + 16384.0) & 0xFFFF);
   }
+  PlanIncidents(options);
 }
 
 void Race::PlanLap(Car& car) {
@@ -171,11 +175,14 @@ double Race::TargetSpeed(int i, const std::vector<double>& trackPos) {
 
   if (c.mistakeUntilMs > timeMs_) {
     target *= 0.4;
-    c.lateralTarget = 7.0 * c.mistakeSide;
+    // Wide, over the edge; with scripted incidents every off is the script's.
+    c.lateralTarget = (scripted_ ? 5.0 : 7.0) * c.mistakeSide;
   } else if (c.mistakeUntilMs != 0 && c.pit == PitPhase::kNone && c.passing < 0) {
     c.mistakeUntilMs = 0;
     c.lateralTarget = 0;
   }
+
+  if (IncidentTarget(i, &target)) return std::max(target, 0.0);
 
   // Pit stop right after the line at the end of the planned lap.
   if (!c.finished && c.pitLap >= 0) {
@@ -218,18 +225,28 @@ double Race::TargetSpeed(int i, const std::vector<double>& trackPos) {
   if (c.pit != PitPhase::kNone) return target;
 
   // The nearest car ahead on the track, pit lane left out.
-  int ahead = -1;
-  double gap = 1e9;
+  int ahead = -1, aside = -1;
+  double gap = 1e9, asideGap = 1e9;
   for (std::size_t j = 0; j < cars_.size(); ++j) {
     if (static_cast<int>(j) == i || cars_[j].pit != PitPhase::kNone) continue;
     double d = trackPos[j] - s;
     if (d < 0) d += length;
-    if (d < gap) {
+    if (OutOfTheWay(static_cast<int>(j))) {
+      if (d < asideGap) {
+        asideGap = d;
+        aside = static_cast<int>(j);
+      }
+    } else if (d < gap) {
       gap = d;
       ahead = static_cast<int>(j);
     }
   }
+  if (scripted_) Dodge(i, aside, asideGap);
   if (ahead < 0) return target;
+  if (c.incident == IncidentKind::kContact && c.incidentMs == 0) {
+    ClosingIn(i, ahead, gap, &target);
+    return std::max(target, 0.0);
+  }
   const Car& a = cars_[static_cast<std::size_t>(ahead)];
   const bool straight = track_.CurvatureAt(s) < kStraight && track_.CurvatureAt(s + 60) < kStraight;
   if (gap > 4.0 && gap < kDraftRange && straight) target *= 1.0 + 0.05 * (1.0 - gap / kDraftRange);
@@ -269,7 +286,7 @@ void Race::StepOnce() {
 
   for (std::size_t i = 0; i < cars_.size(); ++i) {
     Car& c = cars_[i];
-    if (c.pit == PitPhase::kStopped) continue;
+    if (c.pit == PitPhase::kStopped || c.retired) continue;
     const Pose before = Where(static_cast<int>(i));
     const double target = targets[i];
     if (c.speed < target) {
@@ -281,7 +298,7 @@ void Race::StepOnce() {
     const double oldLap = std::floor(c.dist / length);
     const double oldLapDist = c.dist - oldLap * length;
     c.dist += c.speed * dt;
-    const double step = kLateralRate * dt;
+    const double step = (scripted_ ? LateralRate(c) : kLateralRate) * dt;
     if (c.lateral < c.lateralTarget) c.lateral = std::min(c.lateralTarget, c.lateral + step);
     if (c.lateral > c.lateralTarget) c.lateral = std::max(c.lateralTarget, c.lateral - step);
 
@@ -317,7 +334,7 @@ void Race::StepOnce() {
       }
     }
     if (!c.finished && c.mistakeAt >= 0 && oldLapDist < c.mistakeAt && lapDist >= c.mistakeAt &&
-        c.pit == PitPhase::kNone) {
+        c.pit == PitPhase::kNone && c.incident == IncidentKind::kNone) {
       c.mistakeAt = -1;
       c.mistakeUntilMs = timeMs_ + 2000 + rng_.Below(1500);
       c.mistakeSide = rng_.Chance(0.5) ? 1.0 : -1.0;
@@ -328,6 +345,7 @@ void Race::StepOnce() {
       e.timeMs = timeMs_;
       events_.push_back(e);
     }
+    IncidentsAfterMove(static_cast<int>(i), lapDist);
   }
   UpdateOrder(true);
 }
@@ -396,6 +414,8 @@ void Race::UpdateOrder(bool emitOvertakes) {
           e.car = static_cast<int>(i);
           e.other = static_cast<int>(j);
           e.otherInPits = cars_[j].pit != PitPhase::kNone;
+          e.carInPits = cars_[i].pit != PitPhase::kNone;
+          e.otherInIncident = InIncident(static_cast<int>(j)) || cars_[j].retired;
           e.timeMs = timeMs_;
           e.position = cars_[i].position;
           events_.push_back(e);
@@ -440,6 +460,7 @@ CarRecord Race::Record(int car) const {
   const bool sliding = c.mistakeUntilMs > timeMs_;
   r.heading = static_cast<std::uint16_t>(c.direction + (sliding ? c.mistakeSide * 2500 : 0));
   r.angVel = c.angVel;
+  ApplyIncidentPose(c, &r);
   return r;
 }
 

@@ -10,6 +10,10 @@
 // the finish node. When the leader has done the laps the chequered flag is out and every car
 // finishes the next time it crosses the line.
 //
+// Scripted incidents, when asked for, come on top (race_incidents.cpp): spins, offs, stopped cars
+// (some retire) and contact, each reported as a kIncident event when it first shows in the
+// positions.
+//
 // Everything follows from the seed: the same options give the same race, step for step.
 #pragma once
 
@@ -34,7 +38,16 @@ struct RaceOptions {
   int laps = 3;      // 1 .. 1000
   std::uint32_t seed = 1;
   int pitStops = -1;  // cars that make one stop; -1: about a quarter when there are 2 laps or more
+  // Scripted incidents (spins, offs, stopped cars, contact) a race; 0: none, and the race is the
+  // one it always was. With incidents a driver who runs wide stays on the road, so that every
+  // off is one of the script's.
+  int incidents = 0;
 };
+
+// What can befall a car on track; each shows in its positions alone (race_incidents.cpp).
+enum class IncidentKind { kNone, kSpin, kOff, kStopped, kContact };
+// "spin", "off", "stopped", "contact" ("none").
+const char* IncidentName(IncidentKind kind);
 
 struct Driver {
   std::string name;  // as the simulator shows it, colour codes included (at most 23 characters)
@@ -72,9 +85,20 @@ struct Car {
   int passing = -1;  // index of the car being passed
   std::uint16_t direction = 0;
   std::int16_t angVel = 0;
+
+  // The incident under way (race_incidents.cpp).
+  IncidentKind incident = IncidentKind::kNone;
+  std::uint32_t incidentMs = 0;       // when it showed; 0 while a contact is still closing in
+  std::uint32_t incidentUntilMs = 0;  // when the car drives on
+  double incidentSide = 1;            // +1 right of the line, -1 left; a spin's sense
+  int contactWith = -1;               // kContact: the car touched (or closed in on)
+  bool retires = false;               // kStopped: the car stays where it stopped
+  bool retired = false;
+  bool offRoad = false;  // the car's centre is past the road's edge
+  bool dodging = false;  // steering round a car out of the way
 };
 
-enum class RaceEventKind { kSplit, kLap, kPitStop, kFinish, kOvertake, kMistake };
+enum class RaceEventKind { kSplit, kLap, kPitStop, kFinish, kOvertake, kMistake, kIncident };
 
 struct RaceEvent {
   RaceEventKind kind = RaceEventKind::kLap;
@@ -86,9 +110,21 @@ struct RaceEvent {
   int split = 0;  // kSplit: 1 or 2
   int stops = 0;
   int position = 0;
-  int other = -1;  // kOvertake: the car passed
+  int other = -1;  // kOvertake: the car passed; kIncident: the other car of a contact
   bool otherInPits = false;
+  bool carInPits = false;  // kOvertake: the passing car was in the pit lane
+  // kOvertake: the car passed was in an incident (a stopped, spun or off car is no battle).
+  bool otherInIncident = false;
+  IncidentKind incident = IncidentKind::kNone;  // kIncident
+  bool retires = false;                         // kIncident kStopped: the car stays there
 };
+
+// An overtake on the road: neither car in the pit lane, and the car passed not stopped, spun or
+// off (a car that drives round an incident makes no overtake).
+inline bool OnTrackOvertake(const RaceEvent& e) {
+  return e.kind == RaceEventKind::kOvertake && !e.otherInPits && !e.carInPits &&
+         !e.otherInIncident;
+}
 
 class Race {
  public:
@@ -109,7 +145,8 @@ class Race {
   const std::vector<int>& Order() const { return order_; }
   bool ChequeredFlag() const { return chequered_; }
   int NumFinished() const;
-  bool AllFinished() const { return NumFinished() == static_cast<int>(cars_.size()); }
+  // Every car has finished or retired.
+  bool AllFinished() const;
   // Finished cars in classification order: more laps first, then the earlier finish.
   std::vector<int> Classification() const;
 
@@ -121,6 +158,9 @@ class Race {
   bool InPitLane(int car) const {
     return cars_[static_cast<std::size_t>(car)].pit != PitPhase::kNone;
   }
+  bool InIncident(int car) const {
+    return cars_[static_cast<std::size_t>(car)].incident != IncidentKind::kNone;
+  }
 
  private:
   void StepOnce();
@@ -128,6 +168,36 @@ class Race {
   void CrossedLine(int i);
   void PlanLap(Car& car);
   void UpdateOrder(bool emitOvertakes);
+  // race_incidents.cpp
+  struct PlannedIncident {
+    IncidentKind kind = IncidentKind::kNone;
+    int car = 0;
+    int lap = 0;          // laps done when it may come
+    double lapDist = 0;   // metres into that lap
+    std::uint32_t durationMs = 0;
+    double side = 1;
+    bool retires = false;
+    bool done = false;
+  };
+  void PlanIncidents(const RaceOptions& options);
+  // The incident's say on the car's target speed; true when it alone decides it.
+  bool IncidentTarget(int i, double* target);
+  // A car closing in for a planned contact with the car ahead (gap metres).
+  void ClosingIn(int i, int ahead, double gap, double* target);
+  // After the car has moved: starts what is due, records what shows, ends what is over.
+  void IncidentsAfterMove(int i, double lapDist);
+  void StartIncident(int i, PlannedIncident& plan);
+  void EndIncident(Car& c);
+  void Touch(int i);
+  void CheckOffRoad(int i);
+  void IncidentEvent(int car, IncidentKind kind, int other);
+  // A car others drive round rather than queue behind: stopped, spun or off the road.
+  bool OutOfTheWay(int j) const;
+  double LateralRate(const Car& c) const;
+  // Steers round the nearest car out of the way ahead (index, or -1) gap metres on.
+  void Dodge(int i, int outOfTheWay, double gap);
+  // A spinning car's nose and turn rate in its position record.
+  void ApplyIncidentPose(const Car& c, CarRecord* r) const;
 
   const Track& track_;
   Rng rng_;
@@ -140,6 +210,9 @@ class Race {
   std::uint32_t pendingMs_ = 0;
   bool started_ = false;
   bool chequered_ = false;
+  Rng incidentRng_;  // apart from rng_, so a race without incidents is the one it always was
+  std::vector<PlannedIncident> plan_;
+  bool scripted_ = false;  // incidents were asked for
 };
 
 // The drivers of a field of n cars, the same for every seed (names with colour codes).

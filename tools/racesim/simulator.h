@@ -105,6 +105,8 @@ class Simulator final : public InsimListener {
   void SendPositions();
   void HandleRaceEvents();
   void SendRaceEvent(const RaceEvent& e);
+  // The ground truth of an incident, an overtake on the road or a pit stop, as a "truth" event.
+  void TraceTruth(const RaceEvent& e);
   void SendResults();
   void SendPlayers(std::uint8_t reqI);
   void SendRaceStart(std::uint8_t reqI);

@@ -119,12 +119,14 @@ void Simulator::EnterPhase(Phase phase) {
       break;
     case Phase::kRace:
       race_->Start();
+      log_.StartRace();
       raceRan_ = true;
       facts_.raceRan = true;
       Log("race", "lights out");
       TraceEvent("lights_out");
       break;
     case Phase::kAfter:
+      log_.EndRace();
       Log("race", "every car has finished");
       TraceEvent("all_finished");
       break;

@@ -34,6 +34,7 @@ void Simulator::SendPositions() {
 void Simulator::HandleRaceEvents() {
   for (const RaceEvent& e : race_->TakeEvents()) {
     log_.OnRaceEvent(e, *race_);
+    TraceTruth(e);
     SendRaceEvent(e);
   }
   if (phase_ == Phase::kRace && race_->AllFinished()) EnterPhase(Phase::kAfter);
@@ -77,8 +78,32 @@ void Simulator::SendRaceEvent(const RaceEvent& e) {
                      ",\"position\":" + std::to_string(e.position));
       break;
     case RaceEventKind::kMistake:
+    case RaceEventKind::kIncident:
       break;
   }
+}
+
+void Simulator::TraceTruth(const RaceEvent& e) {
+  std::string kind;
+  if (e.kind == RaceEventKind::kIncident) {
+    kind = IncidentName(e.incident);
+  } else if (OnTrackOvertake(e)) {
+    kind = "overtake";
+  } else if (e.kind == RaceEventKind::kPitStop) {
+    kind = "pit";
+  } else {
+    return;
+  }
+  const auto plid = [this](int car) {
+    return std::to_string(race_->Cars()[static_cast<std::size_t>(car)].plid);
+  };
+  std::string fields = ",\"kind\":\"" + kind + "\",\"race\":" + std::to_string(raceIndex_ + 1) +
+                       ",\"at_ms\":" + std::to_string(e.timeMs) + ",\"plid\":" + plid(e.car);
+  if (e.other >= 0 && e.kind != RaceEventKind::kPitStop) fields += ",\"other\":" + plid(e.other);
+  if (e.kind == RaceEventKind::kIncident && e.incident == IncidentKind::kStopped) {
+    fields += std::string(",\"retires\":") + (e.retires ? "true" : "false");
+  }
+  TraceEvent("truth", fields);
 }
 
 void Simulator::SendResults() {
