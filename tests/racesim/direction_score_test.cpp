@@ -85,12 +85,14 @@ TEST(DirectionScore, TheFiguresOfOneRace) {
 TEST(DirectionScore, RacesAddUpAndLateOrMissingShotsCountAgainst) {
   DirectionScore score;
   FirstRace(score);
-  // A second race: the director shows car 4 only, from 5 s in (the leader is never seen), and
+  // A second race: the director shows car 4 from 3 s in (the leader is never seen), and
   // an incident of car 4 at 1 s is shown 2.2 s later: too late; the battle at 11 s is not shown.
   score.BeginRace();
   score.Truth(Truth(TruthKind::kIncident, 1000, 4, 0));
   score.Sample(At(3200, 4, true));
   score.Sample(At(3400, 4, false));
+  score.Sample(At(3600, 5, false));  // car 5 drifts into the shot and out again: no ping-pong
+  score.Sample(At(3800, 4, false));
   score.Flag(1);
   score.Sample(At(11000, 1, true));  // after the start window
   score.BeginRace();                  // a third race begins before the second was closed
@@ -99,17 +101,17 @@ TEST(DirectionScore, RacesAddUpAndLateOrMissingShotsCountAgainst) {
   EXPECT_EQ(DirectionJson(score.Races()[1]),
             ",\"races\":1,\"incidents\":1,\"incidents_seen\":0,\"incidents_seen_pct\":0.0,"
             "\"overtakes\":0,\"overtakes_seen\":0,\"overtakes_seen_pct\":null,\"battle_ms\":200,"
-            "\"battle_seen_ms\":0,\"battle_seen_pct\":0.0,\"screen_ms\":600,\"pit_parked_ms\":0,"
+            "\"battle_seen_ms\":0,\"battle_seen_pct\":0.0,\"screen_ms\":1000,\"pit_parked_ms\":0,"
             "\"pit_parked_pct\":0.0,\"leader_at_start\":0,\"winner_at_flag\":0,\"cuts\":2,"
-            "\"cuts_per_min\":200.0,\"shots\":1,\"median_shot_s\":7.8,\"shortest_shot_s\":7.8,"
+            "\"cuts_per_min\":120.0,\"shots\":1,\"median_shot_s\":7.8,\"shortest_shot_s\":7.8,"
             "\"ping_pongs\":0");
   const DirectionFigures total = score.Total();
   EXPECT_EQ(DirectionJson(total),
             ",\"races\":3,\"incidents\":4,\"incidents_seen\":2,\"incidents_seen_pct\":50.0,"
             "\"overtakes\":2,\"overtakes_seen\":1,\"overtakes_seen_pct\":50.0,\"battle_ms\":4200,"
-            "\"battle_seen_ms\":3000,\"battle_seen_pct\":71.4,\"screen_ms\":20600,"
-            "\"pit_parked_ms\":2000,\"pit_parked_pct\":9.7,\"leader_at_start\":1,"
-            "\"winner_at_flag\":1,\"cuts\":7,\"cuts_per_min\":20.4,\"shots\":5,"
+            "\"battle_seen_ms\":3000,\"battle_seen_pct\":71.4,\"screen_ms\":21000,"
+            "\"pit_parked_ms\":2000,\"pit_parked_pct\":9.5,\"leader_at_start\":1,"
+            "\"winner_at_flag\":1,\"cuts\":7,\"cuts_per_min\":20.0,\"shots\":5,"
             "\"median_shot_s\":4.0,\"shortest_shot_s\":1.0,\"ping_pongs\":1");
   const std::string text = DirectionText(total);
   EXPECT_NE(text.find("leader at start 33 % (1 of 3 races)\n"), std::string::npos) << text;

@@ -101,5 +101,46 @@ TEST(Summary, WhatWasNeverSeenIsListed) {
   EXPECT_EQ(json.substr(json.size() - 22), "\"path_complaint\":false");
 }
 
+// The direction's figures follow the race the log observed: a camera on the leader from the
+// lights, one cut, and the race's ground truth.
+TEST(Summary, TheDirectionOfARaceThatRan) {
+  RaceOptions ro;
+  ro.cars = 4;
+  ro.laps = 1;
+  ro.incidents = 2;
+  Race race(SmallTrack(), ro);
+  std::ostringstream out;
+  LiveLog log(out, true);
+  SimCamera camera;
+  camera.mode = CameraMode::kCar;
+  camera.inGameCam = 2;
+  camera.directed = true;
+  race.Start();
+  log.StartRace();
+  int truths = 0;
+  while (!race.AllFinished()) {
+    race.Step(200);
+    camera.viewPlid = race.Cars()[static_cast<std::size_t>(race.Order().front())].plid;
+    log.Observe(camera, race, 200, true);
+    for (const RaceEvent& e : race.TakeEvents()) {
+      log.OnRaceEvent(e, race);
+      truths += e.kind == RaceEventKind::kIncident || OnTrackOvertake(e);
+    }
+  }
+  log.EndRace();
+  SummaryFacts facts;
+  facts.raceRan = true;
+  const std::string json = log.Summary(facts, &race);
+  EXPECT_NE(out.str().find("leader at start yes\nwinner at flag  yes\n"), std::string::npos)
+      << out.str();
+  const DirectionFigures f = log.Score().Total();
+  EXPECT_EQ(f.races, 1);
+  EXPECT_EQ(f.incidents + f.overtakes, truths);
+  EXPECT_GE(f.incidents, 2);
+  EXPECT_EQ(f.screenMs, log.DirectedMs());
+  EXPECT_NE(json.find(",\"direction\":{\"races\":1,"), std::string::npos) << json;
+  EXPECT_NE(json.find(",\"direction_races\":[{\"races\":1,"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace racesim

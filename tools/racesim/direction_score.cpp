@@ -100,15 +100,16 @@ void DirectionScore::Sample(const ScoreSample& s) {
     haveCut_ = true;
     lastCutMs_ = s.raceMs;
   }
-  if (s.shown != 0 && s.shown != car_) {
-    if (switched_ && s.shown == carBefore_ && s.raceMs - switchMs_ <= kPingPongMs) {
+  if (s.cut && s.shown != 0 && car_ != 0 && s.shown != car_) {
+    // A cut from car_ to shown; back to where the last cut came from, and soon: a ping-pong.
+    if (cutFrom_ == s.shown && cutTo_ == car_ && s.raceMs - cutMs_ <= kPingPongMs) {
       ++now_.pingPongs;
     }
-    switched_ = car_ != 0;
-    carBefore_ = car_;
-    car_ = s.shown;
-    switchMs_ = s.raceMs;
+    cutFrom_ = car_;
+    cutTo_ = s.shown;
+    cutMs_ = s.raceMs;
   }
+  if (s.shown != 0) car_ = s.shown;
 
   for (std::size_t k = 0; k < pending_.size();) {
     const Pending& p = pending_[k];

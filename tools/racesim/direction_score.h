@@ -15,7 +15,8 @@
 // - leader at start: the leader in the picture in some sample of the first 10 s of race time;
 // - winner at flag: the winner in the picture when it crosses the line;
 // - cuts a minute of screen time, the shots' median and shortest length (a shot from one cut to
-//   the next), and ping-pongs: the picture going from car A to car B and back to A within 5 s.
+//   the next), and ping-pongs: a cut from car A to car B and a cut back to A within 5 s (a new car
+//   drifting into the same shot is no cut).
 // Times are race time; shares are weighted by the screen time each sample stands for.
 #pragma once
 
@@ -106,9 +107,9 @@ class DirectionScore {
   bool leaderSeen_ = false, flagSeen_ = false;
   bool haveCut_ = false;
   std::uint32_t lastCutMs_ = 0;
-  std::uint8_t car_ = 0, carBefore_ = 0;  // the car in the picture and the one before it
-  bool switched_ = false;
-  std::uint32_t switchMs_ = 0;
+  std::uint8_t car_ = 0;                 // the last car in the picture
+  std::uint8_t cutFrom_ = 0, cutTo_ = 0;  // the last cut from one car to another
+  std::uint32_t cutMs_ = 0;
 };
 
 // The figures as summary lines (each starting with its 16-column label) and as JSON members

@@ -415,7 +415,7 @@ void Race::UpdateOrder(bool emitOvertakes) {
           e.other = static_cast<int>(j);
           e.otherInPits = cars_[j].pit != PitPhase::kNone;
           e.carInPits = cars_[i].pit != PitPhase::kNone;
-          e.otherInIncident = InIncident(static_cast<int>(j)) || cars_[j].retired;
+          e.otherInIncident = OutOfTheWay(static_cast<int>(j));
           e.timeMs = timeMs_;
           e.position = cars_[i].position;
           events_.push_back(e);

@@ -113,7 +113,8 @@ struct RaceEvent {
   int other = -1;  // kOvertake: the car passed; kIncident: the other car of a contact
   bool otherInPits = false;
   bool carInPits = false;  // kOvertake: the passing car was in the pit lane
-  // kOvertake: the car passed was in an incident (a stopped, spun or off car is no battle).
+  // kOvertake: the car passed was stopped, spun, off or retired (no battle; a car that was
+  // touched still races).
   bool otherInIncident = false;
   IncidentKind incident = IncidentKind::kNone;  // kIncident
   bool retires = false;                         // kIncident kStopped: the car stays there
