@@ -8,6 +8,9 @@
 // is a cut; a new car in the same shot (seen twice in a row) is a change of the followed car.
 // Screen time is counted per car in scenario time (what a viewer sees) while the director drives
 // the camera, from the grid to the finish.
+// Race by race it also scores the direction against the race's ground truth (direction_score.h):
+// each position set while the director drives the camera in a race is one sample, and the truth
+// (incidents, overtakes on the road, pit stops) is written as "truth" lines (live_log_truth.cpp).
 #pragma once
 
 #include <cstdint>
