@@ -13,8 +13,8 @@
 #include "director/app/settings.h"
 #include "director/insim/session.h"
 #include "director/insim/session_handlers.h"
-#include "link/message_queue.h"
 #include "link/link_server.h"
+#include "link/message_queue.h"
 #include "platform/thread.h"
 
 namespace director {

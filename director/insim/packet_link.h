@@ -46,8 +46,7 @@ struct InsimLink {
 
 // The four header bytes of a version 4 packet: size in bytes, type, ReqI and the fourth byte
 // (a subtype, PLID or zero).
-void PutHeader(std::uint8_t* p, int size, std::uint8_t type, std::uint8_t reqI,
-               std::uint8_t byte3);
+void PutHeader(std::uint8_t* p, int size, std::uint8_t type, std::uint8_t reqI, std::uint8_t byte3);
 // A version 3 packet's identifier (V3Id).
 void PutV3Id(std::uint8_t* p, std::uint32_t identifier);
 // Copies text into a zero-padded field of fieldSize bytes, cut to fieldSize - 1 characters.

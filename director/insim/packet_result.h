@@ -27,7 +27,7 @@ struct ResultPacket {
   char car[kResCarSize] = {};
   std::uint32_t totalTime = 0;  // ms
   std::uint32_t bestLap = 0;    // ms
-  std::uint8_t spareA = 0;  // spares kept, so that a packet encodes back to its own bytes
+  std::uint8_t spareA = 0;      // spares kept, so that a packet encodes back to its own bytes
   std::uint8_t numStops = 0;
   std::uint8_t confirm = 0;
   std::uint8_t spareB = 0;

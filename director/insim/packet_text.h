@@ -18,7 +18,6 @@ inline constexpr char kMessagePrefix[] = "^3Morvane: ^2";
 void SendText(InsimLink& link, const char* text, bool withPrefix);
 
 // The message text of a received "MSO" / IS_MSO in the link's version, zero-terminated in out.
-void ReadMessageText(std::uint8_t version, const std::uint8_t* mso,
-                     char out[kMessageTextSize + 1]);
+void ReadMessageText(std::uint8_t version, const std::uint8_t* mso, char out[kMessageTextSize + 1]);
 
 }  // namespace director

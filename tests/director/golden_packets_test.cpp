@@ -57,16 +57,15 @@ CameraPositionRecord GoldenCamera() {
 }
 
 TEST(GoldenPackets, InitAndRequestsAreTheProtocolsBytes) {
-  for (auto [version, image] : {std::pair{kInsimV4, Image(golden::kIsi4)},
-                                std::pair{kInsimV10, Image(golden::kIsi10)},
-                                std::pair{kInsimV3, Image(golden::kIsi3)}}) {
+  for (auto [version, image] :
+       {std::pair{kInsimV4, Image(golden::kIsi4)}, std::pair{kInsimV10, Image(golden::kIsi10)},
+        std::pair{kInsimV3, Image(golden::kIsi3)}}) {
     Wire w(version);
     SendInit(w.link, "pw");
     EXPECT_EQ(w.Sent(), image) << int{version};
   }
-  const std::pair<std::uint32_t, std::uint32_t> requests[] = {{kV3VER, 0}, {kV3NLI, 200},
-                                                              {kV3SST, 0}, {kV3SCP, 0},
-                                                              {kV3NPL, 3}, {kV3ISC, 0}};
+  const std::pair<std::uint32_t, std::uint32_t> requests[] = {
+      {kV3VER, 0}, {kV3NLI, 200}, {kV3SST, 0}, {kV3SCP, 0}, {kV3NPL, 3}, {kV3ISC, 0}};
   const Bytes images[] = {Image(golden::kV3RequestVer), Image(golden::kV3RequestNli),
                           Image(golden::kV3RequestSst), Image(golden::kV3RequestScp),
                           Image(golden::kV3RequestNpl), Image(golden::kV3RequestIsc)};
@@ -81,9 +80,9 @@ TEST(GoldenPackets, InitAndRequestsAreTheProtocolsBytes) {
 
   const std::pair<std::uint8_t, std::uint8_t> tinies[] = {
       {0, TINY_NONE}, {1, TINY_VER}, {0, TINY_CLOSE}, {1, TINY_SCP}, {1, TINY_SST}, {1, TINY_NPL}};
-  const Bytes tinyImages[] = {Image(golden::kTinyNone4), Image(golden::kTinyVer4),
+  const Bytes tinyImages[] = {Image(golden::kTinyNone4),  Image(golden::kTinyVer4),
                               Image(golden::kTinyClose4), Image(golden::kTinyScp4),
-                              Image(golden::kTinySst4), Image(golden::kTinyNpl4)};
+                              Image(golden::kTinySst4),   Image(golden::kTinyNpl4)};
   for (std::size_t i = 0; i < std::size(tinies); ++i) {
     Wire w(kInsimV4);
     SendTiny(w.link, tinies[i].first, tinies[i].second);
@@ -105,9 +104,9 @@ TEST(GoldenPackets, StateFlagsCameraAndViewsAreTheProtocolsBytes) {
   EXPECT_EQ(shift4.Sent(), Image(golden::kSfpShiftUNoOpt4));
   EXPECT_EQ(off10.Sent(), Image(golden::kSfpShow2dOff10));
 
-  for (auto [version, image] : {std::pair{kInsimV4, Image(golden::kCpp4)},
-                                std::pair{kInsimV10, Image(golden::kCpp10)},
-                                std::pair{kInsimV3, Image(golden::kCpp3)}}) {
+  for (auto [version, image] :
+       {std::pair{kInsimV4, Image(golden::kCpp4)}, std::pair{kInsimV10, Image(golden::kCpp10)},
+        std::pair{kInsimV3, Image(golden::kCpp3)}}) {
     Wire w(version);
     CameraPositionRecord c = GoldenCamera();
     SendCameraPosition(w.link, c);
@@ -149,9 +148,9 @@ TEST(GoldenPackets, TextsAndButtonsAreTheProtocolsBytes) {
 }
 
 TEST(GoldenPackets, StateAndTimeDecodeToTheirFields) {
-  for (auto [version, image] : {std::pair{kInsimV4, golden::kSta4},
-                                std::pair{kInsimV10, golden::kSta10},
-                                std::pair{kInsimV3, golden::kSta3}}) {
+  for (auto [version, image] :
+       {std::pair{kInsimV4, golden::kSta4}, std::pair{kInsimV10, golden::kSta10},
+        std::pair{kInsimV3, golden::kSta3}}) {
     const StateReport s = ReadStateReport(image, version);
     EXPECT_EQ(s.replaySpeed, 0.5f);
     EXPECT_EQ(s.flags, ISS_REPLAY | ISS_SHOW_2D);
@@ -258,8 +257,8 @@ TEST(GoldenPackets, ResultsPositionsAndVersionRepliesDecode) {
   EncodeResult(DecodeResult(golden::kRes4), res);
   EXPECT_EQ(Bytes(res, res + kResSize), Image(golden::kRes4));
 
-  for (auto [version, image] : {std::pair{kInsimV4, golden::kMci4},
-                                std::pair{kInsimV3, golden::kMci3}}) {
+  for (auto [version, image] :
+       {std::pair{kInsimV4, golden::kMci4}, std::pair{kInsimV3, golden::kMci3}}) {
     const CarPositions cars = DecodeCarPositions(version, image);
     ASSERT_EQ(cars.count, 3) << int{version};
     EXPECT_EQ(cars.cars[0].plid, 1);
