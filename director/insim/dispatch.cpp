@@ -60,6 +60,9 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
     case ISP_PIT:
       handlers.OnPit(DecodePit(p));
       break;
+    case ISP_PLA:
+      handlers.OnPitLane(DecodePitLane(p));
+      break;
     case ISP_TOC:
       SendTiny(link, 1, TINY_NPL);
       break;

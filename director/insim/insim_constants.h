@@ -34,6 +34,7 @@ inline constexpr std::uint8_t ISP_NPL = 21;
 inline constexpr std::uint8_t ISP_LAP = 24;
 inline constexpr std::uint8_t ISP_SPX = 25;
 inline constexpr std::uint8_t ISP_PIT = 26;
+inline constexpr std::uint8_t ISP_PLA = 28;
 inline constexpr std::uint8_t ISP_TOC = 31;
 inline constexpr std::uint8_t ISP_RES = 35;
 inline constexpr std::uint8_t ISP_MCI = 38;

@@ -15,7 +15,6 @@ constexpr int kInterval = 10;
 constexpr int kPassword = 12;
 constexpr int kName = 28;
 constexpr int kNameField = 16;
-constexpr std::uint16_t kIntervalMs = 200;
 constexpr char kProgramName[] = "Morvane";
 
 }  // namespace
@@ -36,7 +35,7 @@ void SendInit(InsimLink& link, const char* password) {
     PutHeader(p, kV4InitSize, ISP_ISI, 0, 0);
     plat::PutU16(p + kFlags, ISF_LOCAL | ISF_MCI);
     if (link.version == kInsimV10) p[kInitInsimVerOffset] = kInsimV10;
-    plat::PutU16(p + kInterval, kIntervalMs);
+    plat::PutU16(p + kInterval, kPositionIntervalMs);
     PutText(p + kPassword, kPasswordField, pass);
     PutText(p + kName, kNameField, kProgramName);
     link.Send(p, kV4InitSize);

@@ -5,9 +5,15 @@
 // byte 28. The password holds at most 14 characters.
 #pragma once
 
+#include <cstdint>
+
 #include "director/insim/packet_link.h"
 
 namespace director {
+
+// The interval of car positions the director asks for, in the simulator's time: version 4 and
+// 10 in IS_ISI, version 3 with its "NLI" request.
+inline constexpr std::uint16_t kPositionIntervalMs = 200;
 
 void SendInit(InsimLink& link, const char* password);
 

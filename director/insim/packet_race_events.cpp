@@ -30,6 +30,8 @@ constexpr int kPitStops = 10;
 constexpr int kPitTyres = 12;
 constexpr int kPitWork = 16;
 
+constexpr int kPlaFact = 4;
+
 constexpr int kV3LapPlid = 89;
 
 }  // namespace
@@ -99,6 +101,19 @@ void EncodePit(const PitStop& stop, std::uint8_t out[kPitSize]) {
   out[kPitStops] = stop.stops;
   std::memcpy(out + kPitTyres, stop.tyres, sizeof stop.tyres);
   plat::PutU32(out + kPitWork, stop.work);
+}
+
+PitLaneChange DecodePitLane(const std::uint8_t* pla) {
+  PitLaneChange d;
+  d.plid = pla[kPlid];
+  d.fact = pla[kPlaFact];
+  return d;
+}
+
+void EncodePitLane(const PitLaneChange& change, std::uint8_t out[kPlaSize]) {
+  std::memset(out, 0, kPlaSize);
+  PutHeader(out, kPlaSize, ISP_PLA, 0, change.plid);
+  out[kPlaFact] = change.fact;
 }
 
 LapDoneV3 DecodeLapV3(const std::uint8_t* lap) {

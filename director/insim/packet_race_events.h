@@ -5,7 +5,9 @@
 // of stops at 18. IS_SPX (16 bytes) PLID at 3, the split time at 4 and the total time at 8, the
 // split number at 12, the penalty at 13 and the stops at 14. IS_PIT (24 bytes) PLID at 3, the
 // laps done at 4, the player flags at 6, the penalty at 9, the stops at 10, the tyres at 12-15
-// and the work done at 16. Version 3's "LAP" (92 bytes) is kept whole; its player's id is at 89.
+// and the work done at 16. IS_PLA (8 bytes) PLID at 3 and at 4 what happened in the pit lane
+// (PITLANE_EXIT 0: the car left it; anything else: it is in it). Version 3's "LAP" (92 bytes) is
+// kept whole; its player's id is at 89.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,8 @@ namespace director {
 inline constexpr int kLapSize = 20;
 inline constexpr int kSpxSize = 16;
 inline constexpr int kPitSize = 24;
+inline constexpr int kPlaSize = 8;
+inline constexpr std::uint8_t PITLANE_EXIT = 0;
 
 struct LapDone {
   std::uint8_t plid = 0;
@@ -52,6 +56,15 @@ struct PitStop {
 };
 PitStop DecodePit(const std::uint8_t* pit);
 void EncodePit(const PitStop& stop, std::uint8_t out[kPitSize]);
+
+struct PitLaneChange {
+  std::uint8_t plid = 0;
+  std::uint8_t fact = PITLANE_EXIT;  // PITLANE_EXIT, or why the car entered
+
+  bool inPitLane() const { return fact != PITLANE_EXIT; }
+};
+PitLaneChange DecodePitLane(const std::uint8_t* pla);
+void EncodePitLane(const PitLaneChange& change, std::uint8_t out[kPlaSize]);
 
 struct LapDoneV3 {
   std::uint8_t plid = 0;

@@ -139,6 +139,7 @@ void RaceTracker::ClearRaceFields() {
     record.lapsDone = 0;
     record.bestLap = kNoBestLap;
     record.totalTime = 0;
+    record.inPitLane = 0;
   }
 }
 

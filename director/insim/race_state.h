@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "link/gui_post.h"
 #include "director/insim/packets.h"
+#include "link/gui_post.h"
 
 namespace plat {
 class Clock;
@@ -65,8 +65,9 @@ class PlayerRecord {
   std::int32_t predictedX = 0, predictedY = 0, predictedZ = 0;
   std::uint32_t interest = 0;
 
-  std::uint8_t updated = 0;  // a car sample arrived since the director's last cycle
-  std::uint8_t listed = 0;   // the player id is in raceOrder
+  std::uint8_t inPitLane = 0;  // between IS_PLA's entry and exit (versions 4 and 10)
+  std::uint8_t updated = 0;    // a car sample arrived since the director's last cycle
+  std::uint8_t listed = 0;     // the player id is in raceOrder
 };
 
 struct PlayerTable {
@@ -147,6 +148,9 @@ class RaceTracker {
   void LapV3(const LapDoneV3& lap);
   void Split(const SplitPassed& split);
   void Pit(const PitStop& stop);
+  void PitLane(const PitLaneChange& change) {
+    race_.players[change.plid].inPitLane = change.inPitLane() ? 1 : 0;
+  }
   void Result(const ResultPacket& res);
 
   // A race start, in two halves around the director's own reset (followed car, overlay):

@@ -26,7 +26,6 @@ constexpr std::uint32_t kLoopWaitMs = 10;
 // as seldom as the waits between attempts do: an idle director then costs next to nothing.
 constexpr std::uint32_t kQuietLoopWaitMs = kWaitSliceMs;
 constexpr std::uint32_t kKeepAliveMs = 20000;
-constexpr std::uint32_t kPositionIntervalMs = 200;
 constexpr std::uint8_t kShow2DCountdownStart = 10;
 constexpr int kVersionHeadSize = kVerTextOffset + kVerTextSize;
 constexpr int kDiagnosticSize = 256;

@@ -50,6 +50,7 @@ class SessionHandlers {
   virtual void OnLapV3(const LapDoneV3& /*lap*/) {}
   virtual void OnSplit(const SplitPassed& /*split*/) {}
   virtual void OnPit(const PitStop& /*stop*/) {}
+  virtual void OnPitLane(const PitLaneChange& /*change*/) {}
   virtual void OnResult(const ResultPacket& /*res*/) {}
   // True when the packet completes a set of car positions.
   virtual bool OnCarPositions(const CarPositions& /*positions*/) { return false; }
