@@ -1,6 +1,8 @@
 #include "director/engine/director_cycle.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "director/engine/aiming.h"
 #include "director/engine/director_math.h"
@@ -15,6 +17,17 @@ constexpr std::uint32_t kLiveCameraBonus = 1000;
 constexpr std::uint32_t kNoCarAhead = 0xFFFFFFFFu;  // the leader's car ahead counts as -1
 
 bool ValidPlayer(std::int32_t id) { return id >= 0 && id < kPlayerCount; }
+
+// The time between two cars: their distance over the speed of the one behind; -1 when it stands.
+double GapSeconds(const CompCar& front, const CompCar& back) {
+  constexpr double kUnitsPerMetre = 65536.0;
+  constexpr double kSpeedUnitsPerMs = 327.68;  // 32768 = 100 m/s
+  const double speed = back.speed / kSpeedUnitsPerMs;
+  if (speed < 1.0) return -1.0;
+  const double dx = (static_cast<double>(front.x) - back.x) / kUnitsPerMetre;
+  const double dy = (static_cast<double>(front.y) - back.y) / kUnitsPerMetre;
+  return std::sqrt(dx * dx + dy * dy) / speed;
+}
 
 }  // namespace
 
@@ -191,12 +204,13 @@ CycleChoice DirectorCycle::ChooseCar() {
   return choice;
 }
 
-void DirectorCycle::ChooseCamera(std::uint32_t now, CycleChoice* choice) {
+void DirectorCycle::ChooseCamera(std::uint32_t now, CycleChoice* choice, const bool* excluded) {
   const RaceOrder& order = race_.raceOrder;
   std::uint32_t best = 0;
   const bool onboard = st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval;
   for (int k = 0; k < track_.cameras.count; ++k) {
     for (int i = 0; i < order.count; ++i) {
+      if (excluded != nullptr && excluded[order.ids[i]]) continue;
       const std::uint32_t s = cameraScore(k, order.ids[i], st_.followedCar, onboard, now);
       if (s > best) {
         best = s;
@@ -258,7 +272,10 @@ void DirectorCycle::ManualOverride(int count, std::uint32_t now, CycleChoice* ch
   } else {
     choice->camera = CameraReachingFurthest(GroupCentreNode(count));
   }
-  TakeCamera(choice->camera, now, packet);
+  const bool cut = TakeCamera(choice->camera, now, packet);
+  // Taking over is a cut too, even when the live camera stays.
+  st_.cut = cut || std::strcmp(st_.reason.text, kReasonManual) != 0 ? 1 : 0;
+  reasonText(&st_.reason, kReasonManual);
 }
 
 void DirectorCycle::CountSameCarCut(InsimLink& link, int position) {
@@ -301,10 +318,36 @@ void DirectorCycle::DirectAutomatically(InsimLink& link, std::uint32_t now, Cycl
   } else if (cut) {
     CountSameCarCut(link, choice->position);
   }
-  if (st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval) {
+  const bool onboard = st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval;
+  if (onboard) {
     choice->camera = -1;
     CountLevelCycles();
   }
+  st_.cut = cut || newCar ? 1 : 0;
+  if (st_.cut == 0) return;
+  if (onboard && ValidPlayer(st_.chosenCar)) {
+    reasonOnboard(&st_.reason, st_.sameCarCuts, static_cast<std::uint8_t>(st_.chosenCar));
+  } else {
+    ExplainBattle(choice->position);
+  }
+}
+
+void DirectorCycle::ExplainBattle(int position) {
+  // The closer fight of the car's two: with the car ahead (for its place) or behind (for its own).
+  const RaceOrder& order = race_.raceOrder;
+  const int i = position - 1;
+  if (i < 0 || i >= order.count) return;
+  const bool ahead =
+      i > 0 && (i + 1 >= order.count || st_.pairInterest[i - 1] >= st_.pairInterest[i]);
+  const int front = ahead ? i - 1 : i;
+  if (front + 1 >= order.count) {
+    reasonBattle(&st_.reason, position, -1.0);
+    return;
+  }
+  const PlayerTable& players = race_.players;
+  reasonBattle(
+      &st_.reason, front + 1,
+      GapSeconds(players[order.ids[front]].carSample, players[order.ids[front + 1]].carSample));
 }
 
 void DirectorCycle::BuildPacket(int camera, int manualCount, CameraPositionRecord* packet) {
@@ -336,14 +379,21 @@ void DirectorCycle::runDirectorCycle(InsimLink& link, CameraPositionRecord* pack
   if (st_.liveCamera >= track_.cameras.count) st_.liveCamera = -1;
   CleanAndSortRaceOrder();
   RateBattles();
-  CycleChoice choice = ChooseCar();
-  ChooseCamera(now, &choice);
+  Focus focus;
+  CycleChoice choice;
+  if (broadcast_ != nullptr) {
+    choice = ChooseByBroadcastRules(now, &focus);
+  } else {
+    choice = ChooseCar();
+    ChooseCamera(now, &choice);
+  }
   const int manualCount = ManualCount();
   if (manualCount >= 1) {
     ManualOverride(manualCount, now, &choice, packet);
   } else {
     DirectAutomatically(link, now, &choice, packet);
   }
+  if (broadcast_ != nullptr && manualCount == 0) ExplainBroadcastShot(focus, heldAgainst_);
   st_.followedCar = st_.chosenCar;
   BuildPacket(choice.camera, manualCount, packet);
   EndOfCycleReset();

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "director/engine/broadcast_rules.h"
 #include "director/engine/custom_views.h"
 #include "director/engine/director_state.h"
 #include "director/engine/score_curve.h"
@@ -74,7 +75,11 @@ class DirectorCycle {
         views_(views),
         onboardViews_(onboardViews) {}
 
+  // The broadcast rule set decides with the classic scoring; null (the default): classic alone.
+  void useBroadcastRules(BroadcastRules* rules) { broadcast_ = rules; }
+
   // Fills the packet; its field of view stays 0.0 (nothing to send) when no car is on track.
+  // Leaves the shot's reason in the director state, and whether the cycle cut.
   void runDirectorCycle(InsimLink& link, CameraPositionRecord* packet);
 
   // The score of showing the car from camera k (0: the camera does not cover the car).
@@ -91,7 +96,13 @@ class DirectorCycle {
   void CleanAndSortRaceOrder();
   void RateBattles();
   CycleChoice ChooseCar();
-  void ChooseCamera(std::uint32_t now, CycleChoice* choice);
+  // excluded (by player id) leaves cars out; null: every car in raceOrder is scored.
+  void ChooseCamera(std::uint32_t now, CycleChoice* choice, const bool* excluded = nullptr);
+  // The broadcast rules' choice of car and camera (director_cycle_broadcast.cpp), and the
+  // reason they give once the shot is decided.
+  CycleChoice ChooseByBroadcastRules(std::uint32_t now, Focus* focus);
+  CycleChoice CameraFor(std::uint8_t car, std::uint32_t now) const;
+  void ExplainBroadcastShot(const Focus& focus, bool heldAgainst);
   int ManualCount() const;
   void ManualOverride(int count, std::uint32_t now, CycleChoice* choice,
                       CameraPositionRecord* packet);
@@ -109,6 +120,7 @@ class DirectorCycle {
   void SetActive(int k, bool on, std::uint32_t now);
   void Announce(InsimLink& link, int position);
   bool LevelWithAnother(std::uint8_t car) const;
+  void ExplainBattle(int position);
 
   DirectorState& st_;
   RaceState& race_;
@@ -118,6 +130,8 @@ class DirectorCycle {
   DriverAnnouncer& announcer_;
   ViewInstaller& views_;
   bool onboardViews_;
+  BroadcastRules* broadcast_ = nullptr;
+  bool heldAgainst_ = false;  // the broadcast hold kept a shot the scoring would have left
 };
 
 // A player record that stopped receiving samples: off the race order, race figures cleared.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "director/engine/score_curve.h"
+#include "director/engine/shot_reason.h"
 #include "director/insim/race_state.h"
 
 namespace director {
@@ -30,6 +31,8 @@ struct DirectorState {
   std::uint8_t levelCycles = 0;
   ManualSelection manual;
   ScoreCurves curves;  // built when the InSim thread starts
+  ShotReason reason;   // why the current shot was chosen
+  std::uint8_t cut = 0;  // the last cycle cut to another camera, car or view
 };
 
 }  // namespace director

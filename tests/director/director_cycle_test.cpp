@@ -8,98 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "director/engine/car_progress.h"
-#include "race_test_support.h"
+#include "cycle_test_support.h"
 
 namespace director {
 namespace {
 
-class RecordingAnnouncer final : public DriverAnnouncer {
- public:
-  void AnnounceDriver(InsimLink&, const char* name, std::uint8_t position) override {
-    calls.emplace_back(name, position);
-  }
-  std::vector<std::pair<std::string, int>> calls;
-};
-
-class FakeViews final : public ViewInstaller {
- public:
-  const char* installCustomView(std::uint8_t kind, std::uint8_t plid) override {
-    calls.emplace_back(kind, plid);
-    return result;
-  }
-  std::vector<std::pair<int, int>> calls;
-  const char* result = nullptr;
-};
-
-// A 600-node circular track (finish at node 0) with twelve cameras, camera k covering nodes
-// 50k to 50k + 49 from 20 m outside the track; cars report every 200 ms.
-class DirectorCycleTest : public ::testing::Test {
- protected:
-  DirectorCycleTest() {
-    BuildScoreCurves(&state.curves);
-    CameraStore& store = track->cameras;
-    for (int k = 0; k < 12; ++k) {
-      const test::NodeCentre c = centres[50 * k + 25];
-      store.cameras[k].x = c.x / 25 * 26;
-      store.cameras[k].y = c.y / 25 * 26;
-      store.cameras[k].rangeStart = static_cast<std::uint16_t>(50 * k);
-      store.cameras[k].rangeEnd = static_cast<std::uint16_t>(50 * k + 49);
-      store.cameras[k].nearestNode = static_cast<std::uint16_t>(50 * k + 25);
-    }
-    store.count = 12;
-  }
-
-  // One car sample at the centre of a node, taken as the race handlers take it.
-  void Sample(std::uint8_t plid, int node, std::uint16_t lap = 1) {
-    CompCar c;
-    c.node = static_cast<std::uint16_t>(node % 600);
-    c.lap = static_cast<std::uint16_t>(lap + node / 600);
-    c.plid = plid;
-    c.x = centres[c.node].x;
-    c.y = centres[c.node].y;
-    PlayerRecord& r = race.players[plid];
-    updateCarProgress(r, c, *track);
-    if (r.listed == 0 && race.raceOrder.Append(plid)) r.listed = 1;
-  }
-  CameraPositionRecord Cycle() {
-    clock.Advance(200);
-    CameraPositionRecord p;
-    cycle.runDirectorCycle(link, &p);
-    return p;
-  }
-  // The cycle with what it printed on standard output.
-  CameraPositionRecord Cycle(std::string* printed) {
-    ::testing::internal::CaptureStdout();
-    CameraPositionRecord p = Cycle();
-    *printed = ::testing::internal::GetCapturedStdout();
-    return p;
-  }
-  std::vector<std::uint8_t> Order() const {
-    return {race.raceOrder.ids, race.raceOrder.ids + race.raceOrder.count};
-  }
-  static bool OnBoard(const CameraPositionRecord& p, std::uint8_t plid) {
-    return p.inGameCam == kCustomViewCamera && p.viewPlid == plid && p.flags == 0 && p.time == 0 &&
-           p.fov == 1.0f && p.x == 0 && p.heading == 0;
-  }
-  bool Tv(const CameraPositionRecord& p, int camera, std::uint16_t time) const {
-    const CameraPosition& c = track->cameras.cameras[camera];
-    return p.inGameCam == kTvCamera && p.flags == kFreeViewFlags && p.viewPlid == 0 &&
-           p.time == time && p.x == c.x && p.y == c.y && p.fov >= 10.0f &&
-           state.liveCamera == camera && c.active == 1;
-  }
-
-  std::vector<test::NodeCentre> centres = test::CircleCentres(600);
-  std::unique_ptr<TrackPath> track = test::MakeTrack(centres);
-  RaceState race;
-  DirectorState state;
-  StateReport report;
-  plat::ManualClock clock{1000};
-  RecordingAnnouncer announcer;
-  FakeViews views;
-  InsimLink link;
-  DirectorCycle cycle{state, race, *track, report, clock, announcer, views};
-};
+using test::DirectorCycleTest;
 
 TEST(ScoreCurves, InterpolateInIntegersAndHoldTheirEnds) {
   ScoreCurves c;
@@ -139,6 +53,39 @@ TEST_F(DirectorCycleTest, ABattleIsRatedSmoothedHalvedAndFollowed) {
     EXPECT_EQ(state.followedCar, 1);
     EXPECT_TRUE(Tv(p, 2, i == 0 ? 0 : kGlideTimeMs)) << i;
   }
+}
+
+TEST_F(DirectorCycleTest, EveryCutCarriesItsReason) {
+  // Car 1 leads car 2 by two nodes (10.5 m) at 20 m/s: the fight is for P1, half a second apart.
+  Sample(2, 100, 1, 6554);
+  Sample(1, 102, 1, 6554);
+  Cycle();
+  EXPECT_STREQ(state.reason.text, "battle for P1, 0.5 s");
+  EXPECT_EQ(state.cut, 1);
+  // The same shot goes on: no cut, and the reason stays even with the cars standing.
+  Sample(2, 101);
+  Sample(1, 103);
+  Cycle();
+  EXPECT_EQ(state.cut, 0);
+  EXPECT_STREQ(state.reason.text, "battle for P1, 0.5 s");
+  // A third car right behind the second, which is now the followed car's fight: for P2.
+  Sample(2, 102);
+  Sample(1, 110);
+  Sample(3, 101);
+  state.manual.count = 1;
+  state.manual.plids[0] = 3;
+  Cycle();
+  EXPECT_STREQ(state.reason.text, "manual");
+  EXPECT_EQ(state.cut, 1);
+  state.manual.count = 0;
+  state.pairInterest[0] = 0;
+  state.pairInterest[1] = 100000;
+  Sample(2, 103);
+  Sample(1, 111);
+  Sample(3, 102);
+  Cycle();
+  EXPECT_EQ(state.chosenCar, 2);
+  EXPECT_STREQ(state.reason.text, "battle for P2");
 }
 
 TEST_F(DirectorCycleTest, CamerasScoreCoverageLookAheadAndTheLiveShot) {
@@ -192,6 +139,7 @@ TEST_F(DirectorCycleTest, SixCutsOnOneCarGoOnBoardAndALongRunMakesItRarer) {
     }
     if (node == 305) {
       EXPECT_EQ(printed, "P=-906, N=905\n");  // the leader: nothing ahead, nothing behind
+      EXPECT_STREQ(state.reason.text, "on board: sixth cut on #7");
       EXPECT_EQ(views.calls, (std::vector<std::pair<int, int>>{{kViewInCar, 7}}));
     } else {
       EXPECT_EQ(printed, "");

@@ -1,0 +1,185 @@
+#include "director/engine/broadcast_rules.h"
+
+#include "director/engine/incident_reason.h"
+#include "director/insim/packet_init.h"
+
+namespace director {
+
+namespace {
+
+constexpr double kStillSpeedMs = 1.0;
+// RaceLaps from 100 on counts laps in tens or hours: no last lap to watch.
+constexpr std::uint8_t kMaxPlainLaps = 99;
+
+bool ValidCar(std::int32_t id) { return id > 0 && id < kPlayerCount; }
+
+}  // namespace
+
+void BroadcastRules::reset() {
+  detector_.reset();
+  for (int i = 0; i < kPlayerCount; ++i) {
+    slow_[i] = false;
+    excluded_[i] = false;
+  }
+  running_ = false;
+  winner_ = -1;
+  shotCar_ = -1;
+  previousCar_ = -1;
+}
+
+void BroadcastRules::setTrack(const TrackPath* track) {
+  reset();
+  nodeCount_ = 0;
+  finishNode_ = 0;
+  TrackLimitsView view;
+  if (track != nullptr) {
+    view = fillTrackLimits(*track, nodes_, kMaxPathNodes);
+    nodeCount_ = view.count;
+    finishNode_ = view.finishNode;
+  }
+  detector_.setTrack(view);
+}
+
+void BroadcastRules::observe(const RaceState& race, const StateReport& report) {
+  now_ += kPositionIntervalMs;
+  const std::uint32_t now = now_;
+  const bool running = race.raceStarted != 0 && report.RaceWithLaps();
+  if (running && !running_) {
+    startMs_ = now;
+    winner_ = -1;
+  }
+  running_ = running;
+  const RaceOrder& order = race.raceOrder;
+  for (int i = 0; i < order.count; ++i) {
+    const std::uint8_t id = order.ids[i];
+    const PlayerRecord& r = race.players[id];
+    samples_[i] = sampleFromCompCar(r.carSample, r.inPitLane != 0);
+    const bool still = sampleSpeedMs(samples_[i]) < kStillSpeedMs;
+    if (still && !slow_[id]) slowSince_[id] = now;
+    slow_[id] = still;
+  }
+  detector_.update(samples_, order.count, now, running);
+  watchFlag(race, report);
+}
+
+void BroadcastRules::watchFlag(const RaceState& race, const StateReport& report) {
+  if (!running_ || winner_ >= 0 || report.raceLaps > kMaxPlainLaps) return;
+  const RaceOrder& order = race.raceOrder;
+  for (int i = 0; i < order.count; ++i) {
+    if (race.players[order.ids[i]].carSample.lap > report.raceLaps) {
+      winner_ = order.ids[i];
+      winnerMs_ = now_;
+      return;
+    }
+  }
+}
+
+bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report, Focus* f) const {
+  if (!running_) return false;
+  if (winner_ >= 0) {
+    if (now_ - winnerMs_ >= kFlagHoldMs) return false;
+    f->car = winner_;
+    reasonText(&f->reason, kReasonWinnerAtFlag);
+    return true;
+  }
+  const RaceOrder& order = race.raceOrder;
+  if (order.count == 0 || nodeCount_ == 0 || report.raceLaps > kMaxPlainLaps) return false;
+  const PlayerRecord& leader = race.players[order.ids[0]];
+  if (leader.carSample.lap != report.raceLaps) return false;
+  const std::uint32_t node = leader.node % nodeCount_;
+  const std::uint32_t toFinish = (finishNode_ + nodeCount_ - node) % nodeCount_;
+  if (toFinish >= nodeCount_ / 4) return false;
+  f->car = order.ids[0];
+  reasonText(&f->reason, kReasonWinnerAtFlag);
+  return true;
+}
+
+bool BroadcastRules::eventFocus(std::int32_t followed, Focus* f) const {
+  const std::uint32_t now = now_;
+  const EventLog& log = detector_.events();
+  const DetectedEvent* incident = nullptr;
+  const DetectedEvent* overtake = nullptr;
+  for (int i = 0; i < log.count(); ++i) {
+    const DetectedEvent& e = log.newest(i);
+    if (!eventLive(e, now)) continue;
+    const DetectedEvent** slot = isIncident(e.kind) ? &incident : &overtake;
+    // The followed car's own event keeps the shot; otherwise the most interesting one wins.
+    if (*slot == nullptr || e.plid == followed ||
+        ((*slot)->plid != followed && eventInterest(e, now) > eventInterest(**slot, now))) {
+      *slot = &e;
+    }
+  }
+  const bool shotOld = shotCar_ < 0 || now - shotStartMs_ >= kMinShotMs;
+  const DetectedEvent* chosen = incident;
+  if (chosen == nullptr && overtake != nullptr &&
+      (shotOld || overtake->plid == followed || overtake->other == followed)) {
+    chosen = overtake;
+  }
+  if (chosen == nullptr) return false;
+  f->car = chosen->plid;
+  formatEventReason(*chosen, nullptr, f->reason.text, sizeof f->reason.text);
+  return true;
+}
+
+Focus BroadcastRules::focus(const RaceState& race, const StateReport& report,
+                            std::int32_t followed) const {
+  const std::uint32_t now = now_;
+  Focus f;
+  if (flagFocus(race, report, &f)) return f;
+  if (running_ && now - startMs_ < kStartShowMs && race.raceOrder.count > 0) {
+    f.car = race.raceOrder.ids[0];
+    reasonText(&f.reason, kReasonLeaderAtStart);
+    return f;
+  }
+  if (eventFocus(followed, &f)) return f;
+  if (ValidCar(followed) && followed == shotCar_ && now - shotStartMs_ < kMinShotMs &&
+      race.players.records[followed].listed != 0 && race.players.records[followed].inPitLane == 0) {
+    f.car = followed;
+    f.hold = true;
+  }
+  return f;
+}
+
+bool BroadcastRules::parked(std::uint8_t plid) const {
+  return slow_[plid] && now_ - slowSince_[plid] >= kParkedAfterMs;
+}
+
+bool BroadcastRules::liveIncidentOn(std::uint8_t plid) const {
+  const EventLog& log = detector_.events();
+  for (int i = 0; i < log.count(); ++i) {
+    const DetectedEvent& e = log.newest(i);
+    if (isIncident(e.kind) && (e.plid == plid || e.other == plid) && eventLive(e, now_)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void BroadcastRules::quieten(RaceState& race) {
+  const RaceOrder& order = race.raceOrder;
+  const bool pingPong = ValidCar(previousCar_) && now_ - leftPreviousMs_ < kPingPongMs;
+  for (int i = 0; i < order.count; ++i) {
+    const std::uint8_t id = order.ids[i];
+    PlayerRecord& r = race.players[id];
+    // A car on the grid waiting for the lights stands still too, and is no parked car.
+    const bool stillAway = running_ && parked(id) && !liveIncidentOn(id);
+    excluded_[id] = r.inPitLane != 0 || stillAway || (pingPong && id == previousCar_);
+    if (excluded_[id]) r.interest = 0;
+  }
+}
+
+void BroadcastRules::noteShot(std::int32_t car, bool cut) {
+  const std::uint32_t now = now_;
+  if (car != shotCar_) {
+    if (shotCar_ >= 0) {
+      previousCar_ = shotCar_;
+      leftPreviousMs_ = now;
+    }
+    shotCar_ = car;
+    shotStartMs_ = now;
+  } else if (cut) {
+    shotStartMs_ = now;  // another camera on the same car starts a new shot
+  }
+}
+
+}  // namespace director

@@ -1,0 +1,92 @@
+// The broadcast rule set: what it adds to the classic director's battles.
+//
+// Every cycle it is shown the sorted race order (observe): it feeds the incident and overtake
+// detector and keeps per car how long it has stood still. Then focus says whether one car must be
+// shown, and why, in this order:
+// - the winner at the flag: the leader on the last quarter of the last lap, and the first car
+//   over the line for kFlagHoldMs after;
+// - the leader at the start, for kStartShowMs after the lights;
+// - the car of the most interesting live incident (spin, off, stopped, contact): an incident cuts
+//   through every hold;
+// - the passing car of a live overtake, once the current shot has lasted kMinShotMs;
+// - the followed car while its shot is younger than kMinShotMs ("hold").
+// Without a focus the classic scoring chooses, after quieten has taken the interest of cars in
+// the pit lane, of cars parked away from an incident, and of the car the director cut away from
+// less than kPingPongMs ago. noteShot tells it what the cycle showed. Fixed memory, no
+// allocation; InSim thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "director/engine/incident_detector.h"
+#include "director/engine/shot_reason.h"
+#include "director/engine/track_path.h"
+#include "director/insim/race_state.h"
+#include "director/insim/state_report.h"
+
+namespace director {
+
+inline constexpr std::uint32_t kMinShotMs = 4000;
+inline constexpr std::uint32_t kPingPongMs = 8000;
+inline constexpr std::uint32_t kStartShowMs = 8000;
+inline constexpr std::uint32_t kFlagHoldMs = 6000;
+inline constexpr std::uint32_t kParkedAfterMs = 3000;
+
+struct Focus {
+  std::int32_t car = -1;  // the car to show; -1: let the scoring choose
+  bool hold = false;      // the focus only keeps the current shot
+  ShotReason reason;      // empty for a hold
+};
+
+class BroadcastRules {
+ public:
+  BroadcastRules() = default;
+  BroadcastRules(const BroadcastRules&) = delete;
+  BroadcastRules& operator=(const BroadcastRules&) = delete;
+
+  // A new session or track: forgets cars, events and shots.
+  void reset();
+  void setTrack(const TrackPath* track);
+
+  // One complete set of positions: the rules' clock moves on by the positions' interval.
+  void observe(const RaceState& race, const StateReport& report);
+  Focus focus(const RaceState& race, const StateReport& report, std::int32_t followed) const;
+  // Takes the interest of the cars that must not be shown and marks them in excluded().
+  void quieten(RaceState& race);
+  void noteShot(std::int32_t car, bool cut);
+
+  // The rules' clock (ms): the simulator's time as the sets of positions tell it, so that a
+  // replay or a race run faster than the wall clock keeps its holds and fades.
+  std::uint32_t now() const { return now_; }
+
+  const IncidentDetector& detector() const { return detector_; }
+  // By player id: the car gets no shot this cycle.
+  const bool* excluded() const { return excluded_; }
+
+ private:
+  bool parked(std::uint8_t plid) const;
+  bool liveIncidentOn(std::uint8_t plid) const;
+  bool flagFocus(const RaceState& race, const StateReport& report, Focus* f) const;
+  bool eventFocus(std::int32_t followed, Focus* f) const;
+  void watchFlag(const RaceState& race, const StateReport& report);
+
+  std::uint32_t now_ = 0;
+  IncidentDetector detector_;
+  TrackLimitNode nodes_[kMaxPathNodes];
+  std::uint32_t nodeCount_ = 0;
+  std::uint32_t finishNode_ = 0;
+  CarSample samples_[kMaxRaceOrder];
+  std::uint32_t slowSince_[kPlayerCount] = {};
+  bool slow_[kPlayerCount] = {};
+  bool excluded_[kPlayerCount] = {};
+  bool running_ = false;
+  std::uint32_t startMs_ = 0;
+  std::int32_t winner_ = -1;
+  std::uint32_t winnerMs_ = 0;
+  std::int32_t shotCar_ = -1;
+  std::uint32_t shotStartMs_ = 0;
+  std::int32_t previousCar_ = -1;
+  std::uint32_t leftPreviousMs_ = 0;
+};
+
+}  // namespace director

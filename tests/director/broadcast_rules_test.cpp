@@ -1,0 +1,164 @@
+// The broadcast rule set in the director cycle: the leader at the start, the winner at the flag,
+// incidents cutting through the hold, the shortest shot, no ping-pong and no pit lane. The
+// battles are steered by setting the smoothed pair interest before each cycle.
+#include "director/engine/broadcast_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "cycle_test_support.h"
+
+namespace director {
+namespace {
+
+constexpr std::uint16_t kSpeed = 8521;      // 26 m/s: about a node per 200 ms set
+constexpr std::uint16_t kSideways = 16384;  // heading a quarter turn off the direction of motion
+constexpr std::uint32_t kStrong = 100000;
+
+// Four cars at speed: 1 leads 2 at nodes 120 and 118, 3 leads 4 at nodes 60 and 58, all moving a
+// node per set on lap `lap`, in a race of five laps under way.
+class BroadcastRulesTest : public test::DirectorCycleTest {
+ protected:
+  BroadcastRulesTest() {
+    rules->setTrack(track.get());
+    cycle.useBroadcastRules(rules.get());
+    report.raceInProgress = 1;
+    report.raceLaps = 5;
+    race.raceStarted = 1;
+  }
+  // One set: the pair to favour (0: cars 1 and 2, 2: cars 3 and 4) and a car that spins.
+  void Set(int favour, std::uint8_t spinning = 0) {
+    const int n = step_++;
+    for (std::uint8_t plid = 1; plid <= 4; ++plid) {
+      const int node = (plid <= 2 ? 120 : 60) - (plid % 2 == 0 ? 2 : 0) + n + base_;
+      Sample(plid, node, lap_, kSpeed, plid == spinning ? kSideways : 0);
+    }
+    state.pairInterest[0] = favour == 0 ? kStrong : 0;
+    state.pairInterest[1] = 0;
+    state.pairInterest[2] = favour == 2 ? kStrong : 0;
+    Cycle();
+  }
+  // Sets until the start is over (8 s) and the director has turned to the back pair (the classic
+  // scoring's own hold on the live camera may take a few seconds more).
+  void PastTheStart() {
+    for (int i = 0; i < 41; ++i) Set(2);
+    while (!OnBackPair() && step_ < 200) Set(2);
+  }
+  std::string Reason() const { return state.reason.text; }
+  bool OnBackPair() const { return state.chosenCar == 3 || state.chosenCar == 4; }
+  bool OnFrontPair() const { return state.chosenCar == 1 || state.chosenCar == 2; }
+
+  std::unique_ptr<BroadcastRules> rules = std::make_unique<BroadcastRules>();
+  int step_ = 0;
+  int base_ = 0;
+  std::uint16_t lap_ = 2;
+};
+
+TEST_F(BroadcastRulesTest, TheLeaderOpensTheRaceThenTheBattlesDecide) {
+  for (int i = 0; i < 40; ++i) {
+    Set(2);
+    ASSERT_EQ(state.chosenCar, 1) << i;
+    EXPECT_EQ(Reason(), "leader at the start");
+  }
+  PastTheStart();
+  EXPECT_TRUE(OnBackPair()) << state.chosenCar;
+  EXPECT_EQ(Reason().rfind("battle for P3", 0), 0u) << Reason();
+}
+
+TEST_F(BroadcastRulesTest, AShotIsHeldFourSecondsAndAnIncidentCutsThroughTheHold) {
+  PastTheStart();
+  const std::int32_t back = state.chosenCar;
+  ASSERT_TRUE(OnBackPair());
+  // The front pair becomes the better fight at once; the shot on the back pair lasts 4 s.
+  int held = 0;
+  do {
+    Set(0);
+    ++held;
+  } while (state.chosenCar == back && held < 100);
+  EXPECT_TRUE(OnFrontPair());
+  EXPECT_GE(held, 4000 / 200);
+  EXPECT_EQ(state.cut, 1);
+
+  // A second into the new shot, car 3 spins: the director goes at once.
+  for (int i = 0; i < 5; ++i) Set(0);
+  ASSERT_TRUE(OnFrontPair());
+  Set(0, 3);
+  EXPECT_EQ(state.chosenCar, 3);
+  EXPECT_EQ(Reason(), "incident: #3 spun");
+  EXPECT_EQ(state.cut, 1);
+}
+
+TEST_F(BroadcastRulesTest, NoCutBackToTheCarJustLeft) {
+  PastTheStart();
+  const std::int32_t back = state.chosenCar;
+  while (state.chosenCar == back && step_ < 200) Set(0);  // on to the front pair after the hold
+  ASSERT_TRUE(OnFrontPair());
+  const std::uint32_t left = clock.Now();
+  // The back pair is the better fight again at once: the car just left waits 8 s.
+  bool backAgain = false;
+  for (int i = 0; i < 60; ++i) {
+    Set(2);
+    if (clock.Now() - left < kPingPongMs) {
+      EXPECT_NE(state.chosenCar, back) << i;
+    }
+    backAgain = backAgain || state.chosenCar == back;
+  }
+  EXPECT_TRUE(backAgain);
+}
+
+TEST_F(BroadcastRulesTest, CarsInThePitLaneAreNotShown) {
+  race.players[3].inPitLane = 1;
+  race.players[4].inPitLane = 1;
+  for (int i = 0; i < 80; ++i) {
+    Set(2);
+    EXPECT_NE(state.chosenCar, 3);
+    EXPECT_NE(state.chosenCar, 4);
+  }
+}
+
+TEST_F(BroadcastRulesTest, TheWinnerIsShownTakingTheFlag) {
+  PastTheStart();
+  ASSERT_TRUE(OnBackPair());
+  // The leader on its last lap, 130 nodes from the line (the last quarter is 150 nodes).
+  lap_ = 5;
+  base_ = 470 - 120 - step_;
+  Set(2);
+  EXPECT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "winner at the flag");
+  // Over the line, and 6 s more on the winner; then the battles again.
+  int sets = 0;
+  while (state.chosenCar == 1 && sets < 200) {
+    Set(2);
+    ++sets;
+  }
+  EXPECT_GE(sets, 130 + 6000 / 200 - 1);
+  EXPECT_TRUE(OnBackPair());
+}
+
+// The hold on its own, on the rules' clock of 200 ms a set: a shot younger than 4 s keeps its car.
+TEST(BroadcastRules, AYoungShotIsHeldAndAnOldOneIsNot) {
+  auto rules = std::make_unique<BroadcastRules>();
+  RaceState race;
+  StateReport report;
+  race.players[3].listed = 1;
+  rules->observe(race, report);
+  rules->noteShot(3, true);
+  for (int set = 1; set < 20; ++set) rules->observe(race, report);
+  Focus f = rules->focus(race, report, 3);
+  EXPECT_EQ(rules->now(), 4000u);
+  EXPECT_EQ(f.car, 3);
+  EXPECT_TRUE(f.hold);
+  EXPECT_EQ(f.reason.text[0], '\0');
+  rules->observe(race, report);
+  EXPECT_EQ(rules->focus(race, report, 3).car, -1);
+  // Another camera on the same car is a new shot; a car in the pit lane is never held.
+  rules->noteShot(3, true);
+  EXPECT_TRUE(rules->focus(race, report, 3).hold);
+  race.players[3].inPitLane = 1;
+  EXPECT_EQ(rules->focus(race, report, 3).car, -1);
+}
+
+}  // namespace
+}  // namespace director
