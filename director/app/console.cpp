@@ -71,6 +71,11 @@ void PrintConsoleUsage(std::ostream& out) {
          "                             the standings overlay on the simulator's screen\n"
          "  --auto-activate, --no-auto-activate\n"
          "                             switch the director on by itself after a race start\n"
+         "  --rules classic|broadcast  the rule set: classic (default) rates the battles;\n"
+         "                             broadcast adds incidents, overtakes, the start and the\n"
+         "                             flag, holds each shot and leaves the pit lane out\n"
+         "  --reasons                  print one line per cut with the reason for it\n"
+         "                             (not stored)\n"
          "  --help                     this text\n"
          "Environment:\n"
          "  MORVANE_PROGRAM_DIR        directory of Morvane.cfg, cam/, views/ and alias.ini\n"
@@ -114,6 +119,15 @@ OptionsResult ApplyConsoleOptions(int argc, const char* const* argv, ConsoleCont
       controls.SetChecked(kIdDisableOverlay, option == "--disable-overlay");
     } else if (option == "--auto-activate" || option == "--no-auto-activate") {
       controls.SetChecked(kIdAutoActivate, option == "--auto-activate");
+    } else if (option == "--rules") {
+      if (!TakeValue(argc, argv, &i, &value, error)) return OptionsResult::kError;
+      if (value != "classic" && value != "broadcast") {
+        *error = "--rules must be classic or broadcast";
+        return OptionsResult::kError;
+      }
+      controls.SetChecked(kIdBroadcastRules, value == "broadcast");
+    } else if (option == "--reasons") {
+      controls.printReasons = true;
     } else {
       *error = "unknown option " + option;
       return OptionsResult::kError;
@@ -139,6 +153,7 @@ int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream
       break;
   }
 
+  app.settings.printReasons = controls.printReasons ? 1 : 0;
   gConsoleStopSignal.store(0);
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);

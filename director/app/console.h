@@ -44,6 +44,8 @@ class ConsoleControls final : public DialogControls {
 
   bool Enabled(int id) const;
   bool Ended() const { return ended_; }
+  // --reasons: the console prints one line per cut (a console matter, not a dialog control).
+  bool printReasons = false;
   // Index of the list entry with this text, -1 when there is none.
   int FindEntry(int id, const std::string& text) const;
 
@@ -69,7 +71,8 @@ void PrintConsoleUsage(std::ostream& out);
 // Set by SIGINT and SIGTERM once RunConsole has installed its handlers. An atomic, not a volatile
 // sig_atomic_t: the signal may arrive on any of the program's threads while the main one waits.
 extern std::atomic<int> gConsoleStopSignal;
-static_assert(std::atomic<int>::is_always_lock_free, "a signal handler touches only lock-free atomics");
+static_assert(std::atomic<int>::is_always_lock_free,
+              "a signal handler touches only lock-free atomics");
 
 // The whole console program over the given application. Returns the exit status.
 int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream& out,

@@ -1,5 +1,6 @@
 #include "director/app/director_core.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "director/control/gui_requests.h"
@@ -40,6 +41,7 @@ void DirectorCore::OnThreadEnd() {
     SaveCameras();
   }
   track.reset();
+  broadcast->setTrack(nullptr);
 }
 
 void DirectorCore::OnAttemptBegin() {
@@ -71,6 +73,7 @@ void DirectorCore::OnState(InsimLink& link, const StateReport& report) {
       // Cameras can only have changed in edit mode, which saved them when it ended.
       track.reset();
       track = LoadTrackPath(state.track, simulator.simulatorDirectory, programDirectory, &gui);
+      broadcast->setTrack(track.get());
     }
     if (inGame && !track) SendText(link, kNoPathText, true);
   }
@@ -151,7 +154,15 @@ void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) 
   // shown: it must not copy custom views over the user's files before they are backed up.
   DirectorCycle cycle(director, race, *track, state, clock, *this, views,
                       control.directorActive != 0);
+  if (settings.rules == kRulesBroadcast) cycle.useBroadcastRules(broadcast.get());
   cycle.runDirectorCycle(link, rec);
+  if (settings.printReasons != 0 && control.directorActive != 0 && director.cut != 0) {
+    char line[2 * kShotReasonSize];
+    const int camera = rec->inGameCam == kCustomViewCamera ? -1 : director.liveCamera;
+    formatCutLine(director.chosenCar, camera, director.reason, line, sizeof line);
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+  }
 }
 
 }  // namespace director

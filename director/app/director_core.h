@@ -67,6 +67,7 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void OnLapV3(const LapDoneV3& lap) override { tracker.LapV3(lap); }
   void OnSplit(const SplitPassed& split) override { tracker.Split(split); }
   void OnPit(const PitStop& stop) override { tracker.Pit(stop); }
+  void OnPitLane(const PitLaneChange& change) override { tracker.PitLane(change); }
   void OnResult(const ResultPacket& res) override { tracker.Result(res); }
   bool OnCarPositions(const CarPositions& positions) override {
     return takeCarPositions(race, track.get(), positions);
@@ -137,6 +138,8 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   SimulatorConfig simulator;
   std::unique_ptr<TrackPath> track;  // null: no track path loaded
   DirectorState director;
+  // The broadcast rule set's memory, kept whichever rule set runs (it is large: on the heap).
+  std::unique_ptr<BroadcastRules> broadcast = std::make_unique<BroadcastRules>();
   ControlState control;
   OverlayState overlay;
   RaceTracker tracker;

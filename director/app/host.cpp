@@ -17,7 +17,7 @@ namespace {
 constexpr int kSettingsControls[] = {
     kIdInsimPort,   kIdPassword,       kIdEnableGui,     kIdInsimPortLabel, kIdPasswordLabel,
     kIdVersion4,    kIdActivateKey,    kIdDeactivateKey, kIdActivateLabel,  kIdDeactivateLabel,
-    kIdHotkeyGroup, kIdDisableOverlay, kIdAutoActivate,  kIdVersion10,
+    kIdHotkeyGroup, kIdDisableOverlay, kIdAutoActivate,  kIdVersion10,      kIdBroadcastRules,
 };
 
 constexpr std::uint32_t kMaxPort = 65535;
@@ -60,6 +60,7 @@ void DirectorHost::FillControls() {
   controls_.SetChecked(kIdEnableGui, settings_.guiAccess != 0);
   controls_.SetChecked(kIdDisableOverlay, settings_.overlayDisabled != 0);
   controls_.SetChecked(kIdAutoActivate, settings_.autoActivate != 0);
+  controls_.SetChecked(kIdBroadcastRules, settings_.rules == kRulesBroadcast);
   if (settings_.insimVersion == 4) controls_.SetChecked(kIdVersion4, true);
   if (settings_.insimVersion == 10) controls_.SetChecked(kIdVersion10, true);
   controls_.Enable(kIdGuiPort, settings_.guiAccess != 0);
@@ -76,6 +77,7 @@ bool DirectorHost::ApplySettings(bool save, bool start) {
   const bool version10 = controls_.IsChecked(kIdVersion10);
   const bool overlayDisabled = controls_.IsChecked(kIdDisableOverlay);
   const bool autoActivate = controls_.IsChecked(kIdAutoActivate);
+  const bool broadcast = controls_.IsChecked(kIdBroadcastRules);
   const int activateKey = controls_.GetSelection(kIdActivateKey);
   const int deactivateKey = controls_.GetSelection(kIdDeactivateKey);
   if (activateKey >= 0 && activateKey < kHotkeyCount) settings_.activateKey = activateKey;
@@ -104,6 +106,9 @@ bool DirectorHost::ApplySettings(bool save, bool start) {
   settings_.guiAccess = guiAccess ? 1 : 0;
   settings_.overlayDisabled = overlayDisabled ? 1 : 0;
   settings_.autoActivate = autoActivate ? 1 : 0;
+  settings_.rules = broadcast ? kRulesBroadcast : kRulesClassic;
+  // Once chosen, the rule set is stored from then on, so going back to classic is kept too.
+  if (broadcast) settings_.rulesStored = 1;
   if (guiAccess) settings_.guiPort = guiPort;
   if (save) SaveSettings(settings_, settingsKey_);
 

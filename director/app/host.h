@@ -40,6 +40,7 @@ inline constexpr int kIdDeactivateLabel = IDC_DEACTIVATE_LABEL;
 inline constexpr int kIdHotkeyGroup = IDC_HOTKEY_GROUP;
 inline constexpr int kIdDisableOverlay = IDC_DISABLE_OVERLAY;
 inline constexpr int kIdAutoActivate = IDC_AUTO_ACTIVATE;
+inline constexpr int kIdBroadcastRules = IDC_BROADCAST_RULES;
 
 inline constexpr char kCaption[] = "Morvane";
 inline constexpr char kMsgInvalidPorts[] = "please enter valid portnumbers";

@@ -31,6 +31,11 @@ Settings LoadSettings(const std::string& keyPath) {
   ReadHotkey(key, kValueFKeyB, &settings.deactivateKey);
   ReadValue(key, kValueDisableOverlay, &settings.overlayDisabled);
   ReadValue(key, kValueAutoActivate, &settings.autoActivate);
+  std::uint32_t rules = 0;
+  if (key.GetU32(kValueRules, &rules)) {
+    settings.rulesStored = 1;
+    settings.rules = rules == kRulesBroadcast ? kRulesBroadcast : kRulesClassic;
+  }
   key.Close();
   return settings;
 }
@@ -46,6 +51,9 @@ bool SaveSettings(const Settings& settings, const std::string& keyPath) {
   ok = key.SetU32(kValueFKeyB, static_cast<std::uint32_t>(settings.deactivateKey)) && ok;
   ok = key.SetU32(kValueDisableOverlay, settings.overlayDisabled) && ok;
   ok = key.SetU32(kValueAutoActivate, settings.autoActivate) && ok;
+  if (settings.rules != kRulesClassic || settings.rulesStored != 0) {
+    ok = key.SetU32(kValueRules, settings.rules) && ok;
+  }
   return key.Close() && ok;
 }
 

@@ -23,13 +23,16 @@ inline constexpr char kValueFKeyA[] = "FKeyA";
 inline constexpr char kValueFKeyB[] = "FKeyB";
 inline constexpr char kValueDisableOverlay[] = "DisableOverlay";
 inline constexpr char kValueAutoActivate[] = "AutoActivate";
+inline constexpr char kValueRules[] = "Rules";
 
 // Starts from the defaults and reads every stored value. A hotkey index outside 0-11 keeps its
 // default, since no list entry could show it.
 Settings LoadSettings(const std::string& keyPath = plat::kSettingsKey);
 
 // Stores the settings (not the password; the GUI port only with GUI access on). False when the
-// key could not be opened or written; the caller stays silent about it.
+// key could not be opened or written; the caller stays silent about it. "Rules" is written only
+// once a rule set other than the default was chosen (or it was stored before), so a user who never
+// chose one keeps the values of before.
 bool SaveSettings(const Settings& settings, const std::string& keyPath = plat::kSettingsKey);
 
 }  // namespace director

@@ -1,5 +1,5 @@
 // The director's settings as its threads read them: ports, the InSim version, GUI access,
-// hotkeys, the overlay and the admin password. The dialog (or the console front end) fills them
+// hotkeys, the overlay, the rule set and the admin password. The dialog (or the console front end) fills them
 // and app/settings loads and stores them; the dialog thread writes the struct only while no worker
 // thread runs, so the workers read it without locks.
 #pragma once
@@ -11,6 +11,8 @@ namespace director {
 inline constexpr int kHotkeyCount = 12;   // Ctrl-F1 .. Ctrl-F12
 inline constexpr int kPasswordSize = 16;  // at most 14 characters, the rest zeros
 inline constexpr int kPasswordChars = 14;
+inline constexpr std::uint8_t kRulesClassic = 0;
+inline constexpr std::uint8_t kRulesBroadcast = 1;
 
 struct Settings {
   std::uint16_t insimPort = 32300;
@@ -23,6 +25,12 @@ struct Settings {
   std::int32_t deactivateKey = 6;  // Ctrl-F7
   std::uint8_t overlayDisabled = 0;
   std::uint8_t autoActivate = 0;
+  // The rule set: kRulesClassic (the default) or kRulesBroadcast.
+  std::uint8_t rules = 0;
+  // The stored settings held a rule set: it is saved again, even the default.
+  std::uint8_t rulesStored = 0;
+  // Console front end only, never stored: one line per cut with its reason.
+  std::uint8_t printReasons = 0;
   char password[kPasswordSize] = {};
 };
 

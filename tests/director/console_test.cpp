@@ -33,11 +33,11 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
     args = WithProgram(std::move(args));
     return ApplyConsoleOptions(static_cast<int>(args.size()), args.data(), controls, &error);
   };
-  ASSERT_EQ(
-      apply({"--insim-port", "1234", "--insim-version", "3", "--password", "abcdefghijklmnopq",
-             "--gui-port", "99", "--enable-gui", "--activate-key", "Ctrl-F12", "--deactivate-key",
-             "Ctrl-F1", "--disable-overlay", "--auto-activate"}),
-      OptionsResult::kRun);
+  ASSERT_EQ(apply({"--insim-port", "1234", "--insim-version", "3", "--password",
+                   "abcdefghijklmnopq", "--gui-port", "99", "--enable-gui", "--activate-key",
+                   "Ctrl-F12", "--deactivate-key", "Ctrl-F1", "--disable-overlay",
+                   "--auto-activate", "--rules", "broadcast", "--reasons"}),
+            OptionsResult::kRun);
   EXPECT_EQ(controls.GetText(kIdInsimPort), "1234");
   EXPECT_FALSE(controls.IsChecked(kIdVersion4));
   EXPECT_EQ(controls.GetText(kIdPassword), "abcdefghijklmn");
@@ -47,14 +47,17 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   EXPECT_EQ(controls.GetSelection(kIdDeactivateKey), 0);
   EXPECT_TRUE(controls.IsChecked(kIdDisableOverlay));
   EXPECT_TRUE(controls.IsChecked(kIdAutoActivate));
+  EXPECT_TRUE(controls.IsChecked(kIdBroadcastRules));
+  EXPECT_TRUE(controls.printReasons);
 
-  ASSERT_EQ(
-      apply({"--insim-version", "4", "--disable-gui", "--enable-overlay", "--no-auto-activate"}),
-      OptionsResult::kRun);
+  ASSERT_EQ(apply({"--insim-version", "4", "--disable-gui", "--enable-overlay",
+                   "--no-auto-activate", "--rules", "classic"}),
+            OptionsResult::kRun);
   EXPECT_TRUE(controls.IsChecked(kIdVersion4));
   EXPECT_FALSE(controls.IsChecked(kIdEnableGui));
   EXPECT_FALSE(controls.IsChecked(kIdDisableOverlay));
   EXPECT_FALSE(controls.IsChecked(kIdAutoActivate));
+  EXPECT_FALSE(controls.IsChecked(kIdBroadcastRules));
 
   EXPECT_EQ(apply({"--help"}), OptionsResult::kHelp);
   const struct {
@@ -65,7 +68,9 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
       {{"--insim-port"}, "missing value for --insim-port"},
       {{"--insim-version", "5"}, "--insim-version must be 3, 4 or 10"},
       {{"--activate-key", "F6"}, "--activate-key must be one of Ctrl-F1 .. Ctrl-F12"},
-      {{"--deactivate-key", "Ctrl-F13"}, "--deactivate-key must be one of Ctrl-F1 .. Ctrl-F12"}};
+      {{"--deactivate-key", "Ctrl-F13"}, "--deactivate-key must be one of Ctrl-F1 .. Ctrl-F12"},
+      {{"--rules", "fast"}, "--rules must be classic or broadcast"},
+      {{"--rules"}, "missing value for --rules"}};
   for (const auto& row : refused) {
     EXPECT_EQ(apply(row.args), OptionsResult::kError) << row.error;
     EXPECT_EQ(error, row.error);

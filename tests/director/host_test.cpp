@@ -387,6 +387,37 @@ TEST_F(HostTest, Version10IsItsOwnButtonAndStoredValue) {
   }
 }
 
+// The broadcast rules are a check box of their own (1023), stored as "Rules" 1; a user who never
+// chose a rule set keeps the stored values of before (no "Rules" at all).
+TEST_F(HostTest, BroadcastRulesAreACheckBoxStoredOnceChosen) {
+  DirectorHost host = Host();
+  host.InitDialog();
+  EXPECT_FALSE(dialog.checked[1023]);
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(settings.rules, kRulesClassic);
+  EXPECT_EQ(Stored("Rules"), -1);
+  EXPECT_FALSE(dialog.Enabled(1023));
+  host.OnCommand(1002, 0);
+  dialog.checked[1023] = true;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(settings.rules, kRulesBroadcast);
+  EXPECT_EQ(Stored("Rules"), 1);
+  host.OnCommand(1002, 0);
+  dialog.checked[1023] = false;
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(Stored("Rules"), 0);
+  host.OnCommand(1002, 0);
+
+  for (std::uint32_t stored : {1u, 2u}) {
+    Store("Rules", stored);
+    FakeDialog fresh;
+    Settings again;
+    DirectorHost other(again, fresh, insim, nullptr, key);
+    other.InitDialog();
+    EXPECT_EQ(fresh.checked[1023], stored == 1) << stored;
+  }
+}
+
 TEST(HostPorts, ParsePort) {
   const struct {
     const char* text;
