@@ -234,6 +234,14 @@ TEST(GoldenPackets, PlayersLapsSplitsAndStopsDecodeAndEncodeBack) {
     EXPECT_EQ(p.lapsDone, 2);
     EXPECT_EQ(p.stops, 1);
   }
+  const PitLaneChange enter = DecodePitLane(golden::kPla4);
+  EXPECT_EQ(enter.plid, 9);
+  EXPECT_TRUE(enter.inPitLane());
+  EXPECT_FALSE(DecodePitLane(golden::kPla10).inPitLane());
+  std::uint8_t pla[kPlaSize];
+  EncodePitLane(enter, pla);
+  EXPECT_EQ(Bytes(pla, pla + kPlaSize), Image(golden::kPla4));
+
   std::uint8_t lap[kLapSize], spx[kSpxSize], pit[kPitSize];
   EncodeLap(DecodeLap(golden::kLap4), lap);
   EncodeSplit(DecodeSplit(golden::kSpx4), spx);

@@ -398,6 +398,11 @@ constexpr std::uint8_t kPit10[24] = {6, 26, 0, 9, 2, 0, 0, 0, 0, 0, 1};
 constexpr std::uint8_t kPit3[28] = {'P', 'I', 'T', 0, 9, 1, 0, 0, 0, 0, 0, 0, 0, 0,
                                     0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0};
 
+// IS_PLA, version 4: PLID 9, Fact 1 (PITLANE_ENTER).
+constexpr std::uint8_t kPla4[8] = {8, 28, 0, 9, 1, 0, 0, 0};
+// IS_PLA, version 10: PLID 9, Fact 0 (PITLANE_EXIT); Size 2 units.
+constexpr std::uint8_t kPla10[8] = {2, 28, 0, 9, 0, 0, 0, 0};
+
 // ---- Car positions ----------------------------------------------------------------------------
 //
 // The three cars of the version 4 and version 3 images:

@@ -342,6 +342,12 @@ TEST(GoldenRace, RaceStartLapsSplitsAndPitStops) {
   ASSERT_TRUE(DecodePit(golden::kPit4, Size(golden::kPit4), &pit));
   EXPECT_EQ(std::vector<int>({pit.plid, pit.lapsDone, pit.stops}), std::vector<int>({9, 2, 1}));
   EXPECT_EQ(V3AckWord(Image(golden::kPit3)), 9);
+
+  EXPECT_EQ(EncodePitLane({9, PITLANE_ENTER}), Image(golden::kPla4));
+  EXPECT_EQ(Frame10(EncodePitLane({9, PITLANE_EXIT})), Image(golden::kPla10));
+  PitLanePacket lane;
+  ASSERT_TRUE(DecodePitLane(golden::kPla4, Size(golden::kPla4), &lane));
+  EXPECT_EQ(std::vector<int>({lane.plid, lane.fact}), std::vector<int>({9, PITLANE_ENTER}));
 }
 
 // The three cars of the images; version 3 puts car 1 on lap 0x702 at node 5 to show the packing.

@@ -103,6 +103,8 @@ class Simulator final : public InsimListener {
 
   // simulator_race.cpp
   void SendPositions();
+  // IS_PLA for every car that entered or left the pit lane since the last set.
+  void SendPitLaneChanges();
   void HandleRaceEvents();
   void SendRaceEvent(const RaceEvent& e);
   // The ground truth of an incident, an overtake on the road or a pit stop, as a "truth" event.
@@ -207,6 +209,7 @@ class Simulator final : public InsimListener {
   StateReport lastState_;
   bool stateSent_ = false;
   std::map<int, std::string> bindings_;  // Ctrl+F1..F12
+  std::vector<bool> inPitLane_;          // per car: in the pit lane at the last set sent
   std::vector<std::uint8_t> resultNum_;  // per car: result number sent + 1, 0 none
 };
 

@@ -18,6 +18,7 @@ void Simulator::NewRace() {
   RaceOptions ro = options_.race;
   ro.seed = options_.race.seed + static_cast<std::uint32_t>(raceIndex_) * kRaceSeedStride;
   race_ = std::make_unique<Race>(*track_, ro);
+  inPitLane_.clear();
   raceClockMs_ = 0;
   raceFedMs_ = 0;
   resultNum_.assign(race_->Cars().size(), 0);

@@ -24,11 +24,26 @@ void Simulator::SendPositions() {
           ? EncodeV3Mci(records)
           : EncodeMci(records, options_.version == kInsim10 ? kCarsPerMci10 : kCarsPerMci);
   for (const Bytes& p : packets) Send(p);
+  SendPitLaneChanges();
   // Screen time is what a viewer sees: scenario time between sets, on the grid and in the race.
   const double shown = std::min(scenarioMs_ - lastObservedMs_, 2.0 * interval_);
   lastObservedMs_ = scenarioMs_;
   log_.Observe(camera_, race, static_cast<std::uint32_t>(std::max(shown, 0.0)),
                (phase_ == Phase::kGrid || phase_ == Phase::kRace) && !race.AllFinished());
+}
+
+void Simulator::SendPitLaneChanges() {
+  // Version 3 has no pit lane packet; the newer versions say when a car enters and leaves.
+  const Race& race = *race_;
+  if (inPitLane_.size() != race.Cars().size()) inPitLane_.assign(race.Cars().size(), false);
+  for (std::size_t i = 0; i < race.Cars().size(); ++i) {
+    const bool in = race.InPitLane(static_cast<int>(i));
+    if (in == inPitLane_[i]) continue;
+    inPitLane_[i] = in;
+    if (options_.version != 3) {
+      Send(EncodePitLane({race.Cars()[i].plid, in ? PITLANE_ENTER : PITLANE_EXIT}));
+    }
+  }
 }
 
 void Simulator::HandleRaceEvents() {

@@ -33,6 +33,7 @@ constexpr int kV3SplitPlidAt = 9;
 
 constexpr int kPitLapsAt = 4;
 constexpr int kPitStopsAt = 10;
+constexpr int kPlaFactAt = 4;
 constexpr int kV3PitPlidAt = 4;
 constexpr int kV3PitStopsAt = 5;
 
@@ -160,6 +161,19 @@ bool DecodeV3Split(const std::uint8_t* p, int size, SplitPacket* s) {
   s->split = static_cast<std::uint8_t>(p[2] - '0');
   s->splitMs = plat::GetU32(p + kV3SplitTimeAt);
   s->plid = p[kV3SplitPlidAt];
+  return true;
+}
+
+Bytes EncodePitLane(const PitLanePacket& lane) {
+  Bytes p = NewPacket(kPlaSize, ISP_PLA, 0, lane.plid);
+  p[kPlaFactAt] = lane.fact;
+  return p;
+}
+
+bool DecodePitLane(const std::uint8_t* p, int size, PitLanePacket* lane) {
+  if (size < kPlaSize || p[kTypeAt] != ISP_PLA) return false;
+  lane->plid = p[kByte3At];
+  lane->fact = p[kPlaFactAt];
   return true;
 }
 

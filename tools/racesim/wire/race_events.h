@@ -70,6 +70,17 @@ bool DecodeSpx(const std::uint8_t* p, int size, SplitPacket* split);
 Bytes EncodeV3Split(const SplitPacket& split, std::uint16_t ack);
 bool DecodeV3Split(const std::uint8_t* p, int size, SplitPacket* split);
 
+// IS_PLA (versions 4 and 10 only): a car enters the pit lane (fact PITLANE_ENTER) or leaves it
+// (PITLANE_EXIT). 8 bytes: PLID at 3, the fact at 4.
+inline constexpr std::uint8_t PITLANE_EXIT = 0;
+inline constexpr std::uint8_t PITLANE_ENTER = 1;
+struct PitLanePacket {
+  std::uint8_t plid = 0;
+  std::uint8_t fact = PITLANE_EXIT;
+};
+Bytes EncodePitLane(const PitLanePacket& lane);
+bool DecodePitLane(const std::uint8_t* p, int size, PitLanePacket* lane);
+
 Bytes EncodePit(const PitPacket& pit);
 bool DecodePit(const std::uint8_t* p, int size, PitPacket* pit);
 Bytes EncodeV3Pit(const PitPacket& pit, std::uint16_t ack);
