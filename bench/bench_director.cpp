@@ -4,7 +4,8 @@
 // covering 50 nodes. The worst case: 255 cars and 100 cameras that all cover every node, so
 // every camera scores every car. Each cycle is preceded by one position sample per car, as a
 // complete set of position packets brings them. Every allocation made during the cycles is
-// counted (operator new is replaced in this program) and reported as allocs_per_cycle.
+// counted (operator new is replaced in this program) and reported as allocs_per_cycle. The
+// broadcast variants run the same scenes with the broadcast rule set on top.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -16,6 +17,7 @@
 
 #include "bench/counting_new.h"
 #include "director/engine/aiming.h"
+#include "director/engine/broadcast_rules.h"
 #include "director/engine/car_progress.h"
 #include "director/engine/director_cycle.h"
 #include "platform/thread.h"
@@ -101,10 +103,20 @@ struct Scene {
   director::InsimLink link;
 };
 
-void RunCycles(benchmark::State& bench, int cars, bool everyCameraCoversAll) {
+// broadcast: the broadcast rule set on top, in a race under way (its detector sees every set).
+void RunCycles(benchmark::State& bench, int cars, bool everyCameraCoversAll,
+               bool broadcast = false) {
   auto scene = std::make_unique<Scene>(cars, everyCameraCoversAll);
   DirectorCycle cycle(scene->state, scene->race, *scene->track, scene->report, scene->clock,
                       scene->announcer, scene->views);
+  auto rules = std::make_unique<director::BroadcastRules>();
+  if (broadcast) {
+    rules->setTrack(scene->track.get());
+    cycle.useBroadcastRules(rules.get());
+    scene->report.raceInProgress = 1;
+    scene->report.raceLaps = 50;
+    scene->race.raceStarted = 1;
+  }
   CameraPositionRecord packet;
   {
     const long long probe = gAllocations.load();
@@ -132,6 +144,12 @@ BENCHMARK(BM_DirectorCycleRealistic)->Unit(benchmark::kMicrosecond);
 
 void BM_DirectorCycleWorstCase(benchmark::State& bench) { RunCycles(bench, 255, true); }
 BENCHMARK(BM_DirectorCycleWorstCase)->Unit(benchmark::kMicrosecond);
+
+void BM_BroadcastCycleRealistic(benchmark::State& bench) { RunCycles(bench, 40, false, true); }
+BENCHMARK(BM_BroadcastCycleRealistic)->Unit(benchmark::kMicrosecond);
+
+void BM_BroadcastCycleWorstCase(benchmark::State& bench) { RunCycles(bench, 255, true, true); }
+BENCHMARK(BM_BroadcastCycleWorstCase)->Unit(benchmark::kMicrosecond);
 
 // One car aimed at from 60 m with the 39 others as possible neighbours, and a group of 8.
 void BM_Aiming(benchmark::State& bench) {
