@@ -27,6 +27,9 @@ class GuiPost {
   void PlayerLabel(std::uint8_t plid, const char* text) {
     if (On()) PostPlayerLabel(queue_, plid, text);
   }
+  void ShotReason(const char* text) {
+    if (On()) PostShotReason(queue_, text);
+  }
   void PlayerLabelClear() {
     if (On()) PostPlayerLabelClear(queue_);
   }

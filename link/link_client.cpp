@@ -261,6 +261,11 @@ void LinkClient::DispatchLinkMessages(ClientModelHandlers& model) {
         if (ReadTrackNode(record.bytes, &m)) model.applyTrackNode(m);
         break;
       }
+      case GLM_SHOT_REASON: {
+        ShotReasonMsg m;
+        if (ReadShotReason(record.bytes, &m)) model.applyShotReason(m);
+        break;
+      }
       default:
         break;  // requests and unknown types are not for the client
     }

@@ -24,8 +24,8 @@
 
 #include "link/frame_receiver.h"
 #include "link/link_frame.h"
-#include "link/message_queue.h"
 #include "link/link_messages.h"
+#include "link/message_queue.h"
 #include "platform/net.h"
 #include "platform/thread.h"
 
@@ -69,6 +69,8 @@ class ClientModelHandlers {
   virtual void applyPlayerLabel(const PlayerLabelMsg& label) = 0;
   virtual void applyRaceClock(std::uint32_t ms) = 0;
   virtual void applyTrackNode(const TrackNodeMsg& node) = 0;
+  // Newer records: a handler that does not take them ignores them.
+  virtual void applyShotReason(const ShotReasonMsg& /*reason*/) {}
   // Once per dispatch, when the incoming queue has been drained.
   virtual void extrapolateCars() = 0;
   // The director speaks another link version; the client has already been stopped. The window

@@ -1,7 +1,8 @@
 #include "link/link_messages.h"
-#include "platform/bytes.h"
 
 #include <cstring>
+
+#include "platform/bytes.h"
 
 namespace glink {
 
@@ -256,6 +257,23 @@ bool ReadPlayerLabel(const std::uint8_t* record, PlayerLabelMsg* out) {
   return true;
 }
 
+// --- GLM_SHOT_REASON ---
+
+void WriteShotReason(std::uint8_t* slot, const char* text) {
+  Begin(slot, kShotReasonHeaderSize + kMaxShotReasonLength, GLM_SHOT_REASON);
+  const int n = CopyText(slot + kShotReasonHeaderSize, text, kMaxShotReasonLength);
+  plat::PutU16(slot, static_cast<std::uint16_t>(kShotReasonHeaderSize + n));
+}
+
+bool ReadShotReason(const std::uint8_t* record, ShotReasonMsg* out) {
+  const int size = RecordSize(record);
+  if (size < kShotReasonHeaderSize) return false;
+  *out = ShotReasonMsg{};
+  const int length = Clamp(size - kShotReasonHeaderSize, 0, kMaxShotReasonLength);
+  ReadText(record + kShotReasonHeaderSize, length, out->text);
+  return true;
+}
+
 // --- GLM_VERSION ---
 
 void WriteVersion(std::uint8_t* slot, std::uint8_t insimVersion) {
@@ -403,6 +421,9 @@ bool PostViewPos(MessageQueue& q, std::int32_t x, std::int32_t y) {
 }
 bool PostPlayerLabel(MessageQueue& q, std::uint8_t plid, const char* text) {
   return Post(q, [&](std::uint8_t* s) { WritePlayerLabel(s, plid, text); });
+}
+bool PostShotReason(MessageQueue& q, const char* text) {
+  return Post(q, [&](std::uint8_t* s) { WriteShotReason(s, text); });
 }
 bool PostPlayerLabelClear(MessageQueue& q) {
   return Post(q, [](std::uint8_t* s) { WritePlayerLabelClear(s); });

@@ -42,6 +42,9 @@ inline constexpr std::uint8_t GLM_PLAYER_LABEL = 18;
 inline constexpr std::uint8_t GLM_VERSION = 19;
 inline constexpr std::uint8_t GLM_RACE_CLOCK = 20;
 inline constexpr std::uint8_t GLM_TRACK_NODE = 22;
+// Newer than link version 2: a client that does not know it skips it, as it skips every
+// unknown type, so the link version stays.
+inline constexpr std::uint8_t GLM_SHOT_REASON = 23;
 
 // Record sizes (size field, type byte and payload).
 inline constexpr int kTrackSize = 17;
@@ -66,6 +69,8 @@ inline constexpr int kPickCameraSize = 19;       // GLM_PICK_CAMERA, GLM_PICK_CA
 inline constexpr int kFollowCarsHeaderSize = 4;  // + one byte per PLID
 inline constexpr int kMaxFollowCars = 63;        // the count's six bits
 inline constexpr int kGetNodesSize = 7;
+inline constexpr int kShotReasonHeaderSize = 3;  // + the reason's length
+inline constexpr int kMaxShotReasonLength = 47;
 
 inline constexpr int kTrackNameLength = 6;  // the simulator's short name field, zero-padded
 
@@ -128,6 +133,12 @@ struct PlayerLabelMsg {
   char text[kLabelReadLength + 1] = {};
 
   bool operator==(const PlayerLabelMsg&) const = default;
+};
+
+struct ShotReasonMsg {
+  char text[kMaxShotReasonLength + 1] = {};
+
+  bool operator==(const ShotReasonMsg&) const = default;
 };
 
 struct VersionMsg {
@@ -206,6 +217,11 @@ void WritePlayerLabelClear(std::uint8_t* slot);
 // The label is the record's size - 4 bytes (up to an embedded zero), cut to 30 characters.
 bool ReadPlayerLabel(const std::uint8_t* record, PlayerLabelMsg* out);
 
+// GLM_SHOT_REASON: why the director shows what it shows, cut to 47 characters; the size counts
+// the text, not a terminator.
+void WriteShotReason(std::uint8_t* slot, const char* text);
+bool ReadShotReason(const std::uint8_t* record, ShotReasonMsg* out);
+
 // GLM_VERSION with link version kLinkVersion and the InSim version in use (3, 4 or 10).
 void WriteVersion(std::uint8_t* slot, std::uint8_t insimVersion);
 bool ReadVersion(const std::uint8_t* record, VersionMsg* out);
@@ -249,6 +265,7 @@ bool PostViewPos(MessageQueue& q, std::int32_t x, std::int32_t y);
 bool PostPlayerLabel(MessageQueue& q, std::uint8_t plid, const char* text);
 bool PostPlayerLabelClear(MessageQueue& q);
 bool PostVersion(MessageQueue& q, std::uint8_t insimVersion);
+bool PostShotReason(MessageQueue& q, const char* text);
 bool PostRaceClock(MessageQueue& q, std::uint32_t ms);
 bool PostTrackNode(MessageQueue& q, const char* name, std::uint32_t index,
                    const std::uint8_t* node);

@@ -31,6 +31,7 @@ DirectorCore::DirectorCore(const Settings& settingsIn, plat::Clock& clockIn,
 void DirectorCore::OnThreadStart() {
   BuildScoreCurves();
   director.manual.count = 0;
+  postedReason = ShotReason{};  // a new GUI client hears the reason afresh
 }
 
 void DirectorCore::OnThreadEnd() {
@@ -145,6 +146,15 @@ void DirectorCore::AnnounceDriver(InsimLink& link, const char* name, std::uint8_
                            position);
 }
 
+void DirectorCore::PostShotReason() {
+  // While the director directs, the GUI client hears of every new reason; when it stops, the
+  // reason is withdrawn once.
+  const char* reason = control.directorActive != 0 ? director.reason.text : "";
+  if (std::strcmp(reason, postedReason.text) == 0) return;
+  reasonText(&postedReason, reason);
+  gui.ShotReason(reason);
+}
+
 void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) {
   if (!track) {
     *rec = CameraPositionRecord{};
@@ -156,6 +166,7 @@ void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) 
                       control.directorActive != 0);
   if (settings.rules == kRulesBroadcast) cycle.useBroadcastRules(broadcast.get());
   cycle.runDirectorCycle(link, rec);
+  PostShotReason();
   if (settings.printReasons != 0 && control.directorActive != 0 && director.cut != 0) {
     char line[2 * kShotReasonSize];
     const int camera = rec->inGameCam == kCustomViewCamera ? -1 : director.liveCamera;

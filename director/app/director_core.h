@@ -89,6 +89,8 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void ResetLapFigures() override;
   // The director's decision for this set of car positions (needs a track with cameras).
   void RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) override;
+  // GLM_SHOT_REASON when the reason of the shot has changed.
+  void PostShotReason();
   void ClearLiveCamera() override { director.liveCamera = -1; }
   int RaceOrderCount() override { return race.raceOrder.count; }
 
@@ -140,6 +142,7 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   DirectorState director;
   // The broadcast rule set's memory, kept whichever rule set runs (it is large: on the heap).
   std::unique_ptr<BroadcastRules> broadcast = std::make_unique<BroadcastRules>();
+  ShotReason postedReason;  // the last reason the GUI client was told
   ControlState control;
   OverlayState overlay;
   RaceTracker tracker;

@@ -155,6 +155,7 @@ class ClientModel : public glink::ClientModelHandlers {
   void applyPlayerLabel(const glink::PlayerLabelMsg& msg) override;
   void applyRaceClock(std::uint32_t ms) override;
   void applyTrackNode(const glink::TrackNodeMsg& msg) override;
+  void applyShotReason(const glink::ShotReasonMsg& msg) override { shotReason = msg; }
   // Moves the cars on between car messages: 100 ms after the last one and every 1100 ms after
   // that, each car by half of its previous step.
   void extrapolateCars() override;
@@ -187,6 +188,7 @@ class ClientModel : public glink::ClientModelHandlers {
   std::uint32_t raceTime = 0;  // 0: no race clock
   std::uint32_t raceTimeTick = 0;
   std::int32_t viewX = 0, viewY = 0;
+  glink::ShotReasonMsg shotReason;  // why the director shows what it shows; empty: not told
 
  private:
   void requestNodes(std::uint32_t first);

@@ -145,7 +145,8 @@ void App::createToolbar(HWND w) {
 }
 
 void App::showLinkState() {
-  std::string title = LinkTitle(appTitle.c_str(), StatusOf(link, clock.Now()));
+  std::string title =
+      LinkTitle(appTitle.c_str(), StatusOf(link, clock.Now()), model.shotReason.text);
   if (title == shownTitle) return;
   shownTitle = std::move(title);
   SetWindowTextA(window, shownTitle.c_str());

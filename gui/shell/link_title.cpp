@@ -14,7 +14,7 @@ LinkStatus StatusOf(const glink::LinkClient& link, std::uint32_t now) {
   return s;
 }
 
-std::string LinkTitle(const char* appTitle, const LinkStatus& status) {
+std::string LinkTitle(const char* appTitle, const LinkStatus& status, const char* shotReason) {
   using glink::LinkPhase;
   char text[32];
   std::snprintf(text, sizeof text, "%u.%u.%u.%u:%u", (status.ip >> 24) & 0xFFu,
@@ -30,7 +30,12 @@ std::string LinkTitle(const char* appTitle, const LinkStatus& status) {
     case LinkPhase::kNoDirector:
       return title + " - no director at " + address + ", trying again";
     case LinkPhase::kConnected:
-      if (status.linked) return title + " - connected to " + address;
+      if (status.linked) {
+        title += " - connected to " + address;
+        if (shotReason != nullptr && shotReason[0] != '\0')
+          title += std::string(" - ") + shotReason;
+        return title;
+      }
       if (status.msInPhase < kWaitingShownAfterMs) return title + " - connecting to " + address;
       return title + " - waiting for the director at " + address;
     case LinkPhase::kClosedByDirector:

@@ -28,6 +28,9 @@ struct LinkStatus {
 // The status of link as the window thread sees it at tick now.
 LinkStatus StatusOf(const glink::LinkClient& link, std::uint32_t now);
 
-std::string LinkTitle(const char* appTitle, const LinkStatus& status);
+// While linked, a shot reason from the director follows the address: "... - connected to
+// 127.0.0.1:32301 - battle for P3, 0.4 s".
+std::string LinkTitle(const char* appTitle, const LinkStatus& status,
+                      const char* shotReason = nullptr);
 
 }  // namespace gui

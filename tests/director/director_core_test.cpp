@@ -240,13 +240,35 @@ TEST_F(DirectorCoreTest, LapFiguresResetOutsideARaceWithLaps) {
   EXPECT_TRUE(core.RaceWithLaps());
   State(Sta(ISS_GAME, "BL1", 1.0f, 2, 5));
   EXPECT_FALSE(core.RaceWithLaps());
-  EXPECT_TRUE(core.OnCarPositions(DecodeCarPositions(kInsimV3, test::V3Mci(1, 0, {{7, 2, 8}}).data())));
+  EXPECT_TRUE(
+      core.OnCarPositions(DecodeCarPositions(kInsimV3, test::V3Mci(1, 0, {{7, 2, 8}}).data())));
   core.race.players[8].stopCount = 2;
   core.race.players[8].lapsDone = 3;
   core.ResetLapFigures();
   EXPECT_EQ(core.race.players[8].lapFigure, 1);
   EXPECT_EQ(core.race.players[8].stopCount, 0);
   EXPECT_EQ(core.race.players[8].lapsDone, 3);
+}
+
+// The GUI client hears the reason of each new shot while the director directs, nothing while it
+// stays the same, and an empty reason once when the director stops.
+TEST_F(DirectorCoreTest, TheGuiClientHearsEachNewShotReason) {
+  const auto reasonRecord = [](const char* text) {
+    return Record(glink::GLM_SHOT_REASON, Bytes(text, text + std::strlen(text)));
+  };
+  reasonText(&core.director.reason, "battle for P3, 0.4 s");
+  core.PostShotReason();
+  EXPECT_TRUE(Drain(toGui).empty());  // not directing: nothing to tell
+  core.control.directorActive = 1;
+  core.PostShotReason();
+  core.PostShotReason();
+  EXPECT_EQ(Drain(toGui), std::vector<Bytes>{reasonRecord("battle for P3, 0.4 s")});
+  reasonText(&core.director.reason, "hold");
+  core.PostShotReason();
+  core.control.directorActive = 0;
+  core.PostShotReason();
+  core.PostShotReason();
+  EXPECT_EQ(Drain(toGui), (std::vector<Bytes>{reasonRecord("hold"), reasonRecord("")}));
 }
 
 }  // namespace

@@ -43,6 +43,17 @@ TEST(LinkTitle, SaysWhereTheLinkStandsAndIsPlainWhileStopped) {
   }
 }
 
+// The director's reason for its shot follows the address while linked, and only then.
+TEST(LinkTitle, ShowsTheShotReasonWhileLinked) {
+  const LinkStatus linked{LinkPhase::kConnected, true, 0x7F000001u, 32301, 0};
+  EXPECT_EQ(LinkTitle("Morvane GUI", linked, "battle for P3, 0.4 s"),
+            "Morvane GUI - connected to 127.0.0.1:32301 - battle for P3, 0.4 s");
+  EXPECT_EQ(LinkTitle("Morvane GUI", linked, ""), "Morvane GUI - connected to 127.0.0.1:32301");
+  const LinkStatus broken{LinkPhase::kBroken, false, 0x7F000001u, 32301, 0};
+  EXPECT_EQ(LinkTitle("Morvane GUI", broken, "hold"),
+            "Morvane GUI - the link to 127.0.0.1:32301 broke off, reconnecting");
+}
+
 TEST(LinkTitle, FollowsTheClientThroughAConnectionThatNeverLinks) {
   plat::ManualClock clock(5000);
   glink::LinkClient link(clock);

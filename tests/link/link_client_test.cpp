@@ -84,19 +84,21 @@ TEST(LinkClient, VersionComesFirstThenEveryRecordReachesItsHandlerInOrder) {
       HexFrame("0B00 12 0C 416E6E202832 29"),
       HexFrame("0300 12"),
       ClockFrame(3725000),
+      HexFrame("0700 17 686F6C64"),
       HexFrame("0400 04 00"),
   }));
 
   // The dispatcher stops right after a valid version; the rest waits for the next tick.
-  EXPECT_EQ(rig.DispatchWhenQueued(18), Calls{});
+  EXPECT_EQ(rig.DispatchWhenQueued(19), Calls{});
   EXPECT_EQ(rig.client.LinkVersion(), 2);
   EXPECT_EQ(rig.model.extrapolations, 0);
   rig.client.DispatchLinkMessages(rig.model);
-  EXPECT_EQ(rig.model.Take(),
-            (Calls{"track BL1 180 3", "node BL1 31 100..139", "edit 1",
-                   "added 2 -10 20 30 1499 4 0", "changed 1 40 -50 60 7 8 9", "current 2",
-                   "editcam 1", "deleted 0", "cars 2 7:1:-65536:131072 9:0:5:6", "view -3 4",
-                   "label 12 Ann (2)", "labels cleared", "clock 3725000", "edit 0"}));
+  EXPECT_EQ(
+      rig.model.Take(),
+      (Calls{"track BL1 180 3", "node BL1 31 100..139", "edit 1", "added 2 -10 20 30 1499 4 0",
+             "changed 1 40 -50 60 7 8 9", "current 2", "editcam 1", "deleted 0",
+             "cars 2 7:1:-65536:131072 9:0:5:6", "view -3 4", "label 12 Ann (2)", "labels cleared",
+             "clock 3725000", "reason hold", "edit 0"}));
   EXPECT_EQ(rig.model.extrapolations, 1) << "extrapolateCars runs once the queue is drained";
 }
 

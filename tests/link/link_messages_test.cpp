@@ -85,6 +85,8 @@ std::vector<Layout> Catalogue() {
        Decodes(ReadPlayerLabel, PlayerLabelMsg{true, 0, ""})},
       {"version", [](auto s) { WriteVersion(s, 4); }, "0600 13 00 02 04",
        Decodes(ReadVersion, VersionMsg{kLinkVersion, 4}), 5},
+      {"shot reason", [](auto s) { WriteShotReason(s, "hold"); }, "0700 17 686F6C64",
+       Decodes(ReadShotReason, ShotReasonMsg{"hold"}), 3},
       {"race clock", [](auto s) { WriteRaceClock(s, 0x01020304); }, "0700 14 04030201",
        Decodes<std::uint32_t>(ReadRaceClock, 0x01020304)},
       {"track node", [](auto s) { WriteTrackNode(s, "AS1", 32, node); },
@@ -164,6 +166,14 @@ TEST(LinkMessages, InputsAreCutAndEdgeFormsRead) {
   ASSERT_TRUE(ReadCarTable(cars.data(), &table));
   EXPECT_EQ(table.count, 40);
   EXPECT_EQ(table.cars[39].plid, 77);
+
+  const std::string reason60(60, 'r');  // a reason is cut to 47 characters both ways
+  EXPECT_EQ(Written([&](auto s) { WriteShotReason(s, reason60.c_str()); }).size(), 3u + 47u);
+  Bytes long60 = {63, 0, GLM_SHOT_REASON};
+  long60.resize(63, 'z');
+  ShotReasonMsg reason;
+  ASSERT_TRUE(ReadShotReason(long60.data(), &reason));
+  EXPECT_EQ(std::string(reason.text), std::string(47, 'z'));
 
   FollowCarsMsg follow;  // a view choice without PLIDs: count 0, PLIDs read as 0
   ASSERT_TRUE(ReadFollowCars(Hex("0400 0F C0").data(), &follow));

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "link/link_client.h"
-#include "link/message_queue.h"
 #include "link/link_messages.h"
 #include "link/link_server.h"
+#include "link/message_queue.h"
 #include "platform/net.h"
 #include "platform/thread.h"
 
@@ -233,6 +233,7 @@ class RecordingModel final : public glink::ClientModelHandlers {
     m.clearAll ? Log("labels cleared") : Log("label", m.plid, m.text);
   }
   void applyRaceClock(std::uint32_t ms) override { Log("clock", ms); }
+  void applyShotReason(const glink::ShotReasonMsg& m) override { Log("reason", m.text); }
   void applyTrackNode(const glink::TrackNodeMsg& m) override {
     Log("node", m.name, m.index, Words(m.node[0], "..", m.node[glink::kPathNodeSize - 1]));
   }
