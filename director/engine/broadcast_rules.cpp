@@ -8,6 +8,8 @@ namespace director {
 namespace {
 
 constexpr double kStillSpeedMs = 1.0;
+// The leader is shown from this part of the lap before the line on.
+constexpr std::uint32_t kFlagApproachParts = 16;
 // RaceLaps from 100 on counts laps in tens or hours: no last lap to watch.
 constexpr std::uint8_t kMaxPlainLaps = 99;
 
@@ -88,7 +90,7 @@ bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report,
   if (leader.carSample.lap != report.raceLaps) return false;
   const std::uint32_t node = leader.node % nodeCount_;
   const std::uint32_t toFinish = (finishNode_ + nodeCount_ - node) % nodeCount_;
-  if (toFinish >= nodeCount_ / 4) return false;
+  if (toFinish >= nodeCount_ / kFlagApproachParts) return false;
   f->car = order.ids[0];
   reasonText(&f->reason, kReasonWinnerAtFlag);
   return true;

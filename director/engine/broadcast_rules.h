@@ -3,8 +3,9 @@
 // Every cycle it is shown the sorted race order (observe): it feeds the incident and overtake
 // detector and keeps per car how long it has stood still. Then focus says whether one car must be
 // shown, and why, in this order:
-// - the winner at the flag: the leader on the last quarter of the last lap, and the first car
-//   over the line for kFlagHoldMs after;
+// - the winner at the flag: the leader on the last sixteenth of the last lap (a few seconds
+//   before the line, so incidents just before keep their chance), and the first car over the
+//   line for kFlagHoldMs after;
 // - the leader at the start, for kStartShowMs after the lights;
 // - the car of the most interesting live incident (spin, off, stopped, contact): an incident cuts
 //   through every hold;
