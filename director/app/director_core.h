@@ -68,6 +68,14 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void OnSplit(const SplitPassed& split) override { tracker.Split(split); }
   void OnPit(const PitStop& stop) override { tracker.Pit(stop); }
   void OnPitLane(const PitLaneChange& change) override { tracker.PitLane(change); }
+  // A yellow flag a car causes, and a car reset, are incidents for the broadcast rules.
+  void OnRaceFlag(const RaceFlag& flag) override {
+    if (flag.flag == FLG_YELLOW && flag.on != 0)
+      broadcast->noteEvent(EventKind::kYellowFlag, flag.plid);
+  }
+  void OnCarReset(const CarReset& reset) override {
+    broadcast->noteEvent(EventKind::kReset, reset.plid);
+  }
   void OnResult(const ResultPacket& res) override { tracker.Result(res); }
   bool OnCarPositions(const CarPositions& positions) override {
     return takeCarPositions(race, track.get(), positions);

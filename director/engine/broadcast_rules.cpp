@@ -1,5 +1,7 @@
 #include "director/engine/broadcast_rules.h"
 
+#include <initializer_list>
+
 #include "director/engine/incident_reason.h"
 #include "director/insim/packet_init.h"
 
@@ -19,6 +21,7 @@ bool ValidCar(std::int32_t id) { return id > 0 && id < kPlayerCount; }
 
 void BroadcastRules::reset() {
   detector_.reset();
+  reported_.clear();
   for (int i = 0; i < kPlayerCount; ++i) {
     slow_[i] = false;
     excluded_[i] = false;
@@ -98,17 +101,18 @@ bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report,
 
 bool BroadcastRules::eventFocus(std::int32_t followed, Focus* f) const {
   const std::uint32_t now = now_;
-  const EventLog& log = detector_.events();
   const DetectedEvent* incident = nullptr;
   const DetectedEvent* overtake = nullptr;
-  for (int i = 0; i < log.count(); ++i) {
-    const DetectedEvent& e = log.newest(i);
-    if (!eventLive(e, now)) continue;
-    const DetectedEvent** slot = isIncident(e.kind) ? &incident : &overtake;
-    // The followed car's own event keeps the shot; otherwise the most interesting one wins.
-    if (*slot == nullptr || e.plid == followed ||
-        ((*slot)->plid != followed && eventInterest(e, now) > eventInterest(**slot, now))) {
-      *slot = &e;
+  for (const EventLog* log : {&detector_.events(), &reported_}) {
+    for (int i = 0; i < log->count(); ++i) {
+      const DetectedEvent& e = log->newest(i);
+      if (!eventLive(e, now)) continue;
+      const DetectedEvent** slot = isIncident(e.kind) ? &incident : &overtake;
+      // The followed car's own event keeps the shot; otherwise the most interesting one wins.
+      if (*slot == nullptr || e.plid == followed ||
+          ((*slot)->plid != followed && eventInterest(e, now) > eventInterest(**slot, now))) {
+        *slot = &e;
+      }
     }
   }
   const bool shotOld = shotCar_ < 0 || now - shotStartMs_ >= kMinShotMs;
@@ -147,14 +151,24 @@ bool BroadcastRules::parked(std::uint8_t plid) const {
 }
 
 bool BroadcastRules::liveIncidentOn(std::uint8_t plid) const {
-  const EventLog& log = detector_.events();
-  for (int i = 0; i < log.count(); ++i) {
-    const DetectedEvent& e = log.newest(i);
-    if (isIncident(e.kind) && (e.plid == plid || e.other == plid) && eventLive(e, now_)) {
-      return true;
+  for (const EventLog* log : {&detector_.events(), &reported_}) {
+    for (int i = 0; i < log->count(); ++i) {
+      const DetectedEvent& e = log->newest(i);
+      if (isIncident(e.kind) && (e.plid == plid || e.other == plid) && eventLive(e, now_)) {
+        return true;
+      }
     }
   }
   return false;
+}
+
+void BroadcastRules::noteEvent(EventKind kind, std::uint8_t plid) {
+  if (reported_.hasLive(kind, plid, 0, now_)) return;
+  DetectedEvent e;
+  e.kind = kind;
+  e.plid = plid;
+  e.startMs = now_;
+  reported_.add(e);
 }
 
 void BroadcastRules::quieten(RaceState& race) {

@@ -55,6 +55,8 @@ class BroadcastRules {
   // Takes the interest of the cars that must not be shown and marks them in excluded().
   void quieten(RaceState& race);
   void noteShot(std::int32_t car, bool cut);
+  // An incident the simulator reports itself (kReset, kYellowFlag), once while it is live.
+  void noteEvent(EventKind kind, std::uint8_t plid);
 
   // The rules' clock (ms): the simulator's time as the sets of positions tell it, so that a
   // replay or a race run faster than the wall clock keeps its holds and fades.
@@ -73,6 +75,7 @@ class BroadcastRules {
 
   std::uint32_t now_ = 0;
   IncidentDetector detector_;
+  EventLog reported_;  // the simulator's own incidents
   TrackLimitNode nodes_[kMaxPathNodes];
   std::uint32_t nodeCount_ = 0;
   std::uint32_t finishNode_ = 0;

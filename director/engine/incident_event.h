@@ -13,7 +13,17 @@
 
 namespace director {
 
-enum class EventKind : std::uint8_t { kSpin, kOff, kStopped, kContact, kOvertake };
+// kReset and kYellowFlag come from the simulator's packets (a car reset, a yellow flag caused by
+// a car), not from the positions.
+enum class EventKind : std::uint8_t {
+  kSpin,
+  kOff,
+  kStopped,
+  kContact,
+  kOvertake,
+  kReset,
+  kYellowFlag
+};
 
 inline constexpr int kEventLogSize = 32;
 inline constexpr std::uint32_t kIncidentInterest = 95;

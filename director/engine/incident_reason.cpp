@@ -25,6 +25,10 @@ int formatEventReason(const DetectedEvent& event, const std::uint16_t* carNumber
       return std::snprintf(out, size, "incident: #%u stopped", car);
     case EventKind::kContact:
       return std::snprintf(out, size, "incident: #%u and #%u in contact", car, other);
+    case EventKind::kReset:
+      return std::snprintf(out, size, "incident: #%u reset", car);
+    case EventKind::kYellowFlag:
+      return std::snprintf(out, size, "incident: yellow flag for #%u", car);
     case EventKind::kOvertake:
       return std::snprintf(out, size, "overtake: #%u passes #%u for P%u", car, other,
                            static_cast<unsigned>(event.position));

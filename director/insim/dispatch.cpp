@@ -63,6 +63,12 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
     case ISP_PLA:
       handlers.OnPitLane(DecodePitLane(p));
       break;
+    case ISP_FLG:
+      handlers.OnRaceFlag(DecodeRaceFlag(p));
+      break;
+    case ISP_CRS:
+      handlers.OnCarReset(DecodeCarReset(p));
+      break;
     case ISP_TOC:
       SendTiny(link, 1, TINY_NPL);
       break;

@@ -36,9 +36,11 @@ inline constexpr std::uint8_t ISP_SPX = 25;
 inline constexpr std::uint8_t ISP_PIT = 26;
 inline constexpr std::uint8_t ISP_PLA = 28;
 inline constexpr std::uint8_t ISP_TOC = 31;
+inline constexpr std::uint8_t ISP_FLG = 32;
 inline constexpr std::uint8_t ISP_RES = 35;
 inline constexpr std::uint8_t ISP_MCI = 38;
 inline constexpr std::uint8_t ISP_MSL = 40;
+inline constexpr std::uint8_t ISP_CRS = 41;
 inline constexpr std::uint8_t ISP_BFN = 42;
 inline constexpr std::uint8_t ISP_BTN = 45;
 

@@ -31,6 +31,9 @@ constexpr int kPitTyres = 12;
 constexpr int kPitWork = 16;
 
 constexpr int kPlaFact = 4;
+constexpr int kFlgOn = 4;
+constexpr int kFlgFlag = 5;
+constexpr int kFlgCarBehind = 6;
 
 constexpr int kV3LapPlid = 89;
 
@@ -115,6 +118,17 @@ void EncodePitLane(const PitLaneChange& change, std::uint8_t out[kPlaSize]) {
   PutHeader(out, kPlaSize, ISP_PLA, 0, change.plid);
   out[kPlaFact] = change.fact;
 }
+
+RaceFlag DecodeRaceFlag(const std::uint8_t* flg) {
+  RaceFlag d;
+  d.plid = flg[kPlid];
+  d.on = flg[kFlgOn];
+  d.flag = flg[kFlgFlag];
+  d.carBehind = flg[kFlgCarBehind];
+  return d;
+}
+
+CarReset DecodeCarReset(const std::uint8_t* crs) { return CarReset{crs[kPlid]}; }
 
 LapDoneV3 DecodeLapV3(const std::uint8_t* lap) {
   LapDoneV3 d;

@@ -7,7 +7,8 @@
 // laps done at 4, the player flags at 6, the penalty at 9, the stops at 10, the tyres at 12-15
 // and the work done at 16. IS_PLA (8 bytes) PLID at 3 and at 4 what happened in the pit lane
 // (PITLANE_EXIT 0: the car left it; anything else: it is in it). Version 3's "LAP" (92 bytes) is
-// kept whole; its player's id is at 89.
+// kept whole; its player's id is at 89. IS_FLG (8 bytes): PLID at 3, on or off at 4, the flag at
+// 5 (1 blue, 2 yellow) and the car behind at 6. IS_CRS (4 bytes): PLID at 3, a car reset.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +66,24 @@ struct PitLaneChange {
 };
 PitLaneChange DecodePitLane(const std::uint8_t* pla);
 void EncodePitLane(const PitLaneChange& change, std::uint8_t out[kPlaSize]);
+
+inline constexpr int kFlgSize = 8;
+inline constexpr int kCrsSize = 4;
+inline constexpr std::uint8_t FLG_BLUE = 1;
+inline constexpr std::uint8_t FLG_YELLOW = 2;
+
+struct RaceFlag {
+  std::uint8_t plid = 0;
+  std::uint8_t on = 0;
+  std::uint8_t flag = 0;  // FLG_BLUE or FLG_YELLOW
+  std::uint8_t carBehind = 0;
+};
+RaceFlag DecodeRaceFlag(const std::uint8_t* flg);
+
+struct CarReset {
+  std::uint8_t plid = 0;
+};
+CarReset DecodeCarReset(const std::uint8_t* crs);
 
 struct LapDoneV3 {
   std::uint8_t plid = 0;

@@ -51,6 +51,8 @@ class SessionHandlers {
   virtual void OnSplit(const SplitPassed& /*split*/) {}
   virtual void OnPit(const PitStop& /*stop*/) {}
   virtual void OnPitLane(const PitLaneChange& /*change*/) {}
+  virtual void OnRaceFlag(const RaceFlag& /*flag*/) {}
+  virtual void OnCarReset(const CarReset& /*reset*/) {}
   virtual void OnResult(const ResultPacket& /*res*/) {}
   // True when the packet completes a set of car positions.
   virtual bool OnCarPositions(const CarPositions& /*positions*/) { return false; }

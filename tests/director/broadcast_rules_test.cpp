@@ -90,6 +90,22 @@ TEST_F(BroadcastRulesTest, AShotIsHeldFourSecondsAndAnIncidentCutsThroughTheHold
   EXPECT_EQ(state.cut, 1);
 }
 
+// The simulator's own incidents: a yellow flag a car causes cuts to it at once, through the hold.
+TEST_F(BroadcastRulesTest, AYellowFlagOrAResetCutsToItsCar) {
+  PastTheStart();
+  ASSERT_TRUE(OnBackPair());
+  rules->noteEvent(EventKind::kYellowFlag, 2);
+  Set(2);
+  EXPECT_EQ(state.chosenCar, 2);
+  EXPECT_EQ(Reason(), "incident: yellow flag for #2");
+  for (int i = 0; i < 40; ++i) Set(2);  // the flag's interest has faded: back to the battle
+  EXPECT_TRUE(OnBackPair());
+  rules->noteEvent(EventKind::kReset, 1);
+  Set(2);
+  EXPECT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "incident: #1 reset");
+}
+
 TEST_F(BroadcastRulesTest, NoCutBackToTheCarJustLeft) {
   PastTheStart();
   const std::int32_t back = state.chosenCar;

@@ -66,7 +66,7 @@ Bytes V4Stream() {
 }
 
 const std::vector<std::string> kV4StreamCalls = {
-    "RaceTime", "State", "CameraPosition", "MessageText",   "RaceStart", "NewPlayerV4", "LapV4",
+    "RaceTime", "State", "CameraPosition", "MessageText", "RaceStart", "NewPlayerV4", "LapV4",
     "Split",    "Pit",   "Result",         "CarPositions"};
 
 // The stream in two reads split at every byte (split at the end: one read), and byte by byte:
@@ -111,6 +111,23 @@ TEST(InsimDispatch, Version4PacketsGoToTheirHandlersWhereverTheReadsEnd) {
     ASSERT_TRUE(cutter.Received(1, f.link, f.handlers, &complete));
   }
   check(f, complete, "byte by byte");
+}
+
+// The packets only the broadcast rules use: yellow flags and car resets, decoded.
+TEST(InsimDispatch, FlagsAndResetsReachTheirHandlers) {
+  struct Handlers : RecordingHandlers {
+    void OnRaceFlag(const RaceFlag& f) override { flags.push_back({f.plid, f.on, f.flag}); }
+    void OnCarReset(const CarReset& r) override { resets.push_back(r.plid); }
+    std::vector<std::vector<int>> flags;
+    std::vector<int> resets;
+  } handlers;
+  Fixture f(4);
+  const Bytes flg = B({8, ISP_FLG, 0, 7, 1, FLG_YELLOW, 3, 0});
+  const Bytes crs = B({4, ISP_CRS, 0, 5});
+  DispatchV4Packet(f.link, handlers, flg.data(), 8);
+  DispatchV4Packet(f.link, handlers, crs.data(), 4);
+  EXPECT_EQ(handlers.flags, (std::vector<std::vector<int>>{{7, 1, FLG_YELLOW}}));
+  EXPECT_EQ(handlers.resets, std::vector<int>{5});
 }
 
 TEST(InsimDispatch, ShortPacketsReachHandlersZeroPadded) {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "director/insim/packets.h"
 #include "director/insim/version_reply.h"
@@ -241,6 +242,11 @@ TEST(GoldenPackets, PlayersLapsSplitsAndStopsDecodeAndEncodeBack) {
   std::uint8_t pla[kPlaSize];
   EncodePitLane(enter, pla);
   EXPECT_EQ(Bytes(pla, pla + kPlaSize), Image(golden::kPla4));
+
+  const RaceFlag flag = DecodeRaceFlag(golden::kFlg4);
+  EXPECT_EQ((std::vector<int>{flag.plid, flag.on, flag.flag, flag.carBehind}),
+            (std::vector<int>{9, 1, FLG_YELLOW, 4}));
+  EXPECT_EQ(DecodeCarReset(golden::kCrs4).plid, 9);
 
   std::uint8_t lap[kLapSize], spx[kSpxSize], pit[kPitSize];
   EncodeLap(DecodeLap(golden::kLap4), lap);

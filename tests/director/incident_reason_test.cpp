@@ -26,6 +26,8 @@ TEST(IncidentReason, NamesEachKindByPlayerId) {
   EXPECT_EQ(Reason(EventKind::kOff, 12), "incident: #12 off the track");
   EXPECT_EQ(Reason(EventKind::kStopped, 12), "incident: #12 stopped");
   EXPECT_EQ(Reason(EventKind::kContact, 12, 7), "incident: #12 and #7 in contact");
+  EXPECT_EQ(Reason(EventKind::kReset, 3), "incident: #3 reset");
+  EXPECT_EQ(Reason(EventKind::kYellowFlag, 3), "incident: yellow flag for #3");
   EXPECT_EQ(Reason(EventKind::kOvertake, 4, 9, 5), "overtake: #4 passes #9 for P5");
   EXPECT_EQ(Reason(EventKind::kOvertake, 255, 0, 255), "overtake: #255 passes #0 for P255");
 }

@@ -398,6 +398,11 @@ constexpr std::uint8_t kPit10[24] = {6, 26, 0, 9, 2, 0, 0, 0, 0, 0, 1};
 constexpr std::uint8_t kPit3[28] = {'P', 'I', 'T', 0, 9, 1, 0, 0, 0, 0, 0, 0, 0, 0,
                                     0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 0};
 
+// IS_FLG, version 4: PLID 9, OffOn 1, Flag 2 (yellow), CarBehind 4. The stand-in sends none.
+constexpr std::uint8_t kFlg4[8] = {8, 32, 0, 9, 1, 2, 4, 0};
+// IS_CRS, version 4: PLID 9, a car reset. The stand-in sends none.
+constexpr std::uint8_t kCrs4[4] = {4, 41, 0, 9};
+
 // IS_PLA, version 4: PLID 9, Fact 1 (PITLANE_ENTER).
 constexpr std::uint8_t kPla4[8] = {8, 28, 0, 9, 1, 0, 0, 0};
 // IS_PLA, version 10: PLID 9, Fact 0 (PITLANE_EXIT); Size 2 units.
