@@ -78,6 +78,7 @@ expected='dialog|#32770|Morvane|0|0|215|166|1|1
 1014|ComboBox|Ctrl-F6|16|100|45|-|1|1
 1015|ComboBox|Ctrl-F7|69|100|45|-|1|1
 1019|Button|disable overlay|134|78|74|9|1|1
+1023|Button|broadcast rules|134|91|74|9|1|1
 1021|Button|activate automatically|16|120|97|10|1|1
 -1|Static|Morvane\nVersion 0.3|7|141|133|18|1|1
 1002|Button|Start|158|126|50|14|1|1
@@ -89,7 +90,8 @@ expected='dialog|#32770|Morvane|0|0|215|166|1|1
 # Style bits that matter: the password edit, the number edits, the drop-down lists, the radio
 # buttons and check boxes, and the dialog's system menu and minimize box.
 declare -A style_bits=([dialog]=0x000A0000 [1005]=0x20 [1000]=0x2000 [1001]=0x2000
-  [1014]=0x3 [1015]=0x3 [1011]=0x9 [1012]=0x9 [1022]=0x2009 [1007]=0x3 [1019]=0x3 [1021]=0x3)
+  [1014]=0x3 [1015]=0x3 [1011]=0x9 [1012]=0x9 [1022]=0x2009 [1007]=0x3 [1019]=0x3 [1021]=0x3
+  [1023]=0x3)
 
 check_dump() {
   local dump line id cls text x y w h style vis en
@@ -98,7 +100,7 @@ check_dump() {
   local re='^(-?[0-9]+|dialog) ([#A-Za-z0-9]+) "(.*)" (-?[0-9]+) (-?[0-9]+) (-?[0-9]+) (-?[0-9]+) (0x[0-9a-f]+) ([01]) ([01])$'
   local count
   count=$(grep -c . <<<"$dump")
-  [ "$count" -eq 25 ] || fail "the dialog has $((count - 1)) controls, expected 24"
+  [ "$count" -eq 26 ] || fail "the dialog has $((count - 1)) controls, expected 25"
   while IFS='|' read -r eid ecls etext ex ey ew eh evis een; do
     local found=0
     while read -r line; do
