@@ -393,7 +393,11 @@ void DirectorCycle::runDirectorCycle(InsimLink& link, CameraPositionRecord* pack
   } else {
     DirectAutomatically(link, now, &choice, packet);
   }
-  if (broadcast_ != nullptr && manualCount == 0) ExplainBroadcastShot(focus, heldAgainst_);
+  if (broadcast_ != nullptr && manualCount == 0) {
+    // A broadcast cuts to the next car; a glide from the last one would show the road between.
+    if (st_.chosenCar != st_.followedCar) packet->time = 0;
+    ExplainBroadcastShot(focus, heldAgainst_);
+  }
   st_.followedCar = st_.chosenCar;
   BuildPacket(choice.camera, manualCount, packet);
   EndOfCycleReset();

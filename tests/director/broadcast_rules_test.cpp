@@ -29,7 +29,7 @@ class BroadcastRulesTest : public test::DirectorCycleTest {
     race.raceStarted = 1;
   }
   // One set: the pair to favour (0: cars 1 and 2, 2: cars 3 and 4) and a car that spins.
-  void Set(int favour, std::uint8_t spinning = 0) {
+  CameraPositionRecord Set(int favour, std::uint8_t spinning = 0) {
     const int n = step_++;
     for (std::uint8_t plid = 1; plid <= 4; ++plid) {
       const int node = (plid <= 2 ? 120 : 60) - (plid % 2 == 0 ? 2 : 0) + n + base_;
@@ -38,7 +38,7 @@ class BroadcastRulesTest : public test::DirectorCycleTest {
     state.pairInterest[0] = favour == 0 ? kStrong : 0;
     state.pairInterest[1] = 0;
     state.pairInterest[2] = favour == 2 ? kStrong : 0;
-    Cycle();
+    return Cycle();
   }
   // Sets until the start is over (8 s) and the director has turned to the back pair (the classic
   // scoring's own hold on the live camera may take a few seconds more).
@@ -81,13 +81,18 @@ TEST_F(BroadcastRulesTest, AShotIsHeldFourSecondsAndAnIncidentCutsThroughTheHold
   EXPECT_GE(held, 4000 / 200);
   EXPECT_EQ(state.cut, 1);
 
-  // A second into the new shot, car 3 spins: the director goes at once.
+  // A second into the new shot, the other car of the pair spins: the director goes at once,
+  // with a cut rather than a glide, though the camera stays the same.
   for (int i = 0; i < 5; ++i) Set(0);
   ASSERT_TRUE(OnFrontPair());
-  Set(0, 3);
-  EXPECT_EQ(state.chosenCar, 3);
-  EXPECT_EQ(Reason(), "incident: #3 spun");
+  const std::uint8_t other = state.chosenCar == 1 ? 2 : 1;
+  const int camera = state.liveCamera;
+  const CameraPositionRecord p = Set(0, other);
+  EXPECT_EQ(state.chosenCar, other);
+  EXPECT_EQ(state.liveCamera, camera);
+  EXPECT_EQ(Reason(), "incident: #" + std::to_string(other) + " spun");
   EXPECT_EQ(state.cut, 1);
+  EXPECT_EQ(p.time, 0);
 }
 
 // The simulator's own incidents: a yellow flag a car causes cuts to it at once, through the hold.
