@@ -1,11 +1,11 @@
 #include "director/engine/director_cycle.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "director/engine/aiming.h"
 #include "director/engine/director_math.h"
+#include "director/engine/incident_sample.h"
 
 namespace director {
 
@@ -20,13 +20,10 @@ bool ValidPlayer(std::int32_t id) { return id >= 0 && id < kPlayerCount; }
 
 // The time between two cars: their distance over the speed of the one behind; -1 when it stands.
 double GapSeconds(const CompCar& front, const CompCar& back) {
-  constexpr double kUnitsPerMetre = 65536.0;
-  constexpr double kSpeedUnitsPerMs = 327.68;  // 32768 = 100 m/s
-  const double speed = back.speed / kSpeedUnitsPerMs;
-  if (speed < 1.0) return -1.0;
-  const double dx = (static_cast<double>(front.x) - back.x) / kUnitsPerMetre;
-  const double dy = (static_cast<double>(front.y) - back.y) / kUnitsPerMetre;
-  return std::sqrt(dx * dx + dy * dy) / speed;
+  const CarSample ahead = sampleFromCompCar(front, false);
+  const CarSample behind = sampleFromCompCar(back, false);
+  const double speed = sampleSpeedMs(behind);
+  return speed < 1.0 ? -1.0 : carDistanceMetres(ahead, behind) / speed;
 }
 
 }  // namespace
