@@ -2,6 +2,9 @@
 // director sent, decoded from packets in the director's forms (the golden images and the codec's
 // own encoders).
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 #include <string>
 #include <vector>
@@ -21,6 +24,33 @@ Bytes Image(const std::uint8_t (&image)[N]) {
 std::string Json(int version, const Bytes& p) {
   const DecodedPacket d = DecodeDirectorPacket(version, p.data(), static_cast<int>(p.size()));
   return d.type + d.fields;
+}
+
+class CountingListener final : public InsimListener {
+ public:
+  void OnConnected() override { ++connected; }
+  void OnPacket(const std::uint8_t*, int) override {}
+  void OnDisconnected(const std::string&) override {}
+  int connected = 0;
+};
+
+// The simulator sends each position set as several small packets: they must leave at once, not
+// wait for the director's acknowledgement of the first.
+TEST(Server, TheDirectorsConnectionSendsSmallPacketsAtOnce) {
+  InsimServer server;
+  std::string error;
+  ASSERT_TRUE(server.Open(4, 0, &error)) << error;
+  const plat::OwnedSocket director(plat::TcpOpen());
+  ASSERT_TRUE(plat::Connect(director.Get(), plat::kLoopback, server.Port()));
+  CountingListener listener;
+  for (int i = 0; i < 1000 && listener.connected == 0; ++i) server.Poll(listener);
+  ASSERT_EQ(listener.connected, 1);
+  int noDelay = 0;
+  socklen_t size = sizeof noDelay;
+  ASSERT_EQ(getsockopt(static_cast<int>(server.ClientSocket()), IPPROTO_TCP, TCP_NODELAY,
+                       &noDelay, &size),
+            0);
+  EXPECT_NE(noDelay, 0);
 }
 
 TEST(StreamCutting, PacketsSurviveEverySplitOfTheStream) {

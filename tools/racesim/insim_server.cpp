@@ -123,6 +123,10 @@ void InsimServer::Poll(InsimListener& listener) {
     if (listen_ != plat::kNoSocket && plat::PollReadable(listen_, 0) == 1) {
       client_ = plat::Accept(listen_);
       if (client_ != plat::kNoSocket) {
+        // Each position set goes out as several small packets; held back until the director
+        // acknowledges the first (its delayed ACK), sets would reach it late and in bunches, and
+        // a race run faster than the clock would be directed from every fourth set or so.
+        plat::SetNoDelay(client_);
         cutter_ = FreshCutter();
         listener.OnConnected();
       }

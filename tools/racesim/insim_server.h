@@ -66,6 +66,8 @@ class InsimServer {
   void Poll(InsimListener& listener);
   // Version 4: a client is connected. Version 3: a peer address is known.
   bool HasPeer() const;
+  // Version 4: the connected client's socket (plat::kNoSocket without one).
+  plat::Socket ClientSocket() const { return client_; }
   // Version 10: the connected client spoke the byte-counted framing of older versions.
   bool ClientByteCounted() const { return cutter_.ByteCounted(); }
   // Version 3: the address further packets go to.
