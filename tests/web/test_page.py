@@ -12,6 +12,7 @@ from webstage import RACE, WebStage
 
 ORDER = '[...document.querySelectorAll("#rows tr")].map(tr => +tr.dataset.plid)'
 FOLLOWED = '[...document.querySelectorAll("#rows tr.followed")].map(tr => +tr.dataset.plid)'
+STANDINGS_SHOWN = 'getComputedStyle(document.getElementById("standings")).display'
 LATENCY_LIMIT_MS = 250
 
 
@@ -103,12 +104,16 @@ class PageTest(unittest.TestCase):
         stage = self.stage
         stage.start_racesim("--cars", "6", "--laps", "5", *RACE)
         stage.start_morvane()
-        page = self.open("/")
+        page, overlay = self.open("/"), self.open("/overlay")
         self.assertTrue(page.evaluate('document.getElementById("waiting").hidden'))
+        self.assertEqual(overlay.evaluate(STANDINGS_SHOWN), "block")
         stage.morvane.stop()
         page.wait('!document.getElementById("waiting").hidden', 10, "the waiting note")
         self.assertIn("Waiting for the director",
                       page.evaluate('document.getElementById("waiting").textContent'))
+        # On air, the overlay shows nothing stale: only the waiting note.
+        overlay.wait('!document.getElementById("waiting").hidden', 10, "the overlay waiting")
+        self.assertEqual(overlay.evaluate(STANDINGS_SHOWN), "none")
         updates = page.evaluate("morvaneView.updates")
         loads = page.evaluate("morvaneView.trackLoads")
 
@@ -117,6 +122,8 @@ class PageTest(unittest.TestCase):
                   "morvaneView.trackLoads > %d" % (updates, loads), 20, "the page back")
         self.assertTrue(page.evaluate('document.getElementById("waiting").hidden'))
         self.assertGreater(len(page.evaluate(ORDER)), 0)
+        overlay.wait('document.getElementById("waiting").hidden', 10, "the overlay back")
+        self.assertEqual(overlay.evaluate(STANDINGS_SHOWN), "block")
 
 
 class TextTest(unittest.TestCase):
