@@ -126,6 +126,26 @@ class PageTest(unittest.TestCase):
         self.assertEqual(overlay.evaluate(STANDINGS_SHOWN), "block")
 
 
+    def test_a_new_track_is_fetched_and_drawn_without_a_reconnect(self):
+        stage = self.stage
+        first = stage.start_racesim("--track", "RS1", "--cars", "4", "--laps", "5", *RACE)
+        stage.start_morvane()
+        page = self.open("/")
+        self.assertEqual(page.wait("morvaneView.track", 5), "RS1/%d" % page.evaluate(
+            "morvaneView.snapshot.track.version"))
+        # The simulator goes and comes back with another track; the director stays up.
+        first.stop()
+        stage.start_racesim("--track", "BL2", "--cars", "4", "--laps", "5", *RACE)
+        version = page.wait("morvaneView.snapshot.track.name === 'BL2' && "
+                            "morvaneView.snapshot.track.version", 20, "the new track's snapshot")
+        self.assertEqual(page.wait("morvaneView.track !== 'RS1/1' && morvaneView.track", 10),
+                         "BL2/%d" % version)
+        self.assertEqual(page.evaluate("morvaneView.reconnects"), 0)
+        self.assertEqual(page.evaluate("morvaneView.trackLoads"), 2)
+        self.assertEqual(page.evaluate('document.getElementById("track-name").textContent'),
+                         "BL2")
+
+
 class TextTest(unittest.TestCase):
     """The page's text helpers as the served page has them: the director runs without a
     simulator, which the page also says."""

@@ -19,7 +19,8 @@
   // each shown snapshot's seq, its stamp and the wall clock once the page had drawn it.
   const view = { snap: null, track: null, trackKey: null, trackWanted: null, live: false,
                  lost: false };
-  const stats = { updates: 0, reconnects: 0, trackLoads: 0, snapshot: null, samples: [] };
+  const stats = { updates: 0, reconnects: 0, trackLoads: 0, track: null, snapshot: null,
+                  samples: [] };
   window.morvaneView = stats;
 
   document.body.classList.add(overlay ? "overlay" : "full");
@@ -118,6 +119,7 @@
         view.track = loaded;
         view.trackKey = key;
         stats.trackLoads++;
+        stats.track = key;
         drawMap();
       })
       .catch(() => {
