@@ -14,6 +14,10 @@ ORDER = '[...document.querySelectorAll("#rows tr")].map(tr => +tr.dataset.plid)'
 FOLLOWED = '[...document.querySelectorAll("#rows tr.followed")].map(tr => +tr.dataset.plid)'
 STANDINGS_SHOWN = 'getComputedStyle(document.getElementById("standings")).display'
 LATENCY_LIMIT_MS = 250
+# The snapshot's stamp is taken when the director reads the position set; it may have waited up
+# to one pass of the director's 10 ms receive loop in the socket before, and the loopback hop
+# from racesim is far below a millisecond: every sample counts that pass in full.
+RECEIVE_PASS_MS = 10
 
 
 def percentile(values, p):
@@ -93,11 +97,11 @@ class PageTest(unittest.TestCase):
             seqs = [s["seq"] for s in samples]
             self.assertEqual(seqs, sorted(seqs), "snapshots out of order")
             self.assertGreater(len(samples), 100)
-            latency = [s["shown"] - s["stamp"] for s in samples]
+            latency = [s["shown"] - s["stamp"] + RECEIVE_PASS_MS for s in samples]
             p50, p99 = percentile(latency, 50), percentile(latency, 99)
             print("%s layout: %d snapshots from seq %d, position set to page: p50 %d ms, "
                   "p99 %d ms, max %d ms" % (name, len(samples), first, p50, p99, max(latency)))
-            self.assertGreaterEqual(min(latency), 0)
+            self.assertGreaterEqual(min(latency), RECEIVE_PASS_MS)
             self.assertLessEqual(p99, LATENCY_LIMIT_MS, "%s layout too slow" % name)
 
     def test_waits_while_the_director_is_away_and_comes_back_by_itself(self):

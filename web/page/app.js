@@ -90,8 +90,10 @@
 
   function renderShot(snap) {
     const shot = snap.shot || {};
+    // People number the camera positions from 1; the snapshot gives the index.
     const where = shot.view === "onboard" ? "on board"
-                : shot.view === "camera" ? (shot.camera != null ? "camera " + shot.camera : "camera")
+                : shot.view === "camera" ? (shot.camera != null ? "camera " + (shot.camera + 1)
+                                                                : "camera")
                 : "";
     MorvaneText.fill($("shot-name"), shot.plid != null ? shot.name : "");
     $("shot-view").textContent = where;
