@@ -10,6 +10,8 @@ namespace director {
 namespace {
 
 constexpr double kStillSpeedMs = 1.0;
+// Neighbours closer than this in time are one fight.
+constexpr double kFightGapSeconds = 1.0;
 // The leader is shown from this part of the lap before the line on.
 constexpr std::uint32_t kFlagApproachParts = 16;
 // RaceLaps from 100 on counts laps in tens or hours: no last lap to watch.
@@ -171,15 +173,28 @@ void BroadcastRules::noteEvent(EventKind kind, std::uint8_t plid) {
   reported_.add(e);
 }
 
+bool BroadcastRules::closeBehind(int ahead, int behind) const {
+  const double speed = sampleSpeedMs(samples_[behind]);
+  return speed >= kStillSpeedMs &&
+         carDistanceMetres(samples_[ahead], samples_[behind]) < kFightGapSeconds * speed;
+}
+
 void BroadcastRules::quieten(RaceState& race) {
   const RaceOrder& order = race.raceOrder;
   const bool pingPong = ValidCar(previousCar_) && now_ - leftPreviousMs_ < kPingPongMs;
+  int left = -1;  // the place of the car just left
+  for (int i = 0; pingPong && i < order.count; ++i) {
+    if (order.ids[i] == previousCar_) left = i;
+  }
   for (int i = 0; i < order.count; ++i) {
     const std::uint8_t id = order.ids[i];
     PlayerRecord& r = race.players[id];
     // A car on the grid waiting for the lights stands still too, and is no parked car.
     const bool stillAway = running_ && parked(id) && !liveIncidentOn(id);
-    excluded_[id] = r.inPitLane != 0 || stillAway || (pingPong && id == previousCar_);
+    // Not back to the fight just left either: its other car would bring back the same picture.
+    const bool fightLeft = left >= 0 && (i == left || (i == left - 1 && closeBehind(i, left)) ||
+                                         (i == left + 1 && closeBehind(left, i)));
+    excluded_[id] = r.inPitLane != 0 || stillAway || fightLeft;
     if (excluded_[id]) r.interest = 0;
   }
 }

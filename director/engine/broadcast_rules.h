@@ -13,7 +13,7 @@
 // - the followed car while its shot is younger than kMinShotMs ("hold").
 // Without a focus the classic scoring chooses, after quieten has taken the interest of cars in
 // the pit lane, of cars parked away from an incident, and of the car the director cut away from
-// less than kPingPongMs ago. noteShot tells it what the cycle showed. Fixed memory, no
+// less than kPingPongMs ago and the car it fought with (within a second ahead or behind). noteShot tells it what the cycle showed. Fixed memory, no
 // allocation; InSim thread only.
 #pragma once
 
@@ -32,6 +32,9 @@ inline constexpr std::uint32_t kPingPongMs = 8000;
 inline constexpr std::uint32_t kStartShowMs = 8000;
 inline constexpr std::uint32_t kFlagHoldMs = 6000;
 inline constexpr std::uint32_t kParkedAfterMs = 3000;
+// A camera still frames a car this far away: at the narrowest zoom the car fills a tenth of the
+// picture's width.
+inline constexpr double kFramedMetres = 250.0;
 
 struct Focus {
   std::int32_t car = -1;  // the car to show; -1: let the scoring choose
@@ -69,6 +72,9 @@ class BroadcastRules {
  private:
   bool parked(std::uint8_t plid) const;
   bool liveIncidentOn(std::uint8_t plid) const;
+  // By place in the race order of the last set: the car behind runs within a second of the
+  // car ahead.
+  bool closeBehind(int ahead, int behind) const;
   bool flagFocus(const RaceState& race, const StateReport& report, Focus* f) const;
   bool eventFocus(std::int32_t followed, Focus* f) const;
   void watchFlag(const RaceState& race, const StateReport& report);

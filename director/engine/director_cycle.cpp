@@ -100,7 +100,10 @@ std::uint32_t DirectorCycle::cameraScore(int k, std::uint8_t car, std::int32_t f
                                          bool onboard, std::uint32_t now) const {
   const CameraPosition& cam = track_.cameras.cameras[k];
   const PlayerRecord& r = race_.players[car];
-  if (!cam.coversNode(r.node)) return 0;
+  // The broadcast rules hold the live camera on its car while it still frames the car.
+  const bool framed = broadcast_ != nullptr && cam.active != 0 && car == followed &&
+                    FramedReach(k, car) >= 0;
+  if (!cam.coversNode(r.node) && !framed) return 0;
   const std::uint32_t s = r.interest;
   if (cam.active != 0) {
     if (car == followed) {
@@ -371,7 +374,7 @@ void DirectorCycle::runDirectorCycle(InsimLink& link, CameraPositionRecord* pack
   StartPacket(packet);
   if (race_.raceOrder.count == 0) return;
 
-  const std::uint32_t now = clock_.Now();
+  std::uint32_t now = clock_.Now();
   // A camera deleted since the last cycle cannot stay live.
   if (st_.liveCamera >= track_.cameras.count) st_.liveCamera = -1;
   CleanAndSortRaceOrder();
@@ -379,6 +382,10 @@ void DirectorCycle::runDirectorCycle(InsimLink& link, CameraPositionRecord* pack
   Focus focus;
   CycleChoice choice;
   if (broadcast_ != nullptr) {
+    // Holds run on the race's time, which a replay or an accelerated race moves faster than the
+    // wall clock.
+    broadcast_->observe(race_, report_);
+    now = broadcast_->now();
     choice = ChooseByBroadcastRules(now, &focus);
   } else {
     choice = ChooseCar();

@@ -101,7 +101,13 @@ class DirectorCycle {
   // The broadcast rules' choice of car and camera (director_cycle_broadcast.cpp), and the
   // reason they give once the shot is decided.
   CycleChoice ChooseByBroadcastRules(std::uint32_t now, Focus* focus);
-  CycleChoice CameraFor(std::uint8_t car, std::uint32_t now) const;
+  CycleChoice CameraFor(std::uint8_t car) const;
+  // Nodes from the car to the end of what camera k frames of the track (its range and half its
+  // length more on either side, within kFramedMetres of the camera); -1 when k does not frame it.
+  int FramedReach(int k, std::uint8_t car) const;
+  bool FramedByAny(std::uint8_t car) const;
+  // The broadcast rules' choice of car without a focus (or against a hold): into chosenCar.
+  void ChooseBroadcastCar(std::uint32_t now);
   void ExplainBroadcastShot(const Focus& focus, bool heldAgainst);
   int ManualCount() const;
   void ManualOverride(int count, std::uint32_t now, CycleChoice* choice,

@@ -1,42 +1,111 @@
 // The broadcast rule set's steps of the director cycle: the rules say which car must be shown
-// (or which cars must not), and the classic scoring finds the camera for it.
+// (or which cars must not), the classic scoring weighs the battles, and the camera is chosen as
+// a broadcast crew would: a camera stays on its car while it still frames it, even a little
+// beyond the range it is meant for, and a new shot is taken from the camera that will keep the
+// car longest (the one the car drives towards rather than the one it is leaving).
+#include <cmath>
+
 #include "director/engine/director_cycle.h"
 
 namespace director {
 
-CycleChoice DirectorCycle::CameraFor(std::uint8_t car, std::uint32_t now) const {
+namespace {
+
+constexpr double kWorldUnitsPerMetre = 65536.0;
+
+}  // namespace
+
+int DirectorCycle::FramedReach(int k, std::uint8_t car) const {
+  const CameraPosition& cam = track_.cameras.cameras[k];
+  const PlayerRecord& r = race_.players[car];
+  const std::int32_t n = static_cast<std::int32_t>(track_.nodeCount);
+  if (n <= 0 || r.node >= n) return -1;
+  const std::int32_t length = (cam.rangeEnd - cam.rangeStart + n) % n + 1;
+  const std::int32_t margin = length / 2;
+  const std::int32_t from = ((cam.rangeStart - margin) % n + n) % n;
+  const std::int32_t at = (r.node - from + n) % n;
+  const std::int32_t span = length + 2 * margin;
+  if (span < n && at >= span) return -1;
+  const double dx = (static_cast<double>(r.carSample.x) - cam.x) / kWorldUnitsPerMetre;
+  const double dy = (static_cast<double>(r.carSample.y) - cam.y) / kWorldUnitsPerMetre;
+  const double dz = (static_cast<double>(r.carSample.z) - cam.z) / kWorldUnitsPerMetre;
+  if (std::sqrt(dx * dx + dy * dy + dz * dz) > kFramedMetres) return -1;
+  return span < n ? span - 1 - at : n;
+}
+
+CycleChoice DirectorCycle::CameraFor(std::uint8_t car) const {
   CycleChoice choice;
   const RaceOrder& order = race_.raceOrder;
   for (int i = 0; i < order.count; ++i) {
     if (order.ids[i] == car) choice.position = i + 1;
   }
-  const bool onboard = st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval;
-  std::uint32_t best = 0;
+  // The live camera keeps a car it frames (its own car) or covers (a car in the same picture:
+  // the director turns to it without a change of camera).
+  const int live = st_.liveCamera;
+  if (live >= 0 && live < track_.cameras.count && FramedReach(live, car) >= 0 &&
+      (car == st_.followedCar || track_.cameras.cameras[live].coversNode(race_.players[car].node))) {
+    choice.camera = live;
+    return choice;
+  }
+  int best = -1;
   for (int k = 0; k < track_.cameras.count; ++k) {
-    const std::uint32_t s = cameraScore(k, car, st_.followedCar, onboard, now);
-    if (s > best) {
-      best = s;
+    const int reach = FramedReach(k, car);
+    if (reach > best) {
+      best = reach;
       choice.camera = k;
     }
   }
   return choice;
 }
 
+bool DirectorCycle::FramedByAny(std::uint8_t car) const {
+  for (int k = 0; k < track_.cameras.count; ++k) {
+    if (FramedReach(k, car) >= 0) return true;
+  }
+  return false;
+}
+
+void DirectorCycle::ChooseBroadcastCar(std::uint32_t now) {
+  // The followed car, while its camera frames it, is worth its interest and the classic hold on
+  // the live camera; any other car its interest, where some camera frames it.
+  const RaceOrder& order = race_.raceOrder;
+  const bool* excluded = broadcast_->excluded();
+  const int live = st_.liveCamera;
+  const bool onboard = st_.sameCarCuts >= kOnboardCuts * st_.onboardInterval;
+  std::uint32_t best = 0;
+  for (int i = 0; i < order.count; ++i) {
+    const std::uint8_t car = order.ids[i];
+    if (excluded[car]) continue;
+    std::uint32_t s = 0;
+    if (car == st_.followedCar && live >= 0 && live < track_.cameras.count) {
+      s = cameraScore(live, car, st_.followedCar, onboard, now);
+    }
+    const std::uint32_t interest = race_.players[car].interest;
+    if (s == 0 && interest > best && FramedByAny(car)) s = interest;
+    if (s > best) {
+      best = s;
+      st_.chosenCar = car;
+    }
+  }
+}
+
 CycleChoice DirectorCycle::ChooseByBroadcastRules(std::uint32_t now, Focus* focus) {
-  broadcast_->observe(race_, report_);
   *focus = broadcast_->focus(race_, report_, st_.followedCar);
   broadcast_->quieten(race_);
   heldAgainst_ = false;
   if (focus->car < 0 || focus->hold) {
-    CycleChoice choice = ChooseCar();
-    ChooseCamera(now, &choice, broadcast_->excluded());
-    if (focus->car < 0) return choice;
+    ChooseBroadcastCar(now);
+    if (focus->car < 0) {
+      // Without a car worth showing the last one chosen stays, as in the classic rules.
+      if (st_.chosenCar <= 0 || st_.chosenCar >= kPlayerCount) return CycleChoice();
+      return CameraFor(static_cast<std::uint8_t>(st_.chosenCar));
+    }
     heldAgainst_ = st_.chosenCar != focus->car;
   }
   // A car the scoring could not see at all (interest 0 everywhere) is still shown: the live
-  // camera follows it when none of the cameras covers it.
+  // camera follows it when none of the cameras frames it.
   st_.chosenCar = focus->car;
-  return CameraFor(static_cast<std::uint8_t>(focus->car), now);
+  return CameraFor(static_cast<std::uint8_t>(focus->car));
 }
 
 void DirectorCycle::ExplainBroadcastShot(const Focus& focus, bool heldAgainst) {

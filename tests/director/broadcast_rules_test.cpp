@@ -129,6 +129,21 @@ TEST_F(BroadcastRulesTest, NoCutBackToTheCarJustLeft) {
   EXPECT_TRUE(backAgain);
 }
 
+// Nor back to the fight just left by way of its other car: cars 3 and 4 run 0.4 s apart.
+TEST_F(BroadcastRulesTest, NoCutBackToTheFightJustLeft) {
+  PastTheStart();
+  while (OnBackPair() && step_ < 200) Set(0);
+  ASSERT_TRUE(OnFrontPair());
+  const std::uint32_t left = clock.Now();
+  int sets = 0;
+  while (!OnBackPair() && sets < 100) {
+    Set(2);
+    ++sets;
+  }
+  EXPECT_GE(clock.Now() - left, kPingPongMs);
+  EXPECT_LT(sets, 100);
+}
+
 TEST_F(BroadcastRulesTest, CarsInThePitLaneAreNotShown) {
   race.players[3].inPitLane = 1;
   race.players[4].inPitLane = 1;
