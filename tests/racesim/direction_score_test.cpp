@@ -137,3 +137,33 @@ TEST(DirectionScore, NothingDirectedGivesNoFigures) {
 
 }  // namespace
 }  // namespace racesim
+
+namespace racesim {
+namespace {
+
+// The picture follows car 3 while car 4 runs beside it: car 4's spin and its win are on screen,
+// though the figures of screen time go by car 3; car 5, never in the picture, is not.
+TEST(DirectionScore, ACarBesideTheOneFollowedIsOnScreenToo) {
+  DirectionScore score;
+  score.BeginRace();
+  for (std::uint32_t ms = 200; ms <= 4000; ms += 200) {
+    ScoreSample s = At(ms, 3, ms == 200);
+    s.inPicture = Bits({4});
+    score.Sample(s);
+    if (ms == 1000) score.Truth(Truth(TruthKind::kIncident, 1000, 4, 0));
+    if (ms == 1200) score.Truth(Truth(TruthKind::kIncident, 1200, 5, 0));
+    if (ms == 2000) score.Truth(Truth(TruthKind::kOvertake, 2000, 5, 4));
+  }
+  score.Flag(4);
+  score.EndRace();
+  const DirectionFigures f = score.Total();
+  EXPECT_EQ(f.incidents, 2);
+  EXPECT_EQ(f.incidentsSeen, 1);
+  EXPECT_EQ(f.overtakesSeen, 1);
+  EXPECT_EQ(f.winnerAtFlag, 1);
+  EXPECT_EQ(f.leaderAtStart, 0);  // car 1 leads and is never in the picture
+  EXPECT_EQ(f.battleSeenMs, 0u);  // car 3 is in no battle
+}
+
+}  // namespace
+}  // namespace racesim

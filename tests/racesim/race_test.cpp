@@ -160,6 +160,34 @@ TEST(LiveLogPicture, TheCarNearestTheMiddleOfTheFieldOfView) {
   EXPECT_EQ(CarInPicture(camera, race), -1);
 }
 
+// A camera aimed at one car of the grid sees its neighbours in the picture as well; a car too
+// small to make out, or outside the field of view, is not in it.
+TEST(LiveLogPicture, EveryCarInThePictureBigEnoughToMakeOut) {
+  Race race(TestTrack(), Options(6, 1, 1));
+  const int pole = race.Order()[0], second = race.Order()[1];
+  const Pose a = race.Where(pole), b = race.Where(second);
+  const auto bit = [&](int car) {
+    return std::uint64_t{1} << CarAt(race, car).plid;
+  };
+  // 100 m behind the pole along the grid, looking at the pole: the car behind it on the grid is
+  // in the picture too.
+  const double dx = a.x - b.x, dy = a.y - b.y, d = std::hypot(dx, dy);
+  SimCamera camera = FreeCamera(a.x - dx / d * 100, a.y - dy / d * 100, a.x, a.y);
+  camera.fov = 40.0f;
+  const std::uint64_t cars = CarsInPicture(camera, race);
+  EXPECT_EQ(CarInPicture(camera, race), second);  // nearest the middle: the one in front of it
+  EXPECT_NE(cars & bit(pole), 0u);
+  EXPECT_NE(cars & bit(second), 0u);
+  // The same aim from 300 m with a wide lens: the cars are specks.
+  camera = FreeCamera(a.x - dx / d * 300, a.y - dy / d * 300, a.x, a.y);
+  camera.fov = 40.0f;
+  EXPECT_EQ(CarsInPicture(camera, race), 0u);
+  camera.fov = 10.0f;
+  EXPECT_NE(CarsInPicture(camera, race) & bit(pole), 0u);
+  camera.heading = static_cast<std::uint16_t>(camera.heading + 32768);  // looking away
+  EXPECT_EQ(CarsInPicture(camera, race), 0u);
+}
+
 TEST(LiveLogPicture, AGlidingCameraSeesTheCarWhereItWillBe) {
   Race race(TestTrack(), Options(1, 1, 1));
   race.Start();

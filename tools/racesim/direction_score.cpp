@@ -7,10 +7,6 @@ namespace racesim {
 
 namespace {
 
-bool Has(std::uint64_t mask, std::uint8_t plid) {
-  return plid != 0 && plid < 64 && (mask >> plid & 1u) != 0;
-}
-
 // "67 %", or "-" without a whole.
 std::string Pct(double part, double whole) {
   if (whole <= 0) return "-";
@@ -82,10 +78,12 @@ void DirectionScore::BeginRace() {
 
 void DirectionScore::Sample(const ScoreSample& s) {
   if (!inRace_) return;
-  recent_[recentNext_] = {s.raceMs, s.shown};
+  const std::uint64_t shown = s.shown != 0 && s.shown < 64 ? std::uint64_t{1} << s.shown : 0;
+  const std::uint64_t inPicture = s.inPicture | shown;
+  recent_[recentNext_] = {s.raceMs, inPicture};
   recentNext_ = (recentNext_ + 1) % kRecent;
   recentCount_ = std::min(recentCount_ + 1, kRecent);
-  shown_ = s.shown;
+  inPicture_ = inPicture;
 
   now_.screenMs += s.dtMs;
   if (s.battling != 0) {
@@ -93,7 +91,7 @@ void DirectionScore::Sample(const ScoreSample& s) {
     if (Has(s.battling, s.shown)) now_.battleSeenMs += s.dtMs;
   }
   if (Has(s.pitOrParked, s.shown)) now_.pitParkedMs += s.dtMs;
-  if (s.raceMs <= kStartWindowMs && s.shown != 0 && s.shown == s.leader) leaderSeen_ = true;
+  if (s.raceMs <= kStartWindowMs && Has(inPicture, s.leader)) leaderSeen_ = true;
   if (s.cut) {
     ++now_.cuts;
     if (haveCut_) now_.shotsMs.push_back(s.raceMs - lastCutMs_);
@@ -114,7 +112,7 @@ void DirectionScore::Sample(const ScoreSample& s) {
   for (std::size_t k = 0; k < pending_.size();) {
     const Pending& p = pending_[k];
     const bool inWindow = s.raceMs >= p.fromMs && s.raceMs <= p.untilMs;
-    if ((inWindow && Shows(p.truth, s.shown)) || s.raceMs > p.untilMs) {
+    if ((inWindow && Shows(p.truth, inPicture)) || s.raceMs > p.untilMs) {
       Resolve(p, inWindow);
       pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(k));
     } else {
@@ -139,7 +137,7 @@ void DirectionScore::Truth(const TruthRecord& t) {
   // Samples that came before the truth was known.
   for (int k = 0; k < recentCount_; ++k) {
     const Seen& seen = recent_[k];
-    if (seen.raceMs >= p.fromMs && seen.raceMs <= p.untilMs && Shows(t, seen.shown)) {
+    if (seen.raceMs >= p.fromMs && seen.raceMs <= p.untilMs && Shows(t, seen.inPicture)) {
       Resolve(p, true);
       return;
     }
@@ -157,7 +155,7 @@ void DirectionScore::Resolve(const Pending& p, bool seen) {
 }
 
 void DirectionScore::Flag(std::uint8_t winner) {
-  if (inRace_) flagSeen_ = shown_ != 0 && shown_ == winner;
+  if (inRace_) flagSeen_ = Has(inPicture_, winner);
 }
 
 void DirectionScore::EndRace() {

@@ -6,14 +6,17 @@
 // the cars in the pit lane or parked), the ground truth as it happens (incidents, overtakes on
 // track) and the winner's flag. The figures of a race:
 // - incidents seen: an incident's car (either car of a contact) in the picture in a sample within
-//   2 s from its start;
+//   2 s from its start (anywhere in the picture: a viewer sees a spin beside the car followed);
 // - overtakes seen: either car in the picture in a sample within 1 s before or after the pass;
 // - battles seen: of the screen time while some pair of neighbours ran under 1 s apart, the share
 //   showing a car of such a pair;
 // - pit or parked: the share of screen time on a car in the pit lane or parked (outside an
 //   incident);
 // - leader at start: the leader in the picture in some sample of the first 10 s of race time;
-// - winner at flag: the winner in the picture when it crosses the line;
+// - winner at flag: the winner in the picture when it crosses the line (also beside the car
+//   followed, as the winner and the second are when they finish side by side);
+// The screen time, battles, pit lane and parked cars, shots and ping-pongs go by the car the
+// picture follows (the one nearest its middle).
 // - cuts a minute of screen time, the shots' median and shortest length (a shot from one cut to
 //   the next), and ping-pongs: a cut from car A to car B and a cut back to A within 5 s (a new car
 //   drifting into the same shot is no cut).
@@ -29,7 +32,8 @@ namespace racesim {
 struct ScoreSample {
   std::uint32_t raceMs = 0;
   std::uint32_t dtMs = 0;    // screen time the sample stands for
-  std::uint8_t shown = 0;    // player id in the picture, 0 none
+  std::uint8_t shown = 0;    // player id the picture follows, 0 none
+  std::uint64_t inPicture = 0;  // bit n: player id n is in the picture (with shown)
   bool cut = false;          // the director cut to this shot
   std::uint8_t leader = 0;   // player id
   std::uint64_t battling = 0;     // bit n: player id n is in a battle
@@ -89,10 +93,13 @@ class DirectionScore {
   };
   struct Seen {
     std::uint32_t raceMs = 0;
-    std::uint8_t shown = 0;
+    std::uint64_t inPicture = 0;
   };
-  static bool Shows(const TruthRecord& t, std::uint8_t shown) {
-    return shown != 0 && (shown == t.plid || shown == t.other);
+  static bool Has(std::uint64_t cars, std::uint8_t plid) {
+    return plid != 0 && plid < 64 && (cars >> plid & 1u) != 0;
+  }
+  static bool Shows(const TruthRecord& t, std::uint64_t inPicture) {
+    return Has(inPicture, t.plid) || Has(inPicture, t.other);
   }
   void Resolve(const Pending& p, bool seen);
 
@@ -103,7 +110,7 @@ class DirectionScore {
   static constexpr int kRecent = 64;  // samples kept for truth that comes after them
   Seen recent_[kRecent] = {};
   int recentCount_ = 0, recentNext_ = 0;
-  std::uint8_t shown_ = 0;
+  std::uint64_t inPicture_ = 0;
   bool leaderSeen_ = false, flagSeen_ = false;
   bool haveCut_ = false;
   std::uint32_t lastCutMs_ = 0;

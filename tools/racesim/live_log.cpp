@@ -13,6 +13,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxShotDistance = 600.0;  // metres: further away a car is only a dot
+constexpr double kCarLength = 4.5;          // metres
+constexpr double kSmallestCarShare = 0.04;  // of the picture's width
 
 std::string Group(std::uint8_t clickId) {
   if (clickId == 1) return "progress";
@@ -61,31 +63,42 @@ std::string StripColours(const std::string& text) {
 // How far ahead the director aims a gliding camera (its prediction horizon).
 constexpr double kGlideLeadSeconds = 0.8;
 
-int CarInPicture(const SimCamera& camera, const Race& race) {
+namespace {
+
+// Where car i stands in the camera's picture: its angle off the middle (radians) and its
+// distance (metres); false when it is behind the camera, outside the field of view or too far.
+bool InPicture(const SimCamera& camera, const Race& race, int i, double* off, double* dist) {
   // The inverse of the director's heading: 16384 + atan2(dy, dx) in units of 32768 per pi.
   const double view = (camera.heading - 16384.0) * kPi / 32768.0;
   const double half = std::max(1.0, static_cast<double>(camera.fov)) * 0.5 * kPi / 180.0;
   const double cx = camera.x / kWorldPerMetre, cy = camera.y / kWorldPerMetre;
+  Pose p = race.Where(i);
+  if (camera.glideMs > 0) {
+    // The simulator glides the view to each new aim, so the picture trails the command; the
+    // director therefore aims where a car will be when the view gets there, and that is where
+    // the car is seen.
+    const double lead = race.Cars()[static_cast<std::size_t>(i)].speed * kGlideLeadSeconds;
+    p.x += p.dx * lead;
+    p.y += p.dy * lead;
+  }
+  const double dx = p.x - cx, dy = p.y - cy;
+  *dist = std::hypot(dx, dy);
+  if (*dist > kMaxShotDistance) return false;
+  double a = std::atan2(dy, dx) - view;
+  while (a > kPi) a -= 2 * kPi;
+  while (a < -kPi) a += 2 * kPi;
+  *off = std::fabs(a);
+  return *dist <= 2.0 || *off <= half * 1.1;
+}
+
+}  // namespace
+
+int CarInPicture(const SimCamera& camera, const Race& race) {
   int best = -1;
   double bestOff = 0, bestDist = 0;
   for (int i = 0; i < static_cast<int>(race.Cars().size()); ++i) {
-    Pose p = race.Where(i);
-    if (camera.glideMs > 0) {
-      // The simulator glides the view to each new aim, so the picture trails the command; the
-      // director therefore aims where a car will be when the view gets there, and that is where
-      // the car is seen.
-      const double lead = race.Cars()[static_cast<std::size_t>(i)].speed * kGlideLeadSeconds;
-      p.x += p.dx * lead;
-      p.y += p.dy * lead;
-    }
-    const double dx = p.x - cx, dy = p.y - cy;
-    const double dist = std::hypot(dx, dy);
-    if (dist > kMaxShotDistance) continue;
-    double off = std::atan2(dy, dx) - view;
-    while (off > kPi) off -= 2 * kPi;
-    while (off < -kPi) off += 2 * kPi;
-    off = std::fabs(off);
-    if (dist > 2.0 && off > half * 1.1) continue;
+    double off = 0, dist = 0;
+    if (!InPicture(camera, race, i, &off, &dist)) continue;
     if (best < 0 || off < bestOff - 1e-9 || (std::fabs(off - bestOff) <= 1e-9 && dist < bestDist)) {
       best = i;
       bestOff = off;
@@ -93,6 +106,21 @@ int CarInPicture(const SimCamera& camera, const Race& race) {
     }
   }
   return best;
+}
+
+std::uint64_t CarsInPicture(const SimCamera& camera, const Race& race) {
+  const double half = std::max(1.0, static_cast<double>(camera.fov)) * 0.5 * kPi / 180.0;
+  // A car narrower than this share of the picture is a speck, not a car a viewer watches.
+  const double farthest = kCarLength / (2.0 * std::tan(half) * kSmallestCarShare);
+  std::uint64_t cars = 0;
+  for (int i = 0; i < static_cast<int>(race.Cars().size()); ++i) {
+    double off = 0, dist = 0;
+    const std::uint8_t plid = race.Cars()[static_cast<std::size_t>(i)].plid;
+    if (plid < 64 && InPicture(camera, race, i, &off, &dist) && dist <= farthest) {
+      cars |= std::uint64_t{1} << plid;
+    }
+  }
+  return cars;
 }
 
 void LiveLog::Print(const std::string& kind, const std::string& text) {
@@ -139,8 +167,10 @@ std::string LiveLog::ShotName(const SimCamera& camera) const {
 void LiveLog::Observe(const SimCamera& camera, const Race& race, std::uint32_t dtMs,
                       bool raceRunning) {
   int car = -1;
+  inPicture_ = 0;
   if (camera.mode == CameraMode::kFree) {
     car = CarInPicture(camera, race);
+    inPicture_ = CarsInPicture(camera, race);
   } else {
     for (int i = 0; i < static_cast<int>(race.Cars().size()); ++i) {
       if (race.Cars()[static_cast<std::size_t>(i)].plid == camera.viewPlid) car = i;

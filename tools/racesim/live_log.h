@@ -43,6 +43,9 @@ struct SimCamera {
 // The car nearest to the middle of a free camera's picture: index into the race's cars, or -1.
 // A gliding camera (glideMs > 0) is judged against where the cars will be when it gets there.
 int CarInPicture(const SimCamera& camera, const Race& race);
+// Every car a viewer sees in a free camera's picture, big enough to make out (bit n: player id
+// n): an incident or a pass at the edge of the picture is on screen too.
+std::uint64_t CarsInPicture(const SimCamera& camera, const Race& race);
 // A text without the simulator's colour codes (^ and the character after it).
 std::string StripColours(const std::string& text);
 
@@ -118,6 +121,7 @@ class LiveLog {
   std::string simDir_, simVersion_;
   std::string shot_;
   int shownCar_ = -1, candidate_ = -1;
+  std::uint64_t inPicture_ = 0;  // the cars in the picture at the last set
   int cuts_ = 0, onboard_ = 0;
   std::map<std::string, int> onboardKinds_;
   std::map<std::uint8_t, std::uint32_t> screenMs_;

@@ -58,6 +58,7 @@ void LiveLog::ScoreSampleOf(const Race& race, std::uint32_t dtMs, bool cut) {
   s.cut = cut;
   const std::vector<Car>& cars = race.Cars();
   if (shownCar_ >= 0) s.shown = cars[static_cast<std::size_t>(shownCar_)].plid;
+  s.inPicture = inPicture_ | Bit(s.shown);
   const std::vector<int>& order = race.Order();
   if (!order.empty()) s.leader = cars[static_cast<std::size_t>(order.front())].plid;
   for (std::size_t p = 0; p + 1 < order.size(); ++p) {
