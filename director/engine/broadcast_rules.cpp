@@ -29,6 +29,9 @@ void BroadcastRules::reset() {
     excluded_[i] = false;
   }
   running_ = false;
+  moving_ = false;
+  resultCount_ = 0;
+  leaderLap_ = 0;
   winner_ = -1;
   shotCar_ = -1;
   previousCar_ = -1;
@@ -51,12 +54,21 @@ void BroadcastRules::observe(const RaceState& race, const StateReport& report) {
   now_ += kPositionIntervalMs;
   const std::uint32_t now = now_;
   const bool running = race.raceStarted != 0 && report.RaceWithLaps();
-  if (running && !running_) {
+  const RaceOrder& order = race.raceOrder;
+  const std::uint16_t leaderLap =
+      order.count > 0 ? race.players[order.ids[0]].carSample.lap : std::uint16_t{0};
+  // Between two races the front end sends no positions, so the rules may see the next race
+  // begin without a set in between: its results are gone and its leader is back on lap 1.
+  const bool nextRace = (resultCount_ > 0 && race.resultCount == 0) ||
+                        (leaderLap <= 1 && leaderLap_ > 1);
+  if (running && (!running_ || nextRace)) {
     startMs_ = now;
+    moving_ = false;
     winner_ = -1;
   }
   running_ = running;
-  const RaceOrder& order = race.raceOrder;
+  resultCount_ = race.resultCount;
+  leaderLap_ = leaderLap;
   for (int i = 0; i < order.count; ++i) {
     const std::uint8_t id = order.ids[i];
     const PlayerRecord& r = race.players[id];
@@ -64,6 +76,11 @@ void BroadcastRules::observe(const RaceState& race, const StateReport& report) {
     const bool still = sampleSpeedMs(samples_[i]) < kStillSpeedMs;
     if (still && !slow_[id]) slowSince_[id] = now;
     slow_[id] = still;
+  }
+  // The start is shown from the lights (the leader moves off), however long the grid stood.
+  if (running_ && !moving_ && order.count > 0 && !slow_[order.ids[0]]) {
+    moving_ = true;
+    startMs_ = now;
   }
   detector_.update(samples_, order.count, now, running);
   watchFlag(race, report);
@@ -134,7 +151,7 @@ Focus BroadcastRules::focus(const RaceState& race, const StateReport& report,
   const std::uint32_t now = now_;
   Focus f;
   if (flagFocus(race, report, &f)) return f;
-  if (running_ && now - startMs_ < kStartShowMs && race.raceOrder.count > 0) {
+  if (running_ && (!moving_ || now - startMs_ < kStartShowMs) && race.raceOrder.count > 0) {
     f.car = race.raceOrder.ids[0];
     reasonText(&f.reason, kReasonLeaderAtStart);
     return f;

@@ -6,7 +6,9 @@
 // - the winner at the flag: the leader on the last sixteenth of the last lap (a few seconds
 //   before the line, so incidents just before keep their chance), and the first car over the
 //   line for kFlagHoldMs after;
-// - the leader at the start, for kStartShowMs after the lights;
+// - the leader at the start: on the grid, and for kStartShowMs after the lights (the leader
+//   moving off); a race that follows another is noticed by its results being cleared or its
+//   leader being back on lap 1;
 // - the car of the most interesting live incident (spin, off, stopped, contact): an incident cuts
 //   through every hold;
 // - the passing car of a live overtake, once the current shot has lasted kMinShotMs;
@@ -90,6 +92,9 @@ class BroadcastRules {
   bool slow_[kPlayerCount] = {};
   bool excluded_[kPlayerCount] = {};
   bool running_ = false;
+  bool moving_ = false;  // the leader has moved off since the race began
+  std::uint8_t resultCount_ = 0;
+  std::uint16_t leaderLap_ = 0;
   std::uint32_t startMs_ = 0;
   std::int32_t winner_ = -1;
   std::uint32_t winnerMs_ = 0;

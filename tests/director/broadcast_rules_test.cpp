@@ -176,6 +176,31 @@ TEST_F(BroadcastRulesTest, TheWinnerIsShownTakingTheFlag) {
   EXPECT_TRUE(OnBackPair());
 }
 
+// Between two races the front end sends no positions: the rules notice the next race by its
+// cleared results and its leader back on lap 1, and show its start and its flag again.
+TEST_F(BroadcastRulesTest, TheNextRaceOpensOnItsLeaderAndEndsOnItsWinner) {
+  PastTheStart();
+  lap_ = 6;  // every car over the line: car 1 has won
+  for (int i = 0; i < 60; ++i) Set(2);
+  ASSERT_TRUE(OnBackPair());
+  race.resultCount = 4;
+  Set(2);
+  race.resultCount = 0;
+  lap_ = 1;
+  for (int i = 0; i < 40; ++i) {
+    Set(2);
+    ASSERT_EQ(state.chosenCar, 1) << i;
+    EXPECT_EQ(Reason(), "leader at the start");
+  }
+  while (!OnBackPair() && step_ < 400) Set(2);
+  ASSERT_TRUE(OnBackPair());
+  lap_ = 5;
+  base_ = 570 - 120 - step_;
+  for (int i = 0; i < 4; ++i) Set(2);
+  EXPECT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "winner at the flag");
+}
+
 // The hold on its own, on the rules' clock of 200 ms a set: a shot younger than 4 s keeps its car.
 TEST(BroadcastRules, AYoungShotIsHeldAndAnOldOneIsNot) {
   auto rules = std::make_unique<BroadcastRules>();
@@ -197,6 +222,30 @@ TEST(BroadcastRules, AYoungShotIsHeldAndAnOldOneIsNot) {
   EXPECT_TRUE(rules->focus(race, report, 3).hold);
   race.players[3].inPitLane = 1;
   EXPECT_EQ(rules->focus(race, report, 3).car, -1);
+}
+
+// The start is shown from the lights: a grid that stands for 5 s does not use up its 8 s.
+TEST(BroadcastRules, TheStartIsShownFromTheLeaderMovingOff) {
+  auto rules = std::make_unique<BroadcastRules>();
+  RaceState race;
+  StateReport report;
+  report.raceInProgress = 1;
+  report.raceLaps = 5;
+  race.raceStarted = 1;
+  race.raceOrder.Append(3);
+  race.players[3].listed = 1;
+  race.players[3].carSample.lap = 1;
+  for (int set = 0; set < 25; ++set) {
+    rules->observe(race, report);
+    EXPECT_EQ(rules->focus(race, report, -1).car, 3) << set;
+  }
+  race.players[3].carSample.speed = kSpeed;
+  for (int set = 0; set < 40; ++set) {
+    rules->observe(race, report);
+    EXPECT_EQ(rules->focus(race, report, -1).car, 3) << set;
+  }
+  rules->observe(race, report);
+  EXPECT_EQ(rules->focus(race, report, -1).car, -1);
 }
 
 }  // namespace
