@@ -84,7 +84,9 @@
     let laps = "";
     if (c.finished) laps = "Finished";
     else if (c.lapsTotal > 0 && c.lapsLeft === 1) laps = "Last lap";
-    else if (c.lapsTotal > 0 && c.lapsLeft != null) laps = c.lapsLeft + " of " + c.lapsTotal + " laps left";
+    else if (c.lapsTotal > 0 && c.lapsLeft != null) {
+      laps = c.lapsLeft + " of " + c.lapsTotal + " laps left";
+    }
     $("laps-left").textContent = laps;
   }
 
