@@ -1,8 +1,9 @@
 """The web view's page in a real browser (headless Chromium over the DevTools protocol) against
 the director following racesim: both layouts list the cars in racesim's race order and then in
 its result order; the page follows the position sets within 250 ms (p99); it waits calmly while
-the director is away and comes back by itself, with the track fetched anew; the names' colour
-codes, the clock and gap texts and the camera's covered nodes come out exactly."""
+the director is away and comes back by itself, with the track fetched anew, and fetches a new
+track the director loads while it stays connected; the names' colour codes, the clock and gap
+texts and the camera's covered nodes come out exactly."""
 
 import os
 import unittest
