@@ -232,6 +232,23 @@ TEST(Incidents, AFastCarInABendIsNoSpinAndARaceWithoutIncidentsHasNone) {
   for (const RaceEvent& e : run.events) EXPECT_EQ(e.incident, IncidentKind::kOff);
 }
 
+// Passing, dodging and running wide move a car across the road, but its nose turns no faster
+// than a car's does: at speed, a yaw rate of 180 degrees a second is a spin's, never a change of
+// line's.
+TEST(Incidents, AChangeOfLineTurnsTheNoseNoFasterThanACarCan) {
+  const RaceRun run = RunRace(12, 3, 5, 0);
+  int turning = 0;
+  for (const Set& set : run.steps) {
+    for (const auto& [plid, r] : set) {
+      if (Speed(r) < 5) continue;  // getting going off the grid or the pit box
+      EXPECT_LT(std::abs(static_cast<int>(r.angVel)), 16384 / 2)
+          << "#" << int{plid} << " at " << Speed(r) << " m/s";
+      turning += std::abs(static_cast<int>(r.angVel)) > 16384 / 36;  // 10 degrees a second
+    }
+  }
+  EXPECT_GT(turning, 100);
+}
+
 // The live log's truth lines say what the events say, in a form read back here.
 TEST(Incidents, TruthLinesInTheLiveLog) {
   RaceOptions o;

@@ -12,6 +12,7 @@ constexpr double kTopSpeed = 62.0;     // m/s
 constexpr double kLateralGrip = 13.0;  // m/s^2 through a bend
 constexpr double kBraking = 11.0;      // m/s^2 planned into the profile
 constexpr double kHardBraking = 16.0;  // m/s^2 when a car has to slow at once
+constexpr double kYawLagSeconds = 0.25;
 constexpr double kPitSpeed = 20.0;     // m/s pit lane limit
 constexpr double kPitBox = 40.0;       // metres after the line
 // The track's pit lane, which its path file carries.
@@ -308,7 +309,10 @@ void Race::StepOnce() {
       const std::uint16_t dir = static_cast<std::uint16_t>(
           std::lround(std::atan2(-my, -mx) * 32768.0 / kPi + 16384.0) & 0xFFFF);
       const std::int16_t turn = static_cast<std::int16_t>(dir - c.direction);
-      c.angVel = static_cast<std::int16_t>(std::clamp(turn / dt / 4.0, -32000.0, 32000.0));
+      // The path turns at once when a car starts across the road (a pass, a dodge); a car's
+      // nose follows in a fraction of a second, so a change of line never yaws like a spin.
+      c.yawRate += (turn / dt / 4.0 - c.yawRate) * std::min(1.0, dt / kYawLagSeconds);
+      c.angVel = static_cast<std::int16_t>(std::clamp(c.yawRate, -32000.0, 32000.0));
       c.direction = dir;
     }
 

@@ -85,6 +85,7 @@ struct Car {
   int passing = -1;  // index of the car being passed
   std::uint16_t direction = 0;
   std::int16_t angVel = 0;
+  double yawRate = 0;  // AngVel units, following the turns of the path with the lag of a car
 
   // The incident under way (race_incidents.cpp).
   IncidentKind incident = IncidentKind::kNone;
