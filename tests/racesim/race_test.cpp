@@ -138,6 +138,32 @@ TEST(RaceModel, EveryCarFinishesInClassifiedOrderAndPlannedStopsAreMadeOnce) {
   EXPECT_EQ(stoppers, 3);
 }
 
+// A car beside the road after its stop is in the pit lane (told to the director as such) until
+// it is back on the road, so the way back from the exit is never taken for an off.
+TEST(RaceModel, ACarIsInThePitLaneUntilItIsBackOnTheRoad) {
+  Race race(TestTrack(), Options(12, 4, 3, 3));
+  race.Start();
+  const double length = TestTrack().Length();
+  int rejoining = 0;
+  std::vector<int> stopLap(12, -1);
+  while (!race.AllFinished() && race.TimeMs() < 900000) {
+    race.Step(kRaceStepMs);
+    for (int i = 0; i < 12; ++i) {
+      const Car& c = CarAt(race, i);
+      if (c.pit == PitPhase::kStopped) stopLap[static_cast<std::size_t>(i)] = c.lapsDone;
+      const double lapDist = c.dist - std::floor(c.dist / length) * length;
+      // Just after the line on the lap of its stop, with no wide run of its own lately.
+      if (stopLap[static_cast<std::size_t>(i)] != c.lapsDone || lapDist > 600 ||
+          std::fabs(c.lateral) <= kRoadHalfWidth || c.mistakeUntilMs + 5000 > race.TimeMs()) {
+        continue;
+      }
+      EXPECT_TRUE(race.InPitLane(i)) << "#" << int{c.plid} << " at " << race.TimeMs() << " ms";
+      rejoining += c.pit == PitPhase::kNone;
+    }
+  }
+  EXPECT_GT(rejoining, 10);
+}
+
 TEST(RaceModel, OptionLimits) {
   std::string error;
   EXPECT_FALSE(Race::CheckOptions(Options(41, 3, 1), &error));

@@ -215,6 +215,7 @@ double Race::TargetSpeed(int i, const std::vector<double>& trackPos) {
         c.pit = PitPhase::kNone;
         c.pitLap = -1;
         c.lateralTarget = 0;
+        c.rejoining = true;
       }
     }
     if (c.pit == PitPhase::kStopped) {
@@ -302,6 +303,7 @@ void Race::StepOnce() {
     const double step = (scripted_ ? LateralRate(c) : kLateralRate) * dt;
     if (c.lateral < c.lateralTarget) c.lateral = std::min(c.lateralTarget, c.lateral + step);
     if (c.lateral > c.lateralTarget) c.lateral = std::max(c.lateralTarget, c.lateral - step);
+    if (c.rejoining && std::fabs(c.lateral) <= kRoadHalfWidth) c.rejoining = false;
 
     const Pose after = Where(static_cast<int>(i));
     const double mx = after.x - before.x, my = after.y - before.y;

@@ -83,6 +83,7 @@ struct Car {
   PitPhase pit = PitPhase::kNone;
   std::uint32_t pitReleaseMs = 0;
   int passing = -1;  // index of the car being passed
+  bool rejoining = false;  // past the pit exit, still beside the road on the way back to it
   std::uint16_t direction = 0;
   std::int16_t angVel = 0;
   double yawRate = 0;  // AngVel units, following the turns of the path with the lag of a car
@@ -157,8 +158,10 @@ class Race {
   // Where the car is now, metres.
   Pose Where(int car) const;
   int NodeOf(int car) const;
+  // From the entry until the car is back on the road after the exit.
   bool InPitLane(int car) const {
-    return cars_[static_cast<std::size_t>(car)].pit != PitPhase::kNone;
+    const Car& c = cars_[static_cast<std::size_t>(car)];
+    return c.pit != PitPhase::kNone || c.rejoining;
   }
   bool InIncident(int car) const {
     return cars_[static_cast<std::size_t>(car)].incident != IncidentKind::kNone;
