@@ -1,0 +1,38 @@
+# Writes a C++ source that holds files as byte arrays, for programs that serve them without
+# reading the disk. Run as a script:
+#   cmake -DOUT=<file.cpp> -DINCLUDE=<header> -DFILES="<a|b|...>" -P embed_files.cmake
+# Each file is named by its base name with a leading "/", and its content type comes from its
+# extension.
+set(_types_html "text/html; charset=utf-8")
+set(_types_js "text/javascript; charset=utf-8")
+set(_types_css "text/css; charset=utf-8")
+set(_types_svg "image/svg+xml")
+set(_types_png "image/png")
+set(_types_ico "image/x-icon")
+
+set(_body "// Generated from the files of the web page; do not edit.\n#include \"${INCLUDE}\"\n\nnamespace director {\n\nnamespace {\n")
+set(_table "")
+set(_index 0)
+string(REPLACE "|" ";" FILES "${FILES}")
+list(SORT FILES)
+foreach(_file ${FILES})
+  get_filename_component(_name ${_file} NAME)
+  get_filename_component(_ext ${_file} LAST_EXT)
+  string(SUBSTRING "${_ext}" 1 -1 _ext)
+  set(_type "${_types_${_ext}}")
+  if(NOT _type)
+    set(_type "application/octet-stream")
+  endif()
+  file(READ ${_file} _hex HEX)
+  string(LENGTH "${_hex}" _hexlen)
+  math(EXPR _size "${_hexlen} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," _bytes "${_hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" _bytes "${_bytes}")
+  string(APPEND _body "const unsigned char kFile${_index}[] = {\n${_bytes}0};\n")
+  string(APPEND _table "    {\"/${_name}\", \"${_type}\", kFile${_index}, ${_size}},\n")
+  math(EXPR _index "${_index} + 1")
+endforeach()
+string(APPEND _body "\n}  // namespace\n\nconst PageFile kPageFiles[] = {\n${_table}};\nconst std::size_t kPageFileCount = ${_index};\n\n}  // namespace director\n")
+file(WRITE ${OUT}.tmp "${_body}")
+file(COPY_FILE ${OUT}.tmp ${OUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUT}.tmp)
