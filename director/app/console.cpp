@@ -1,8 +1,10 @@
 #include "director/app/console.h"
 
+#include <cstdio>
 #include <cstring>
 #include <ostream>
 
+#include "platform/net.h"
 #include "platform/thread.h"
 
 namespace director {
@@ -76,6 +78,10 @@ void PrintConsoleUsage(std::ostream& out) {
          "                             flag, holds each shot and leaves the pit lane out\n"
          "  --reasons                  print one line per cut with the reason for it\n"
          "                             (not stored)\n"
+         "  --web-port N               serve the web view of the race on port N (default 0:\n"
+         "                             off); open http://127.0.0.1:N/ or /overlay\n"
+         "  --web-bind ADDRESS         the address the web view listens on (default\n"
+         "                             127.0.0.1, this computer only; 0.0.0.0: every network)\n"
          "  --help                     this text\n"
          "Environment:\n"
          "  MORVANE_PROGRAM_DIR        directory of Morvane.cfg, cam/, views/ and alias.ini\n"
@@ -128,6 +134,17 @@ OptionsResult ApplyConsoleOptions(int argc, const char* const* argv, ConsoleCont
       controls.SetChecked(kIdBroadcastRules, value == "broadcast");
     } else if (option == "--reasons") {
       controls.printReasons = true;
+    } else if (option == "--web-port") {
+      if (!TakeValue(argc, argv, &i, &value, error)) return OptionsResult::kError;
+      controls.SetText(kIdWebPort, value);
+    } else if (option == "--web-bind") {
+      if (!TakeValue(argc, argv, &i, &value, error)) return OptionsResult::kError;
+      std::uint32_t ip = 0;
+      if (value.size() >= static_cast<std::size_t>(kWebBindSize) || !plat::ParseIPv4(value.c_str(), &ip)) {
+        *error = "--web-bind must be a dotted IPv4 address such as 127.0.0.1";
+        return OptionsResult::kError;
+      }
+      controls.webBind = value;
     } else {
       *error = "unknown option " + option;
       return OptionsResult::kError;
@@ -154,6 +171,9 @@ int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream
   }
 
   app.settings.printReasons = controls.printReasons ? 1 : 0;
+  if (!controls.webBind.empty()) {
+    std::snprintf(app.settings.webBind, sizeof app.settings.webBind, "%s", controls.webBind.c_str());
+  }
   gConsoleStopSignal.store(0);
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
@@ -163,6 +183,9 @@ int RunConsole(int argc, const char* const* argv, DirectorApp& app, std::ostream
   out << "Morvane: InSim version " << static_cast<int>(app.settings.insimVersion) << " on port "
       << app.settings.insimPort;
   if (app.settings.guiAccess != 0) out << ", GUI access on port " << app.settings.guiPort;
+  if (app.webWorker.WorkerRunning()) {
+    out << ", web view on http://" << app.settings.webBind << ':' << app.settings.webPort << '/';
+  }
   out << "; stop with Ctrl-C" << std::endl;
 
   while (gConsoleStopSignal.load() == 0) plat::SleepMs(kSignalPollMs);

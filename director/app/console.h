@@ -46,6 +46,7 @@ class ConsoleControls final : public DialogControls {
   bool Ended() const { return ended_; }
   // --reasons: the console prints one line per cut (a console matter, not a dialog control).
   bool printReasons = false;
+  std::string webBind;  // --web-bind, empty when not given
   // Index of the list entry with this text, -1 when there is none.
   int FindEntry(int id, const std::string& text) const;
 

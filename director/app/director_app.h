@@ -16,6 +16,9 @@
 #include "link/link_server.h"
 #include "link/message_queue.h"
 #include "platform/thread.h"
+#include "web/snapshot_box.h"
+#include "web/web_publisher.h"
+#include "web/web_server.h"
 
 namespace director {
 
@@ -87,6 +90,33 @@ class GuiServerWorker final : public LinkWorker {
   DirectorCore& core_;
 };
 
+// The web view as a worker of the dialog: its server runs while the director runs, and the
+// InSim thread publishes to it only while it does.
+class WebWorker final : public LinkWorker {
+ public:
+  WebWorker(WebServer& server, WebPublisher& publisher, DirectorCore& core, const Settings& settings)
+      : server_(server), publisher_(publisher), core_(core), settings_(settings) {}
+  bool StartWorker() override {
+    if (!server_.Start(settings_.webBind, settings_.webPort, &failure_)) return false;
+    core_.web.store(&publisher_);
+    return true;
+  }
+  bool StopWorker() override {
+    core_.web.store(nullptr);
+    server_.Stop();
+    return true;
+  }
+  bool WorkerRunning() const override { return server_.Running(); }
+  const char* StartFailure() const override { return failure_.c_str(); }
+
+ private:
+  WebServer& server_;
+  WebPublisher& publisher_;
+  DirectorCore& core_;
+  const Settings& settings_;
+  std::string failure_;
+};
+
 class DirectorApp {
  public:
   explicit DirectorApp(std::string key = plat::kSettingsKey) : settingsKey(std::move(key)) {}
@@ -95,7 +125,7 @@ class DirectorApp {
 
   // The dialog logic over the given controls, wired to this program's threads.
   DirectorHost MakeHost(DialogControls& controls) {
-    return DirectorHost(settings, controls, insimWorker, guiServer, settingsKey);
+    return DirectorHost(settings, controls, insimWorker, guiServer, settingsKey, &webWorker);
   }
 
   std::string settingsKey;
@@ -116,6 +146,11 @@ class DirectorApp {
   glink::GuiServer guiServerThread{settings.guiPort, toGui, toDirector, clock, insimControl};
   GuiServerWorker guiServerWorker{guiServerThread, core};
   LinkWorker* guiServer = &guiServerWorker;
+  // The web view, off unless a web port is set.
+  SnapshotBox webBox;
+  WebPublisher webPublisher{webBox};
+  WebServer webServer{webBox};
+  WebWorker webWorker{webServer, webPublisher, core, settings};
 };
 
 }  // namespace director

@@ -58,7 +58,10 @@ void DirectorCore::OnGreeted(InsimLink& link) {
   tracker.LoadAliasTable(programDirectory);
 }
 
-void DirectorCore::OnAttemptEnd() { tracker.ClearAliasTable(); }
+void DirectorCore::OnAttemptEnd() {
+  tracker.ClearAliasTable();
+  if (WebPublisher* publisher = web.load(); publisher != nullptr) publisher->LinkLost();
+}
 
 void DirectorCore::OnAttemptEndedActive() { RestoreViews(); }
 
@@ -166,6 +169,7 @@ void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) 
                       control.directorActive != 0);
   if (settings.rules == kRulesBroadcast) cycle.useBroadcastRules(broadcast.get());
   cycle.runDirectorCycle(link, rec);
+  if (rec->fov != 0.0f) onboardShot = rec->inGameCam == kCustomViewCamera;
   PostShotReason();
   if (settings.printReasons != 0 && control.directorActive != 0 && director.cut != 0) {
     char line[2 * kShotReasonSize];
@@ -174,6 +178,21 @@ void DirectorCore::RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) 
     std::fputs(line, stdout);
     std::fflush(stdout);
   }
+}
+
+std::int64_t DirectorCore::RaceClockNow() {
+  if (race.raceTime.time == 0) return -1;
+  std::int64_t now = race.raceTime.time;
+  if (state.raceInProgress != 0 && state.NormalSpeed()) now += clock.Now() - race.raceTime.tick;
+  return now;
+}
+
+void DirectorCore::AfterPositionSet() {
+  WebPublisher* publisher = web.load();
+  if (publisher == nullptr) return;
+  const WebSources sources{race, state, director, track.get(), control.directorActive != 0,
+                           onboardShot};
+  publisher->AfterPositions(sources, RaceClockNow());
 }
 
 }  // namespace director

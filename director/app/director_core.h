@@ -14,6 +14,7 @@
 // methods marked below, so every caller here already calls them where they belong.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,6 +33,7 @@
 #include "director/insim/state_report.h"
 #include "director/overlay/overlay_state.h"
 #include "link/gui_post.h"
+#include "web/web_publisher.h"
 #include "link/message_queue.h"
 #include "platform/thread.h"
 
@@ -87,6 +89,8 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void OnMessageText(InsimLink& link, char* text) override { live.HandleTextCommand(link, text); }
   void OnRaceTime(InsimLink& link, std::uint32_t time) override { live.HandleRaceTime(link, time); }
   void PostCars(std::uint8_t count) override { live.PostCars(count); }
+  // The web view (when one is on) hears of every set of positions.
+  void AfterPositionSet() override;
 
   bool DirectorActive() override { return control.directorActive != 0; }
   bool EditMode() override { return control.editMode != 0; }
@@ -97,6 +101,8 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void ResetLapFigures() override;
   // The director's decision for this set of car positions (needs a track with cameras).
   void RunDirectorCycle(InsimLink& link, CameraPositionRecord* rec) override;
+  // The race clock as it stands now, from its last reading; -1 without one.
+  std::int64_t RaceClockNow();
   // GLM_SHOT_REASON when the reason of the shot has changed.
   void PostShotReason();
   void ClearLiveCamera() override { director.liveCamera = -1; }
@@ -151,6 +157,9 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   // The broadcast rule set's memory, kept whichever rule set runs (it is large: on the heap).
   std::unique_ptr<BroadcastRules> broadcast = std::make_unique<BroadcastRules>();
   ShotReason postedReason;  // the last reason the GUI client was told
+  bool onboardShot = false;  // the director's last shot was an on-board view
+  // Set by the program while the web view is on; the InSim thread's only link to it.
+  std::atomic<WebPublisher*> web{nullptr};
   ControlState control;
   OverlayState overlay;
   RaceTracker tracker;

@@ -18,6 +18,7 @@ constexpr int kSettingsControls[] = {
     kIdInsimPort,   kIdPassword,       kIdEnableGui,     kIdInsimPortLabel, kIdPasswordLabel,
     kIdVersion4,    kIdActivateKey,    kIdDeactivateKey, kIdActivateLabel,  kIdDeactivateLabel,
     kIdHotkeyGroup, kIdDisableOverlay, kIdAutoActivate,  kIdVersion10,      kIdBroadcastRules,
+    kIdWebPort,     kIdWebPortLabel,
 };
 
 constexpr std::uint32_t kMaxPort = 65535;
@@ -40,13 +41,24 @@ bool ParsePort(const std::string& text, std::uint16_t* port) {
   return true;
 }
 
+bool ParseWebPort(const std::string& text, std::uint16_t* port) {
+  std::size_t i = 0;
+  while (i < text.size() && plat::IsBlank(text[i])) ++i;
+  if (i == text.size()) {
+    *port = 0;
+    return true;
+  }
+  return ParsePort(text, port);
+}
+
 DirectorHost::DirectorHost(Settings& settings, DialogControls& controls, LinkWorker& insim,
-                           LinkWorker* guiServer, std::string settingsKey)
+                           LinkWorker* guiServer, std::string settingsKey, LinkWorker* web)
     : settings_(settings),
       controls_(controls),
       insim_(insim),
       guiServer_(guiServer),
-      settingsKey_(std::move(settingsKey)) {}
+      settingsKey_(std::move(settingsKey)),
+      web_(web) {}
 
 void DirectorHost::InitDialog() {
   FillControls();
@@ -61,6 +73,7 @@ void DirectorHost::FillControls() {
   controls_.SetChecked(kIdDisableOverlay, settings_.overlayDisabled != 0);
   controls_.SetChecked(kIdAutoActivate, settings_.autoActivate != 0);
   controls_.SetChecked(kIdBroadcastRules, settings_.rules == kRulesBroadcast);
+  controls_.SetText(kIdWebPort, settings_.webPort != 0 ? std::to_string(settings_.webPort) : "");
   if (settings_.insimVersion == 4) controls_.SetChecked(kIdVersion4, true);
   if (settings_.insimVersion == 10) controls_.SetChecked(kIdVersion10, true);
   controls_.Enable(kIdGuiPort, settings_.guiAccess != 0);
@@ -95,7 +108,9 @@ bool DirectorHost::ApplySettings(bool save, bool start) {
   // The GUI port only matters with GUI access on; port 0 would listen where no client can find it.
   const bool guiOk =
       !guiAccess || (ParsePort(controls_.GetText(kIdGuiPort), &guiPort) && guiPort != 0);
-  if (!insimOk || !guiOk) {
+  std::uint16_t webPort = 0;
+  const bool webOk = ParseWebPort(controls_.GetText(kIdWebPort), &webPort);
+  if (!insimOk || !guiOk || !webOk) {
     controls_.ShowMessage(kMsgInvalidPorts, kCaption, MessageKind::kWarning);
     return false;
   }
@@ -110,11 +125,15 @@ bool DirectorHost::ApplySettings(bool save, bool start) {
   // Once chosen, the rule set is stored from then on, so going back to classic is kept too.
   if (broadcast) settings_.rulesStored = 1;
   if (guiAccess) settings_.guiPort = guiPort;
+  settings_.webPort = webPort;
+  if (webPort != 0) settings_.webPortStored = 1;
   if (save) SaveSettings(settings_, settingsKey_);
 
   if (start) {
+    StartWebView();
     const bool viaServer = guiAccess && guiServer_ != nullptr;
     const bool started = viaServer ? guiServer_->StartWorker() : insim_.StartWorker();
+    if (!started && web_ != nullptr) web_->StopWorker();
     if (started) {
       controls_.SetText(kIdStartStop, kTextStop);
       EnableSettingsControls(false);
@@ -152,11 +171,11 @@ void DirectorHost::OnCommand(int id, int notifyCode) {
     // leaves the dialog running so that Stop can be pressed again.
     if (!insim_.StopWorker()) return;
     if (guiServer_ != nullptr && !guiServer_->StopWorker()) return;
+    if (web_ != nullptr) web_->StopWorker();
     controls_.SetText(kIdStartStop, kTextStart);
     EnableSettingsControls(true);
   } else if (id == kIdClose) {
-    insim_.StopWorker();
-    if (guiServer_ != nullptr) guiServer_->StopWorker();
+    StopWorkers();
     if (ApplySettings(true, false)) controls_.EndDialog();
   } else if (id == kIdEnableGui) {
     const bool on = controls_.IsChecked(kIdEnableGui);
@@ -166,8 +185,7 @@ void DirectorHost::OnCommand(int id, int notifyCode) {
 }
 
 void DirectorHost::CloseQuietly() {
-  insim_.StopWorker();
-  if (guiServer_ != nullptr) guiServer_->StopWorker();
+  StopWorkers();
   if (PortsValid()) ApplySettings(true, false);
   controls_.EndDialog();
 }
@@ -175,14 +193,29 @@ void DirectorHost::CloseQuietly() {
 bool DirectorHost::PortsValid() {
   std::uint16_t port = 0;
   if (!ParsePort(controls_.GetText(kIdInsimPort), &port) || port == 0) return false;
+  if (!ParseWebPort(controls_.GetText(kIdWebPort), &port)) return false;
   if (!controls_.IsChecked(kIdEnableGui)) return true;
   return ParsePort(controls_.GetText(kIdGuiPort), &port) && port != 0;
 }
 
 void DirectorHost::OnCancel() {
+  StopWorkers();
+  controls_.EndDialog();
+}
+
+void DirectorHost::StopWorkers() {
   insim_.StopWorker();
   if (guiServer_ != nullptr) guiServer_->StopWorker();
-  controls_.EndDialog();
+  if (web_ != nullptr) web_->StopWorker();
+}
+
+// The web view is an extra: when it cannot start, the user hears why and the director runs on.
+void DirectorHost::StartWebView() {
+  if (web_ == nullptr || settings_.webPort == 0 || web_->WorkerRunning()) return;
+  if (web_->StartWorker()) return;
+  const char* reason = web_->StartFailure();
+  controls_.ShowMessage(reason != nullptr ? reason : "the web view could not start", kCaption,
+                        MessageKind::kWarning);
 }
 
 }  // namespace director

@@ -41,6 +41,8 @@ inline constexpr int kIdHotkeyGroup = IDC_HOTKEY_GROUP;
 inline constexpr int kIdDisableOverlay = IDC_DISABLE_OVERLAY;
 inline constexpr int kIdAutoActivate = IDC_AUTO_ACTIVATE;
 inline constexpr int kIdBroadcastRules = IDC_BROADCAST_RULES;
+inline constexpr int kIdWebPort = IDC_WEB_PORT;
+inline constexpr int kIdWebPortLabel = IDC_WEB_PORT_LABEL;
 
 inline constexpr char kCaption[] = "Morvane";
 inline constexpr char kMsgInvalidPorts[] = "please enter valid portnumbers";
@@ -88,13 +90,18 @@ class LinkWorker {
 // Reads a port field the way the dialog converts an unsigned number: optional leading blanks,
 // decimal digits, optional trailing blanks. False for anything else or above 65535.
 bool ParsePort(const std::string& text, std::uint16_t* port);
+// The web port field: as a port, and empty (or blank) is 0, off.
+bool ParseWebPort(const std::string& text, std::uint16_t* port);
 
 class DirectorHost {
  public:
   // guiServer may be null while no GUI link server exists: GUI access then starts the InSim
   // thread directly.
+  // web, when not null, is the web view: started before the link (with a web port set) and
+  // stopped after it; a web view that cannot start is reported and the director runs without it.
   DirectorHost(Settings& settings, DialogControls& controls, LinkWorker& insim,
-               LinkWorker* guiServer, std::string settingsKey = plat::kSettingsKey);
+               LinkWorker* guiServer, std::string settingsKey = plat::kSettingsKey,
+               LinkWorker* web = nullptr);
 
   // Dialog initialisation: stored settings into the controls; with automatic activation on, the
   // link starts at once (without saving).
@@ -119,11 +126,14 @@ class DirectorHost {
  private:
   // Whether the port fields hold what ApplySettings accepts, without a word to the user.
   bool PortsValid();
+  void StartWebView();
+  void StopWorkers();
   Settings& settings_;
   DialogControls& controls_;
   LinkWorker& insim_;
   LinkWorker* guiServer_;
   std::string settingsKey_;
+  LinkWorker* web_;
 };
 
 }  // namespace director

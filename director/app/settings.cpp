@@ -1,5 +1,9 @@
 #include "director/app/settings.h"
 
+#include <cstring>
+
+#include "platform/net.h"
+
 namespace director {
 
 namespace {
@@ -15,6 +19,29 @@ void ReadHotkey(const plat::SettingsKey& key, const char* name, std::int32_t* fi
   if (!key.GetU32(name, &value)) return;
   const auto index = static_cast<std::int32_t>(value);
   if (index >= 0 && index < kHotkeyCount) *field = index;
+}
+
+void ReadWebSettings(const plat::SettingsKey& key, Settings* settings) {
+  std::uint32_t port = 0;
+  if (key.GetU32(kValueWebPort, &port)) {
+    settings->webPortStored = 1;
+    if (port <= 65535) settings->webPort = static_cast<std::uint16_t>(port);
+  }
+  char bind[kWebBindSize] = {};
+  std::uint32_t ip = 0;
+  if (key.GetString(kValueWebBind, bind, sizeof bind)) {
+    settings->webBindStored = 1;
+    if (plat::ParseIPv4(bind, &ip)) std::memcpy(settings->webBind, bind, sizeof bind);
+  }
+}
+
+bool WriteWebSettings(plat::SettingsKey& key, const Settings& settings) {
+  bool ok = true;
+  if (settings.webPort != 0 || settings.webPortStored != 0)
+    ok = key.SetU32(kValueWebPort, settings.webPort) && ok;
+  if (std::strcmp(settings.webBind, Settings{}.webBind) != 0 || settings.webBindStored != 0)
+    ok = key.SetString(kValueWebBind, settings.webBind) && ok;
+  return ok;
 }
 
 }  // namespace
@@ -36,6 +63,7 @@ Settings LoadSettings(const std::string& keyPath) {
     settings.rulesStored = 1;
     settings.rules = rules == kRulesBroadcast ? kRulesBroadcast : kRulesClassic;
   }
+  ReadWebSettings(key, &settings);
   key.Close();
   return settings;
 }
@@ -54,6 +82,7 @@ bool SaveSettings(const Settings& settings, const std::string& keyPath) {
   if (settings.rules != kRulesClassic || settings.rulesStored != 0) {
     ok = key.SetU32(kValueRules, settings.rules) && ok;
   }
+  ok = WriteWebSettings(key, settings) && ok;
   return key.Close() && ok;
 }
 

@@ -1,7 +1,7 @@
 // The director's settings: what the main dialog shows and the InSim and GUI link threads read.
 //
-// Loaded from the per-user settings store (key "Software\Morvane"): every value is a 32-bit
-// number and a missing one keeps its default. Saved on Start and on Close, never the admin
+// Loaded from the per-user settings store (key "Software\Morvane"): every value but "WebBind"
+// (text) is a 32-bit number, and a missing or unusable one keeps its default. Saved on Start and on Close, never the admin
 // password, and the GUI port only while GUI access is on. The dialog thread writes the struct only
 // while no worker thread runs, so the workers read it without locks.
 #pragma once
@@ -24,6 +24,8 @@ inline constexpr char kValueFKeyB[] = "FKeyB";
 inline constexpr char kValueDisableOverlay[] = "DisableOverlay";
 inline constexpr char kValueAutoActivate[] = "AutoActivate";
 inline constexpr char kValueRules[] = "Rules";
+inline constexpr char kValueWebPort[] = "WebPort";
+inline constexpr char kValueWebBind[] = "WebBind";  // a string
 
 // Starts from the defaults and reads every stored value. A hotkey index outside 0-11 keeps its
 // default, since no list entry could show it.

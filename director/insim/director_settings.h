@@ -1,5 +1,5 @@
 // The director's settings as its threads read them: ports, the InSim version, GUI access,
-// hotkeys, the overlay, the rule set and the admin password. The dialog (or the console front end) fills them
+// hotkeys, the overlay, the rule set, the web view and the admin password. The dialog (or the console front end) fills them
 // and app/settings loads and stores them; the dialog thread writes the struct only while no worker
 // thread runs, so the workers read it without locks.
 #pragma once
@@ -13,6 +13,7 @@ inline constexpr int kPasswordSize = 16;  // at most 14 characters, the rest zer
 inline constexpr int kPasswordChars = 14;
 inline constexpr std::uint8_t kRulesClassic = 0;
 inline constexpr std::uint8_t kRulesBroadcast = 1;
+inline constexpr int kWebBindSize = 16;  // "255.255.255.255" and its zero
 
 struct Settings {
   std::uint16_t insimPort = 32300;
@@ -31,6 +32,12 @@ struct Settings {
   std::uint8_t rulesStored = 0;
   // Console front end only, never stored: one line per cut with its reason.
   std::uint8_t printReasons = 0;
+  // The web view's port (0: off, the default) and the dotted IPv4 address it listens on. Each is
+  // stored only once set to something else, or when it was stored before.
+  std::uint16_t webPort = 0;
+  char webBind[kWebBindSize] = "127.0.0.1";
+  std::uint8_t webPortStored = 0;
+  std::uint8_t webBindStored = 0;
   char password[kPasswordSize] = {};
 };
 

@@ -335,7 +335,7 @@ void InsimThread::UpdateStep(InsimLink& link) {
   }
   if (settings_.guiAccess != 0 && handlers_.DirectorActive()) {
     handlers_.PostCars(static_cast<std::uint8_t>(carCount));
-  }
+  }  handlers_.AfterPositionSet();
 }
 
 }  // namespace director

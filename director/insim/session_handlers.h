@@ -82,6 +82,8 @@ class SessionHandlers {
   virtual void ClearLiveCamera() {}
   virtual int RaceOrderCount() { return 0; }
   virtual void PostCars(std::uint8_t /*count*/) {}
+  // A whole set of car positions has been handled (the director's cycle included).
+  virtual void AfterPositionSet() {}
 };
 
 }  // namespace director

@@ -36,8 +36,11 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
   ASSERT_EQ(apply({"--insim-port", "1234", "--insim-version", "3", "--password",
                    "abcdefghijklmnopq", "--gui-port", "99", "--enable-gui", "--activate-key",
                    "Ctrl-F12", "--deactivate-key", "Ctrl-F1", "--disable-overlay",
-                   "--auto-activate", "--rules", "broadcast", "--reasons"}),
+                   "--auto-activate", "--rules", "broadcast", "--reasons", "--web-port", "8080",
+                   "--web-bind", "0.0.0.0"}),
             OptionsResult::kRun);
+  EXPECT_EQ(controls.GetText(kIdWebPort), "8080");
+  EXPECT_EQ(controls.webBind, "0.0.0.0");
   EXPECT_EQ(controls.GetText(kIdInsimPort), "1234");
   EXPECT_FALSE(controls.IsChecked(kIdVersion4));
   EXPECT_EQ(controls.GetText(kIdPassword), "abcdefghijklmn");
@@ -70,7 +73,10 @@ TEST(ConsoleOptions, OptionsAreTypedIntoTheControls) {
       {{"--activate-key", "F6"}, "--activate-key must be one of Ctrl-F1 .. Ctrl-F12"},
       {{"--deactivate-key", "Ctrl-F13"}, "--deactivate-key must be one of Ctrl-F1 .. Ctrl-F12"},
       {{"--rules", "fast"}, "--rules must be classic or broadcast"},
-      {{"--rules"}, "missing value for --rules"}};
+      {{"--rules"}, "missing value for --rules"},
+      {{"--web-port"}, "missing value for --web-port"},
+      {{"--web-bind", "localhost"}, "--web-bind must be a dotted IPv4 address such as 127.0.0.1"},
+      {{"--web-bind", "1.2.3.4.5.6.7.8"}, "--web-bind must be a dotted IPv4 address such as 127.0.0.1"}};
   for (const auto& row : refused) {
     EXPECT_EQ(apply(row.args), OptionsResult::kError) << row.error;
     EXPECT_EQ(error, row.error);
@@ -90,7 +96,8 @@ TEST(ConsoleProgram, BadPortsExitWithStatus2AndTheMessage) {
   auto app = std::make_unique<DirectorApp>(key);
   for (std::vector<const char*> args : {std::vector<const char*>{"--insim-port", "0"},
                                         {"--insim-port", ""},
-                                        {"--enable-gui", "--gui-port", "x"}}) {
+                                        {"--enable-gui", "--gui-port", "x"},
+                                        {"--web-port", "x"}}) {
     std::ostringstream out, err;
     EXPECT_EQ(RunProgram(*app, args, out, err), 2);
     EXPECT_EQ(err.str(), "please enter valid portnumbers\n");

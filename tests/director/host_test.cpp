@@ -58,6 +58,8 @@ class FakeWorker final : public LinkWorker {
     return !running;
   }
   bool WorkerRunning() const override { return running; }
+  const char* StartFailure() const override { return failure.c_str(); }
+  std::string failure;
   bool startResult = true;
   bool stopResult = true;
   bool running = false;
@@ -418,6 +420,90 @@ TEST_F(HostTest, BroadcastRulesAreACheckBoxStoredOnceChosen) {
   }
 }
 
+TEST_F(HostTest, AWebPortRunsTheWebViewBesideTheLinkAndItsFailureIsOnlyAWarning) {
+  FakeWorker web;
+  DirectorHost host(settings, dialog, insim, nullptr, key, &web);
+  host.InitDialog();
+  EXPECT_EQ(dialog.texts[1024], "") << "off by default";
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(web.starts, 0);
+  EXPECT_EQ(Stored("WebPort"), -1) << "a user who never set it keeps the stored values of before";
+  host.OnCommand(1002, 0);
+
+  dialog.texts[1024] = " 8080 ";
+  host.OnCommand(1002, 0);
+  EXPECT_TRUE(web.running);
+  EXPECT_TRUE(insim.running);
+  EXPECT_EQ(settings.webPort, 8080);
+  EXPECT_EQ(Stored("WebPort"), 8080);
+  EXPECT_FALSE(dialog.Enabled(1024));
+  host.OnCommand(1002, 0);
+  EXPECT_FALSE(web.running);
+  EXPECT_TRUE(dialog.Enabled(1024));
+
+  dialog.texts[1024] = "80a";
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(dialog.messages.back(), "Morvane|please enter valid portnumbers|warning");
+  EXPECT_FALSE(insim.running);
+
+  web.startResult = false;
+  web.failure = "the web view could not listen on 127.0.0.1:8080";
+  dialog.texts[1024] = "8080";
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(dialog.messages.back(), "Morvane|the web view could not listen on 127.0.0.1:8080|warning");
+  EXPECT_TRUE(insim.running) << "the director runs without its web view";
+  host.OnCommand(1002, 0);
+
+  web.startResult = true;
+  insim.startResult = false;
+  host.OnCommand(1002, 0);
+  EXPECT_FALSE(web.running) << "no web view for a director that did not start";
+  insim.startResult = true;
+
+  dialog.texts[1024] = "";
+  host.OnCommand(1002, 0);
+  EXPECT_EQ(Stored("WebPort"), 0) << "switched off again, and kept so";
+  host.OnCommand(1002, 0);
+  dialog.texts[1024] = "9000";
+  host.OnCommand(1002, 0);
+  EXPECT_TRUE(web.running);
+  host.OnCommand(kIdClose, 0);
+  EXPECT_FALSE(web.running);
+  EXPECT_TRUE(dialog.ended);
+}
+
+TEST_F(HostTest, TheWebAddressIsStoredTextAndOnlyDottedIpv4IsTaken) {
+  {
+    plat::SettingsKey k(key);
+    ASSERT_TRUE(k.OpenWrite());
+    ASSERT_TRUE(k.SetString("WebBind", "0.0.0.0"));
+    ASSERT_TRUE(k.Close());
+  }
+  EXPECT_STREQ(LoadSettings(key).webBind, "0.0.0.0");
+  {
+    plat::SettingsKey k(key);
+    ASSERT_TRUE(k.OpenWrite());
+    ASSERT_TRUE(k.SetString("WebBind", "example.com"));
+    ASSERT_TRUE(k.Close());
+  }
+  Settings loaded = LoadSettings(key);
+  EXPECT_STREQ(loaded.webBind, "127.0.0.1");
+  ASSERT_TRUE(SaveSettings(loaded, key));
+  plat::SettingsKey k(key);
+  char text[32] = {};
+  ASSERT_TRUE(k.OpenRead());
+  ASSERT_TRUE(k.GetString("WebBind", text, sizeof text));
+  EXPECT_STREQ(text, "127.0.0.1") << "a stored address is written back, repaired";
+  k.Close();
+
+  plat::SettingsKey(key).DeleteKey();
+  ASSERT_TRUE(SaveSettings(Settings{}, key));
+  plat::SettingsKey fresh(key);
+  ASSERT_TRUE(fresh.OpenRead());
+  EXPECT_FALSE(fresh.GetString("WebBind", text, sizeof text)) << "the default is not written";
+  fresh.Close();
+}
+
 TEST(HostPorts, ParsePort) {
   const struct {
     const char* text;
@@ -430,6 +516,19 @@ TEST(HostPorts, ParsePort) {
     EXPECT_EQ(ParsePort(c.text, &port), c.port >= 0) << c.text;
     EXPECT_EQ(port, c.port >= 0 ? c.port : 1) << c.text;  // untouched when refused
   }
+}
+
+TEST(HostPorts, AnEmptyWebPortIsOff) {
+  std::uint16_t port = 1;
+  EXPECT_TRUE(ParseWebPort("", &port));
+  EXPECT_EQ(port, 0);
+  port = 1;
+  EXPECT_TRUE(ParseWebPort("   ", &port));
+  EXPECT_EQ(port, 0);
+  EXPECT_TRUE(ParseWebPort(" 8080", &port));
+  EXPECT_EQ(port, 8080);
+  EXPECT_FALSE(ParseWebPort("80 80", &port));
+  EXPECT_FALSE(ParseWebPort("65536", &port));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 # morvane.exe under Wine and Xvfb: dialog 101 comes up with every control of the main dialog
 # (ids, classes, texts, positions and sizes in dialog units, styles), Start and Stop switch the
 # button, Cancel ends the program with status 0, and with "AutoActivate" stored as 1 the link
-# starts at once (the button reads "Stop") without the settings being written.
+# starts at once (the button reads "Stop") without the settings being written; with "WebPort"
+# stored as well, the web view answers on that port while the director runs, and not after.
 #
 # usage: morvane_dialog_test.sh MORVANE_EXE WINCHECK_EXE WINE_RUN PREFIX
 set -uo pipefail
@@ -80,6 +81,8 @@ expected='dialog|#32770|Morvane|0|0|215|166|1|1
 1019|Button|disable overlay|134|78|74|9|1|1
 1023|Button|broadcast rules|134|91|74|9|1|1
 1021|Button|activate automatically|16|120|97|10|1|1
+1025|Static|Web port:|134|107|34|9|1|1
+1024|Edit||168|105|40|14|1|1
 -1|Static|Morvane\nVersion 0.3|7|141|133|18|1|1
 1002|Button|Start|158|126|50|14|1|1
 1003|Button|Close|158|145|50|14|1|1
@@ -91,7 +94,7 @@ expected='dialog|#32770|Morvane|0|0|215|166|1|1
 # buttons and check boxes, and the dialog's system menu and minimize box.
 declare -A style_bits=([dialog]=0x000A0000 [1005]=0x20 [1000]=0x2000 [1001]=0x2000
   [1014]=0x3 [1015]=0x3 [1011]=0x9 [1012]=0x9 [1022]=0x2009 [1007]=0x3 [1019]=0x3 [1021]=0x3
-  [1023]=0x3)
+  [1023]=0x3 [1024]=0x2000)
 
 check_dump() {
   local dump line id cls text x y w h style vis en
@@ -100,7 +103,7 @@ check_dump() {
   local re='^(-?[0-9]+|dialog) ([#A-Za-z0-9]+) "(.*)" (-?[0-9]+) (-?[0-9]+) (-?[0-9]+) (-?[0-9]+) (0x[0-9a-f]+) ([01]) ([01])$'
   local count
   count=$(grep -c . <<<"$dump")
-  [ "$count" -eq 26 ] || fail "the dialog has $((count - 1)) controls, expected 25"
+  [ "$count" -eq 28 ] || fail "the dialog has $((count - 1)) controls, expected 27"
   while IFS='|' read -r eid ecls etext ex ey ew eh evis een; do
     local found=0
     while read -r line; do
@@ -147,6 +150,34 @@ start_morvane
 expect_text 1002 Stop
 [ "$(wc text Morvane 1021)" = "activate automatically" ] || fail "check box 1021 missing"
 reg query 'HKCU\Software\Morvane' /v InsimPort && fail "automatic start wrote the settings"
+cancel_morvane
+
+# 3. "WebPort" stored: the web view serves the page and the race state while the link runs.
+web_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+fetch() {  # path: prints the status and the body, or "refused"
+  python3 - "$web_port" "$1" <<'PY'
+import sys, urllib.request, urllib.error
+try:
+    with urllib.request.urlopen("http://127.0.0.1:%s%s" % (sys.argv[1], sys.argv[2]), timeout=10) as r:
+        print(r.status, r.read().decode("utf-8", "replace"))
+except urllib.error.HTTPError as e:
+    print(e.code)
+except OSError:
+    print("refused")
+PY
+}
+reg add 'HKCU\Software\Morvane' /v WebPort /t REG_DWORD /d "$web_port" /f
+start_morvane
+expect_text 1002 Stop
+expect_text 1024 "$web_port"
+state=$(fetch /state)
+[[ $state == "200 {"*'"connected":'* ]] || fail "GET /state answered: ${state:0:200}"
+page=$(fetch /overlay)
+[[ $page == "200 <!doctype html>"* ]] || fail "GET /overlay answered: ${page:0:200}"
+[ "$(fetch /../../windows/win.ini | head -c 3)" = 404 ] || fail "a path outside the page was served"
+wc click Morvane 1002 >/dev/null
+expect_text 1002 Start
+[ "$(fetch /state)" = refused ] || fail "the web view still answers after Stop"
 cancel_morvane
 reg delete 'HKCU\Software\Morvane' /f
 
