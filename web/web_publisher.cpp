@@ -33,6 +33,9 @@ void WebPublisher::FollowTrack(const TrackPath* track) {
 
 void WebPublisher::AfterPositions(const WebSources& src, std::int64_t raceNowMs) {
   FollowTrack(src.track);
+  const bool held = !src.state.NormalSpeed() && src.state.InGameOrReplay();
+  if (raceNowMs < 0 && held) raceNowMs = lastRaceNow_;
+  lastRaceNow_ = raceNowMs;
   TakeWebSnapshot(src, raceNowMs, WallClockMs(), *timing_, snapshot_.get());
   box_.Publish(*snapshot_);
 }

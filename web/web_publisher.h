@@ -18,7 +18,9 @@ class WebPublisher {
   explicit WebPublisher(SnapshotBox& box)
       : box_(box), snapshot_(std::make_unique<WebSnapshot>()), timing_(std::make_unique<WebTiming>()) {}
 
-  // raceNowMs: the race clock now, -1 when there is none.
+  // raceNowMs: the race clock now, -1 when there is none. The simulator's clock is not read
+  // while it is paused or a replay runs at another speed; the view keeps the last time it had
+  // then, rather than showing no clock.
   void AfterPositions(const WebSources& src, std::int64_t raceNowMs);
   // The link to the simulator ended.
   void LinkLost() { box_.Disconnected(); }
@@ -31,6 +33,7 @@ class WebPublisher {
   std::unique_ptr<WebTiming> timing_;
   const TrackPath* track_ = nullptr;
   std::uint32_t trackNodes_ = 0;
+  std::int64_t lastRaceNow_ = -1;
   char trackName_[kTrackNameBuffer] = {};  // with the address and the count, tells a new path from the old
 };
 
