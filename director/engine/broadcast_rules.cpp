@@ -114,7 +114,6 @@ bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report,
   const std::uint32_t toFinish = (finishNode_ + nodeCount_ - node) % nodeCount_;
   if (toFinish >= nodeCount_ / kFlagApproachParts) return false;
   f->car = order.ids[0];
-  f->toLine = true;
   reasonText(&f->reason, kReasonWinnerAtFlag);
   return true;
 }

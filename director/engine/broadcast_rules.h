@@ -41,7 +41,6 @@ inline constexpr double kFramedMetres = 250.0;
 struct Focus {
   std::int32_t car = -1;  // the car to show; -1: let the scoring choose
   bool hold = false;      // the focus only keeps the current shot
-  bool toLine = false;    // the leader on its way to the flag: best seen from the line's camera
   ShotReason reason;      // empty for a hold
 };
 

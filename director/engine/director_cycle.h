@@ -106,8 +106,6 @@ class DirectorCycle {
   // length more on either side, within kFramedMetres of the camera); -1 when k does not frame it.
   int FramedReach(int k, std::uint8_t car) const;
   bool FramedByAny(std::uint8_t car) const;
-  // The winner's way to the flag: the camera covering the finish line once it frames the car.
-  CycleChoice CameraOnTheLine(std::uint8_t car) const;
   // The broadcast rules' choice of car without a focus (or against a hold): into chosenCar.
   void ChooseBroadcastCar(std::uint32_t now);
   void ExplainBroadcastShot(const Focus& focus, bool heldAgainst);

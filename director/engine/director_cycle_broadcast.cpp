@@ -105,22 +105,7 @@ CycleChoice DirectorCycle::ChooseByBroadcastRules(std::uint32_t now, Focus* focu
   // A car the scoring could not see at all (interest 0 everywhere) is still shown: the live
   // camera follows it when none of the cameras frames it.
   st_.chosenCar = focus->car;
-  const std::uint8_t car = static_cast<std::uint8_t>(focus->car);
-  return focus->toLine ? CameraOnTheLine(car) : CameraFor(car);
-}
-
-CycleChoice DirectorCycle::CameraOnTheLine(std::uint8_t car) const {
-  // A cut just before the line would show the flag from a camera that has not yet found the car:
-  // the camera covering the line takes the leader as soon as it frames it, and keeps it.
-  CycleChoice choice = CameraFor(car);
-  const std::uint16_t line = static_cast<std::uint16_t>(track_.finishNode);
-  for (int k = 0; k < track_.cameras.count; ++k) {
-    if (track_.cameras.cameras[k].coversNode(line) && FramedReach(k, car) >= 0) {
-      choice.camera = k;
-      return choice;
-    }
-  }
-  return choice;
+  return CameraFor(static_cast<std::uint8_t>(focus->car));
 }
 
 void DirectorCycle::ExplainBroadcastShot(const Focus& focus, bool heldAgainst) {
