@@ -136,7 +136,7 @@ bool BroadcastRules::eventFocus(std::int32_t followed, Focus* f) const {
   }
   const bool shotOld = shotCar_ < 0 || now - shotStartMs_ >= kMinShotMs;
   const DetectedEvent* chosen = incident;
-  if (chosen == nullptr && overtake != nullptr &&
+  if (chosen == nullptr && overtake != nullptr && !backToCarJustLeft(*overtake, followed) &&
       (shotOld || overtake->plid == followed || overtake->other == followed)) {
     chosen = overtake;
   }
@@ -144,6 +144,13 @@ bool BroadcastRules::eventFocus(std::int32_t followed, Focus* f) const {
   f->car = chosen->plid;
   formatEventReason(*chosen, nullptr, f->reason.text, sizeof f->reason.text);
   return true;
+}
+
+// An overtake by or on the car just left would cut straight back to it: only an incident may.
+bool BroadcastRules::backToCarJustLeft(const DetectedEvent& e, std::int32_t followed) const {
+  if (!ValidCar(previousCar_) || now_ - leftPreviousMs_ >= kPingPongMs) return false;
+  if (e.plid == followed || e.other == followed) return false;
+  return e.plid == previousCar_ || e.other == previousCar_;
 }
 
 Focus BroadcastRules::focus(const RaceState& race, const StateReport& report,

@@ -11,7 +11,8 @@
 //   leader being back on lap 1;
 // - the car of the most interesting live incident (spin, off, stopped, contact): an incident cuts
 //   through every hold;
-// - the passing car of a live overtake, once the current shot has lasted kMinShotMs;
+// - the passing car of a live overtake, once the current shot has lasted kMinShotMs, unless the
+//   overtake is by or on the car the director cut away from less than kPingPongMs ago;
 // - the followed car while its shot is younger than kMinShotMs ("hold").
 // Without a focus the classic scoring chooses, after quieten has taken the interest of cars in
 // the pit lane, of cars parked away from an incident, and of the car the director cut away from
@@ -79,6 +80,7 @@ class BroadcastRules {
   bool closeBehind(int ahead, int behind) const;
   bool flagFocus(const RaceState& race, const StateReport& report, Focus* f) const;
   bool eventFocus(std::int32_t followed, Focus* f) const;
+  bool backToCarJustLeft(const DetectedEvent& e, std::int32_t followed) const;
   void watchFlag(const RaceState& race, const StateReport& report);
 
   std::uint32_t now_ = 0;

@@ -129,6 +129,24 @@ TEST_F(BroadcastRulesTest, NoCutBackToTheCarJustLeft) {
   EXPECT_TRUE(backAgain);
 }
 
+// An overtake by the car just left does not bring it back either; only an incident may.
+TEST_F(BroadcastRulesTest, AnOvertakeByTheCarJustLeftWaitsItsTurn) {
+  PastTheStart();
+  const std::int32_t back = state.chosenCar;
+  while (state.chosenCar == back && step_ < 200) Set(0);
+  ASSERT_TRUE(OnFrontPair());
+  const std::uint32_t left = clock.Now();
+  for (int i = 0; i < 25; ++i) Set(0);  // the new shot is older than the hold
+  rules->noteEvent(EventKind::kOvertake, static_cast<std::uint8_t>(back));
+  Set(0);
+  EXPECT_NE(state.chosenCar, back);
+  while (clock.Now() - left < kPingPongMs) Set(0);
+  rules->noteEvent(EventKind::kOvertake, static_cast<std::uint8_t>(back));
+  Set(0);
+  EXPECT_EQ(state.chosenCar, back) << "later, the overtake is shown";
+  EXPECT_EQ(Reason().rfind("overtake: #" + std::to_string(back), 0), 0u) << Reason();
+}
+
 // Nor back to the fight just left by way of its other car: cars 3 and 4 run 0.4 s apart.
 TEST_F(BroadcastRulesTest, NoCutBackToTheFightJustLeft) {
   PastTheStart();
