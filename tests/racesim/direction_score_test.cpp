@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace racesim {
 namespace {
@@ -80,6 +81,10 @@ TEST(DirectionScore, TheFiguresOfOneRace) {
             "cuts a minute   15.0 /min\n"
             "shots           median 2.5 s, shortest 1.0 s\n"
             "ping-pongs      1\n");
+  // The shots that ended in the cuts to car 3 (its spin 0.2 s before) and to car 4 (the other
+  // car of the contact 0.7 s before) ended for an incident; the other two did not.
+  EXPECT_EQ(score.Races()[0].shotsMs, (std::vector<std::uint32_t>{4000, 4000, 1000, 1000}));
+  EXPECT_EQ(score.Races()[0].otherShotsMs, (std::vector<std::uint32_t>{4000, 1000}));
 }
 
 TEST(DirectionScore, RacesAddUpAndLateOrMissingShotsCountAgainst) {
@@ -104,7 +109,7 @@ TEST(DirectionScore, RacesAddUpAndLateOrMissingShotsCountAgainst) {
             "\"battle_seen_ms\":0,\"battle_seen_pct\":0.0,\"screen_ms\":1000,\"pit_parked_ms\":0,"
             "\"pit_parked_pct\":0.0,\"leader_at_start\":0,\"winner_at_flag\":0,\"cuts\":2,"
             "\"cuts_per_min\":120.0,\"shots\":1,\"median_shot_s\":7.8,\"shortest_shot_s\":7.8,"
-            "\"ping_pongs\":0");
+            "\"shortest_other_shot_s\":7.8,\"ping_pongs\":0");
   const DirectionFigures total = score.Total();
   EXPECT_EQ(DirectionJson(total),
             ",\"races\":3,\"incidents\":4,\"incidents_seen\":2,\"incidents_seen_pct\":50.0,"
@@ -112,7 +117,8 @@ TEST(DirectionScore, RacesAddUpAndLateOrMissingShotsCountAgainst) {
             "\"battle_seen_ms\":3000,\"battle_seen_pct\":71.4,\"screen_ms\":21000,"
             "\"pit_parked_ms\":2000,\"pit_parked_pct\":9.5,\"leader_at_start\":1,"
             "\"winner_at_flag\":1,\"cuts\":7,\"cuts_per_min\":20.0,\"shots\":5,"
-            "\"median_shot_s\":4.0,\"shortest_shot_s\":1.0,\"ping_pongs\":1");
+            "\"median_shot_s\":4.0,\"shortest_shot_s\":1.0,\"shortest_other_shot_s\":1.0,"
+            "\"ping_pongs\":1");
   const std::string text = DirectionText(total);
   EXPECT_NE(text.find("leader at start 33 % (1 of 3 races)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("winner at flag  33 % (1 of 3 races)\n"), std::string::npos) << text;

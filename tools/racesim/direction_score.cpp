@@ -52,6 +52,7 @@ void DirectionFigures::Add(const DirectionFigures& o) {
   winnerAtFlag += o.winnerAtFlag;
   cuts += o.cuts;
   shotsMs.insert(shotsMs.end(), o.shotsMs.begin(), o.shotsMs.end());
+  otherShotsMs.insert(otherShotsMs.end(), o.otherShotsMs.begin(), o.otherShotsMs.end());
   pingPongs += o.pingPongs;
 }
 
@@ -65,6 +66,10 @@ double DirectionFigures::MedianShotMs() const {
 
 std::uint32_t DirectionFigures::ShortestShotMs() const {
   return shotsMs.empty() ? 0 : *std::min_element(shotsMs.begin(), shotsMs.end());
+}
+
+std::uint32_t DirectionFigures::ShortestOtherShotMs() const {
+  return otherShotsMs.empty() ? 0 : *std::min_element(otherShotsMs.begin(), otherShotsMs.end());
 }
 
 void DirectionScore::BeginRace() {
@@ -94,7 +99,12 @@ void DirectionScore::Sample(const ScoreSample& s) {
   if (s.raceMs <= kStartWindowMs && Has(inPicture, s.leader)) leaderSeen_ = true;
   if (s.cut) {
     ++now_.cuts;
-    if (haveCut_) now_.shotsMs.push_back(s.raceMs - lastCutMs_);
+    if (haveCut_) {
+      now_.shotsMs.push_back(s.raceMs - lastCutMs_);
+      const std::uint32_t at = s.shown < 64 ? incidentAt_[s.shown] : 0;
+      const bool toIncident = at != 0 && s.raceMs + 1 >= at && s.raceMs + 1 - at <= kIncidentWindowMs;
+      if (!toIncident) now_.otherShotsMs.push_back(s.raceMs - lastCutMs_);
+    }
     haveCut_ = true;
     lastCutMs_ = s.raceMs;
   }
@@ -127,6 +137,8 @@ void DirectionScore::Truth(const TruthRecord& t) {
   p.truth = t;
   if (t.kind == TruthKind::kIncident) {
     ++now_.incidents;
+    for (std::uint8_t car : {t.plid, t.other})
+      if (car != 0 && car < 64) incidentAt_[car] = t.raceMs + 1;
     p.fromMs = t.raceMs;
     p.untilMs = t.raceMs + kIncidentWindowMs;
   } else {
@@ -223,6 +235,8 @@ std::string DirectionJson(const DirectionFigures& f) {
   j += Member("median_shot_s", f.shotsMs.empty() ? "null" : Fixed1(f.MedianShotMs() / 1000.0));
   j += Member("shortest_shot_s",
               f.shotsMs.empty() ? "null" : Fixed1(f.ShortestShotMs() / 1000.0));
+  j += Member("shortest_other_shot_s",
+              f.otherShotsMs.empty() ? "null" : Fixed1(f.ShortestOtherShotMs() / 1000.0));
   j += Member("ping_pongs", std::to_string(f.pingPongs));
   return j;
 }

@@ -18,8 +18,9 @@
 // The screen time, battles, pit lane and parked cars, shots and ping-pongs go by the car the
 // picture follows (the one nearest its middle).
 // - cuts a minute of screen time, the shots' median and shortest length (a shot from one cut to
-//   the next), and ping-pongs: a cut from car A to car B and a cut back to A within 5 s (a new car
-//   drifting into the same shot is no cut).
+//   the next; the shortest also of those that did not end in a cut to a car whose incident began
+//   within 2 s), and ping-pongs: a cut from car A to car B and a cut back to A within 5 s (a new
+//   car drifting into the same shot is no cut).
 // Times are race time; shares are weighted by the screen time each sample stands for.
 #pragma once
 
@@ -58,12 +59,16 @@ struct DirectionFigures {
   int leaderAtStart = 0, winnerAtFlag = 0;  // races
   int cuts = 0;
   std::vector<std::uint32_t> shotsMs;
+  // The shots that did not end in a cut to a car with an incident of the last 2 s: a cut to an
+  // incident may come at any time, every other shot should last.
+  std::vector<std::uint32_t> otherShotsMs;
   int pingPongs = 0;
 
   void Add(const DirectionFigures& other);
   // The shots' median and shortest length, ms; 0 without a shot.
   double MedianShotMs() const;
   std::uint32_t ShortestShotMs() const;
+  std::uint32_t ShortestOtherShotMs() const;
 };
 
 class DirectionScore {
@@ -114,6 +119,7 @@ class DirectionScore {
   bool leaderSeen_ = false, flagSeen_ = false;
   bool haveCut_ = false;
   std::uint32_t lastCutMs_ = 0;
+  std::uint32_t incidentAt_[64] = {};  // race time + 1 of each car's last incident, 0 none
   std::uint8_t car_ = 0;                 // the last car in the picture
   std::uint8_t cutFrom_ = 0, cutTo_ = 0;  // the last cut from one car to another
   std::uint32_t cutMs_ = 0;
