@@ -45,6 +45,16 @@ def free_port():
     raise RuntimeError("no free port")
 
 
+def proc_status(pid):
+    """(resident memory in kB, thread count) of a process."""
+    fields = {}
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            key, _, value = line.partition(":")
+            fields[key] = value.split()
+    return int(fields["VmRSS"][0]), int(fields["Threads"][0])
+
+
 def attempt_seen(port, timeout=10.0):
     """Listens on the port (version 4's TCP) until the director's next connection attempt, then
     closes it unanswered: the attempt fails as the time of that close, so the director is then

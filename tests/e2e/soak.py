@@ -21,22 +21,14 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import (GLM_CARS, GLM_FOLLOW_CARS, GLM_GET_NODES, GLM_TRACK_NODE,  # noqa: E402
-                     MAGIC, Stage, connect, free_port, is_track, marked, split_frame)
+                     MAGIC, Stage, connect, free_port, is_track, marked, proc_status,
+                     split_frame)
 
 SECONDS = float(os.environ.get("MORVANE_SOAK_SECONDS", "600"))
 WARM_UP = min(60.0, SECONDS / 4)
 GLM_PLAYER_LABEL, GLM_VERSION = 18, 19
 CARS = 40
 RSS_MARGIN_KB = 2048
-
-
-def proc_status(pid):
-    fields = {}
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            key, _, value = line.partition(":")
-            fields[key] = value.split()
-    return int(fields["VmRSS"][0]), int(fields["Threads"][0])
 
 
 class SoakClient:

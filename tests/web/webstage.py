@@ -12,7 +12,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness import Stage, free_port  # noqa: E402,F401
+from harness import Stage, free_port, proc_status  # noqa: E402,F401
 
 # A race that starts at once and runs four times as fast as the clock.
 RACE = ("--cams", "8", "--lobby", "0.5", "--grid", "1", "--speed", "4")
@@ -70,16 +70,6 @@ class WebStage(Stage):
             if time.monotonic() > deadline:
                 self.test.fail("racesim did not tell its race order")
             time.sleep(0.05)
-
-
-def proc_status(pid):
-    """(resident memory in kB, thread count) of a process."""
-    fields = {}
-    with open("/proc/%d/status" % pid) as f:
-        for line in f:
-            key, _, value = line.partition(":")
-            fields[key] = value.split()
-    return int(fields["VmRSS"][0]), int(fields["Threads"][0])
 
 
 class Viewers:
