@@ -18,6 +18,7 @@ namespace {
 using Steady = std::chrono::steady_clock;
 constexpr int kPingIntervalMs = 5000;
 constexpr int kViewerCheckMs = 500;
+constexpr int kListenWaitMs = 2000;
 constexpr auto kMinEventSpacing = std::chrono::milliseconds(50);
 constexpr char kPing[] = ": ping\n\n";
 constexpr char kEventRetry[] = "retry: 1000\n\n";
@@ -209,7 +210,9 @@ bool WebServer::Start(const std::string& bind, std::uint16_t port, std::string* 
   impl_->server.WidenBacklog();
   impl_->thread = std::thread([this] { impl_->server.listen_after_bind(); });
   // Stop must find the server listening, or it could not end the loop that is about to begin.
-  while (!impl_->server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  // (A loop that began and already ended needs no stopping: the wait is bounded for that.)
+  for (int waited = 0; !impl_->server.is_running() && waited < kListenWaitMs; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
 }
 
