@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "director/engine/director_math.h"
 #include "director/engine/director_state.h"
 #include "director/engine/track_path.h"
 
@@ -10,7 +11,6 @@ namespace director {
 
 namespace {
 
-constexpr float kWorldUnitsPerMetre = 65536.0f;
 constexpr float kHeadingToRadians = 6.283185307f / 65536.0f;
 constexpr std::uint8_t kTimedRaceStart = 191;
 
@@ -106,8 +106,8 @@ void AddCars(const RaceState& race, std::int32_t followed, WebSnapshot* out) {
     const CompCar& sample = race.players[plid].carSample;
     WebCar& car = out->cars[out->carCount++];
     car.plid = plid;
-    car.x = static_cast<float>(sample.x) / kWorldUnitsPerMetre;
-    car.y = static_cast<float>(sample.y) / kWorldUnitsPerMetre;
+    car.x = static_cast<float>(sample.x / kWorldUnitsPerMetre);
+    car.y = static_cast<float>(sample.y / kWorldUnitsPerMetre);
     car.heading = static_cast<float>(sample.heading) * kHeadingToRadians;
     car.followed = plid == followed;
   }
@@ -130,8 +130,8 @@ void AddShot(const WebSources& src, WebSnapshot* out) {
   shot.camera = live;
   const CameraPosition& cam = src.track->cameras.cameras[live];
   out->camera.live = true;
-  out->camera.x = static_cast<float>(cam.x) / kWorldUnitsPerMetre;
-  out->camera.y = static_cast<float>(cam.y) / kWorldUnitsPerMetre;
+  out->camera.x = static_cast<float>(cam.x / kWorldUnitsPerMetre);
+  out->camera.y = static_cast<float>(cam.y / kWorldUnitsPerMetre);
   out->camera.from = cam.rangeStart;
   out->camera.to = cam.rangeEnd;
 }

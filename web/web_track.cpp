@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "director/engine/director_math.h"
 #include "director/engine/track_path.h"
 #include "link/path_node.h"
 
@@ -9,12 +10,11 @@ namespace director {
 
 namespace {
 
-constexpr float kWorldUnitsPerMetre = 65536.0f;
 constexpr float kMaxRoadHalfWidth = 1000.0f;
 
 WebPoint Centre(const glink::PathNode& n) {
-  return {static_cast<float>(n.x) / kWorldUnitsPerMetre,
-          static_cast<float>(n.y) / kWorldUnitsPerMetre};
+  return {static_cast<float>(n.x / kWorldUnitsPerMetre),
+          static_cast<float>(n.y / kWorldUnitsPerMetre)};
 }
 
 // offset metres to the right of the direction of travel (negative: to the left).

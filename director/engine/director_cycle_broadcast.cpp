@@ -6,12 +6,12 @@
 #include <cmath>
 
 #include "director/engine/director_cycle.h"
+#include "director/engine/director_math.h"
 
 namespace director {
 
 namespace {
 
-constexpr double kWorldUnitsPerMetre = 65536.0;
 
 }  // namespace
 

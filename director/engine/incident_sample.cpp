@@ -2,12 +2,13 @@
 
 #include <cmath>
 
+#include "director/engine/director_math.h"
+
 namespace director {
 
 namespace {
 constexpr double kSpeedUnitsPerMs = 32768.0 / 100.0;
 constexpr double kAngVelUnitsPerDegree = 16384.0 / 360.0;
-constexpr double kWorldUnitsPerMetre = 65536.0;
 constexpr double kAngleUnitsPerDegree = 65536.0 / 360.0;
 }  // namespace
 

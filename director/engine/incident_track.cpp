@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "director/engine/director_math.h"
 #include "director/engine/path_file.h"
 #include "director/engine/track_path.h"
 #include "link/path_node.h"
@@ -10,7 +11,6 @@ namespace director {
 
 namespace {
 
-constexpr double kWorldUnitsPerMetre = 65536.0;
 
 float Finite(float f) { return std::isfinite(f) ? f : 0.0f; }
 
