@@ -87,6 +87,24 @@ TEST(DirectionScore, TheFiguresOfOneRace) {
   EXPECT_EQ(score.Races()[0].otherShotsMs, (std::vector<std::uint32_t>{4000, 1000}));
 }
 
+// The camera aimed at a spun car can have its neighbour nearest the middle of the picture: the
+// cut still went to the incident. A car in the picture whose incident is 2.4 s old does not count.
+TEST(DirectionScore, ACutToAPictureWithTheIncidentsCarIsACutToTheIncident) {
+  DirectionScore score;
+  score.BeginRace();
+  score.Sample(At(200, 1, true));
+  score.Truth(Truth(TruthKind::kIncident, 1000, 5, 0));
+  ScoreSample s = At(1400, 2, true);
+  s.inPicture = Bits({5});
+  score.Sample(s);
+  s = At(3400, 3, true);
+  s.inPicture = Bits({5});
+  score.Sample(s);
+  score.EndRace();
+  EXPECT_EQ(score.Races()[0].shotsMs, (std::vector<std::uint32_t>{1200, 2000}));
+  EXPECT_EQ(score.Races()[0].otherShotsMs, (std::vector<std::uint32_t>{2000}));
+}
+
 TEST(DirectionScore, RacesAddUpAndLateOrMissingShotsCountAgainst) {
   DirectionScore score;
   FirstRace(score);

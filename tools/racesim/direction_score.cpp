@@ -101,9 +101,9 @@ void DirectionScore::Sample(const ScoreSample& s) {
     ++now_.cuts;
     if (haveCut_) {
       now_.shotsMs.push_back(s.raceMs - lastCutMs_);
-      const std::uint32_t at = s.shown < 64 ? incidentAt_[s.shown] : 0;
-      const bool toIncident = at != 0 && s.raceMs + 1 >= at && s.raceMs + 1 - at <= kIncidentWindowMs;
-      if (!toIncident) now_.otherShotsMs.push_back(s.raceMs - lastCutMs_);
+      if (!ShowsRecentIncident(inPicture, s.raceMs)) {
+        now_.otherShotsMs.push_back(s.raceMs - lastCutMs_);
+      }
     }
     haveCut_ = true;
     lastCutMs_ = s.raceMs;
@@ -129,6 +129,18 @@ void DirectionScore::Sample(const ScoreSample& s) {
       ++k;
     }
   }
+}
+
+// The director aims its camera at the incident's car, but the car nearest the middle of the
+// picture may be a neighbour: a cut counts as one to an incident when the car is in the picture.
+bool DirectionScore::ShowsRecentIncident(std::uint64_t inPicture, std::uint32_t raceMs) const {
+  for (std::uint8_t car = 1; car < 64; ++car) {
+    const std::uint32_t at = incidentAt_[car];
+    if (Has(inPicture, car) && at != 0 && raceMs + 1 >= at && raceMs + 1 - at <= kIncidentWindowMs) {
+      return true;
+    }
+  }
+  return false;
 }
 
 void DirectionScore::Truth(const TruthRecord& t) {

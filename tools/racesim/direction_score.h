@@ -59,8 +59,8 @@ struct DirectionFigures {
   int leaderAtStart = 0, winnerAtFlag = 0;  // races
   int cuts = 0;
   std::vector<std::uint32_t> shotsMs;
-  // The shots that did not end in a cut to a car with an incident of the last 2 s: a cut to an
-  // incident may come at any time, every other shot should last.
+  // The shots that did not end in a cut to a picture with a car whose incident began in the last
+  // 2 s: a cut to an incident may come at any time, every other shot should last.
   std::vector<std::uint32_t> otherShotsMs;
   int pingPongs = 0;
 
@@ -107,6 +107,7 @@ class DirectionScore {
     return Has(inPicture, t.plid) || Has(inPicture, t.other);
   }
   void Resolve(const Pending& p, bool seen);
+  bool ShowsRecentIncident(std::uint64_t inPicture, std::uint32_t raceMs) const;
 
   bool inRace_ = false;
   DirectionFigures now_;
