@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "director/engine/car_progress.h"
 #include "director/engine/director_math.h"
 #include "director/engine/track_path.h"
 
@@ -22,14 +23,16 @@ struct Aim {
   std::uint16_t heading = 0;
 };
 
-// Field of view for 10 m at the target's horizontal distance, pitch down to it, and heading.
-Aim AimAt(const CameraPosition& camera, std::int64_t tx, std::int64_t ty, std::int64_t tz) {
+// Field of view for `width` (10 m) at the target's horizontal distance, pitch down to it, and
+// heading.
+Aim AimAt(const CameraPosition& camera, std::int64_t tx, std::int64_t ty, std::int64_t tz,
+          double width = kZoomWidth) {
   // Differences in 64 bits: two far-apart points cannot overflow them.
   const float dx = static_cast<float>(tx - camera.x);
   const float dy = static_cast<float>(ty - camera.y);
   const double d = static_cast<double>(static_cast<std::int64_t>(std::sqrt(dx * dx + dy * dy)));
   Aim aim;
-  aim.fov = static_cast<float>(std::atan2(kZoomWidth, d) * (1.0 / kPi) * 180.0);
+  aim.fov = static_cast<float>(std::atan2(width, d) * (1.0 / kPi) * 180.0);
   if (aim.fov < kMinFov) aim.fov = kMinFov;
   const double dz = static_cast<double>(camera.z - tz);
   aim.pitch = static_cast<std::uint16_t>(
@@ -47,7 +50,7 @@ bool NearOnLap(std::uint16_t a, std::uint16_t b, std::uint32_t nodeCount) {
 }  // namespace
 
 void aimAtCar(CameraPosition& camera, CameraPositionRecord& packet, std::uint8_t car,
-              const PlayerTable& players, const TrackPath& track) {
+              const PlayerTable& players, const TrackPath& track, double cutLeadSeconds) {
   const PlayerRecord& rec = players[car];
   packet.x = camera.x;
   packet.y = camera.y;
@@ -55,7 +58,10 @@ void aimAtCar(CameraPosition& camera, CameraPositionRecord& packet, std::uint8_t
 
   const bool cut = packet.time == 0;
   const CompCar& now = rec.carSample;
-  Aim aim = cut ? AimAt(camera, now.x, now.y, now.z)
+  // The prediction is a straight line: a lead of part of it is the same line, shorter.
+  const double lead = cutLeadSeconds / kPredictionSeconds;
+  Aim aim = cut ? AimAt(camera, now.x + static_cast<std::int64_t>((rec.predictedX - now.x) * lead),
+                        now.y + static_cast<std::int64_t>((rec.predictedY - now.y) * lead), now.z)
                 : AimAt(camera, rec.predictedX, rec.predictedY, rec.predictedZ);
   const std::uint16_t h = aim.heading;
   float fov = aim.fov;
@@ -92,6 +98,20 @@ void aimAtCar(CameraPosition& camera, CameraPositionRecord& packet, std::uint8_t
   packet.pitch = aim.pitch;
   packet.fov = fov;
   camera.lastHeading = heading;
+}
+
+void aimAtPoint(CameraPosition& camera, CameraPositionRecord& packet, std::int32_t x,
+                std::int32_t y, std::int32_t z, double width) {
+  packet.x = camera.x;
+  packet.y = camera.y;
+  packet.z = camera.z;
+  Aim aim = AimAt(camera, x, y, z, width);
+  if (aim.fov > kMaxFov) aim.fov = kMaxFov;
+  packet.heading = aim.heading;
+  packet.pitch = aim.pitch;
+  packet.fov = aim.fov;
+  camera.lastHeading = aim.heading;
+  camera.lastPitch = aim.pitch;
 }
 
 void aimAtGroup(CameraPosition& camera, CameraPositionRecord& packet, const std::uint8_t* cars,

@@ -1,5 +1,5 @@
 // Aiming the director's chosen camera: position, heading, pitch and field of view of the camera
-// packet, for one car or for the centre of a group of cars.
+// packet, for one car, for the centre of a group of cars, or for a point of the track.
 //
 // The zoom keeps about 10 m of track in the picture at the target's distance (never narrower
 // than 10 degrees), widens while the picture moves fast, and never goes beyond 80 degrees. After a
@@ -27,9 +27,15 @@ inline constexpr float kMaxFov = 80.0f;
 inline constexpr int kNeighbourNodes = 20;
 
 // One car: automatic direction, or manual control of one car. The packet's time says whether
-// the camera continues (not 0) or was cut to (0).
+// the camera continues (not 0) or was cut to (0). cutLeadSeconds > 0 aims a cut that far ahead
+// of the car on its course, where it will be when the picture is next renewed.
 void aimAtCar(CameraPosition& camera, CameraPositionRecord& packet, std::uint8_t car,
-              const PlayerTable& players, const TrackPath& track);
+              const PlayerTable& players, const TrackPath& track, double cutLeadSeconds = 0.0);
+
+// A still shot of a point (world units): `width` world units of track across the picture at the
+// point's distance, no wider than kMaxFov.
+void aimAtPoint(CameraPosition& camera, CameraPositionRecord& packet, std::int32_t x,
+                std::int32_t y, std::int32_t z, double width);
 
 // Manual control of count (at least 2) cars.
 void aimAtGroup(CameraPosition& camera, CameraPositionRecord& packet, const std::uint8_t* cars,

@@ -1,7 +1,9 @@
 #include "director/engine/broadcast_rules.h"
 
+#include <cmath>
 #include <initializer_list>
 
+#include "director/engine/director_math.h"
 #include "director/engine/incident_reason.h"
 #include "director/insim/packet_init.h"
 
@@ -18,6 +20,29 @@ constexpr std::uint32_t kFlagApproachParts = 16;
 constexpr std::uint8_t kMaxPlainLaps = 99;
 
 bool ValidCar(std::int32_t id) { return id > 0 && id < kPlayerCount; }
+
+// The car the simulator puts first; where it names none, the first by distance. At the line two
+// cars a few metres apart can share a node, and only the simulator knows which one is ahead.
+std::int32_t RaceLeader(const RaceState& race) {
+  const RaceOrder& order = race.raceOrder;
+  for (int i = 0; i < order.count; ++i) {
+    if (race.players[order.ids[i]].carSample.position == 1) return order.ids[i];
+  }
+  return order.count > 0 ? order.ids[0] : -1;
+}
+
+// The mean distance between neighbouring nodes, metres.
+double MetresPerNode(const TrackLimitsView& view) {
+  double sum = 0.0;
+  for (std::uint32_t i = 0; i < view.count; ++i) {
+    const TrackLimitNode& a = view.nodes[i];
+    const TrackLimitNode& b = view.nodes[(i + 1) % view.count];
+    const double dx = (static_cast<double>(b.x) - a.x) / kWorldUnitsPerMetre;
+    const double dy = (static_cast<double>(b.y) - a.y) / kWorldUnitsPerMetre;
+    sum += std::sqrt(dx * dx + dy * dy);
+  }
+  return view.count > 0 ? sum / view.count : 0.0;
+}
 
 }  // namespace
 
@@ -47,6 +72,7 @@ void BroadcastRules::setTrack(const TrackPath* track) {
     nodeCount_ = view.count;
     finishNode_ = view.finishNode;
   }
+  metresPerNode_ = MetresPerNode(view);
   detector_.setTrack(view);
 }
 
@@ -98,7 +124,8 @@ void BroadcastRules::watchFlag(const RaceState& race, const StateReport& report)
   }
 }
 
-bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report, Focus* f) const {
+bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report, double seconds,
+                               Focus* f) const {
   if (!running_) return false;
   if (winner_ >= 0) {
     if (now_ - winnerMs_ >= kFlagHoldMs) return false;
@@ -106,43 +133,50 @@ bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report,
     reasonText(&f->reason, kReasonWinnerAtFlag);
     return true;
   }
-  const RaceOrder& order = race.raceOrder;
-  if (order.count == 0 || nodeCount_ == 0 || report.raceLaps > kMaxPlainLaps) return false;
-  const PlayerRecord& leader = race.players[order.ids[0]];
-  if (leader.carSample.lap != report.raceLaps) return false;
-  const std::uint32_t node = leader.node % nodeCount_;
-  const std::uint32_t toFinish = (finishNode_ + nodeCount_ - node) % nodeCount_;
-  if (toFinish >= nodeCount_ / kFlagApproachParts) return false;
-  f->car = order.ids[0];
+  const std::int32_t lead = RaceLeader(race);
+  if (lead < 0 || nodeCount_ == 0 || report.raceLaps > kMaxPlainLaps) return false;
+  // The lap as the distance counts it: just over the line the simulator's lap may already be
+  // the next one while its node is still the one before the line.
+  const PlayerRecord& leader = race.players[lead];
+  if (leader.lapFigure != report.raceLaps || leader.lapPosition > nodeCount_) return false;
+  const double metres = (nodeCount_ - leader.lapPosition) * metresPerNode_;
+
+  const double speed = sampleSpeedMs(sampleFromCompCar(leader.carSample, false));
+  const double pace = speed > kStillSpeedMs ? speed : kStillSpeedMs;
+  if (metres > seconds * pace) return false;
+  f->car = lead;
+  f->line = metres <= kLineShotSeconds * pace;
   reasonText(&f->reason, kReasonWinnerAtFlag);
   return true;
 }
 
-bool BroadcastRules::eventFocus(std::int32_t followed, Focus* f) const {
-  const std::uint32_t now = now_;
-  const DetectedEvent* incident = nullptr;
-  const DetectedEvent* overtake = nullptr;
+void BroadcastRules::liveEvents(std::int32_t followed, bool shotYoung,
+                                const DetectedEvent** incident,
+                                const DetectedEvent** overtake) const {
+  *incident = nullptr;
+  *overtake = nullptr;
   for (const EventLog* log : {&detector_.events(), &reported_}) {
     for (int i = 0; i < log->count(); ++i) {
       const DetectedEvent& e = log->newest(i);
-      if (!eventLive(e, now)) continue;
-      const DetectedEvent** slot = isIncident(e.kind) ? &incident : &overtake;
-      // The followed car's own event keeps the shot; otherwise the most interesting one wins.
-      if (*slot == nullptr || e.plid == followed ||
-          ((*slot)->plid != followed && eventInterest(e, now) > eventInterest(**slot, now))) {
+      if (!eventLive(e, now_)) continue;
+      const bool kind = isIncident(e.kind);
+      const DetectedEvent** slot = kind ? incident : overtake;
+      // The followed car's own event keeps the shot (its incident only until the shot has lasted
+      // kShortestShotMs: a fresh incident elsewhere is then worth the cut); otherwise the most
+      // interesting one wins.
+      const std::int32_t keep = kind && !shotYoung ? -1 : followed;
+      if (*slot == nullptr || e.plid == keep ||
+          ((*slot)->plid != keep && eventInterest(e, now_) > eventInterest(**slot, now_))) {
         *slot = &e;
       }
     }
   }
-  const bool shotOld = shotCar_ < 0 || now - shotStartMs_ >= kMinShotMs;
-  const DetectedEvent* chosen = incident;
-  if (chosen == nullptr && overtake != nullptr && !backToCarJustLeft(*overtake, followed) &&
-      (shotOld || overtake->plid == followed || overtake->other == followed)) {
-    chosen = overtake;
-  }
-  if (chosen == nullptr) return false;
-  f->car = chosen->plid;
-  formatEventReason(*chosen, nullptr, f->reason.text, sizeof f->reason.text);
+}
+
+bool BroadcastRules::eventFocus(const DetectedEvent* e, Focus* f) const {
+  if (e == nullptr) return false;
+  f->car = e->plid;
+  formatEventReason(*e, nullptr, f->reason.text, sizeof f->reason.text);
   return true;
 }
 
@@ -157,14 +191,31 @@ Focus BroadcastRules::focus(const RaceState& race, const StateReport& report,
                             std::int32_t followed) const {
   const std::uint32_t now = now_;
   Focus f;
-  if (flagFocus(race, report, &f)) return f;
+  if (flagFocus(race, report, kFlagCutSeconds, &f)) return f;
   if (running_ && (!moving_ || now - startMs_ < kStartShowMs) && race.raceOrder.count > 0) {
     f.car = race.raceOrder.ids[0];
     reasonText(&f.reason, kReasonLeaderAtStart);
     return f;
   }
-  if (eventFocus(followed, &f)) return f;
-  if (ValidCar(followed) && followed == shotCar_ && now - shotStartMs_ < kMinShotMs &&
+  const std::uint32_t age = shotCar_ < 0 ? kMinShotMs : now - shotStartMs_;
+  const DetectedEvent* incident;
+  const DetectedEvent* overtake;
+  liveEvents(followed, age < kShortestShotMs, &incident, &overtake);
+  // An incident shot this close to the flag would be cut short by it.
+  Focus line;
+  const bool flagNear = flagFocus(race, report, kFlagCutSeconds + kShortestShotMs / 1000.0, &line);
+  if (!flagNear && eventFocus(incident, &f)) return f;
+  if (flagFocus(race, report, kFlagApproachSeconds, &f) &&
+      (age >= kShortestShotMs || f.car == followed)) {
+    return f;
+  }
+  f = Focus();
+  if (overtake != nullptr && !backToCarJustLeft(*overtake, followed) &&
+      (age >= kMinShotMs || overtake->plid == followed || overtake->other == followed)) {
+    eventFocus(overtake, &f);
+    return f;
+  }
+  if (ValidCar(followed) && followed == shotCar_ && age < kMinShotMs &&
       race.players.records[followed].listed != 0 && race.players.records[followed].inPitLane == 0) {
     f.car = followed;
     f.hold = true;

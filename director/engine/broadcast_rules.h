@@ -3,14 +3,19 @@
 // Every cycle it is shown the sorted race order (observe): it feeds the incident and overtake
 // detector and keeps per car how long it has stood still. Then focus says whether one car must be
 // shown, and why, in this order:
-// - the winner at the flag: the leader on the last sixteenth of the last lap (a few seconds
-//   before the line, so incidents just before keep their chance), and the first car over the
-//   line for kFlagHoldMs after;
+// - the winner at the flag: the leader (the car the simulator puts first) in its last
+//   kFlagCutSeconds before the line of the last lap, and the first car over the line for
+//   kFlagHoldMs after;
 // - the leader at the start: on the grid, and for kStartShowMs after the lights (the leader
 //   moving off); a race that follows another is noticed by its results being cleared or its
 //   leader being back on lap 1;
 // - the car of the most interesting live incident (spin, off, stopped, contact): an incident cuts
-//   through every hold;
+//   through every hold, but not in the kShortestShotMs before the leader's last kFlagCutSeconds,
+//   where the flag would cut it short;
+// - the leader from kFlagApproachSeconds before the line, once the current shot has lasted
+//   kShortestShotMs, so that the cut to the winner seldom cuts a shot short;
+// In its last kLineShotSeconds before the line the winner's focus asks for a still shot of the
+// line (Focus::line).
 // - the passing car of a live overtake, once the current shot has lasted kMinShotMs, unless the
 //   overtake is by or on the car the director cut away from less than kPingPongMs ago;
 // - the followed car while its shot is younger than kMinShotMs ("hold").
@@ -31,6 +36,13 @@
 namespace director {
 
 inline constexpr std::uint32_t kMinShotMs = 4000;
+// Only an incident, the start or the line cut away from a shot younger than this.
+inline constexpr std::uint32_t kShortestShotMs = 2000;
+inline constexpr double kFlagCutSeconds = 3.0;
+inline constexpr double kFlagApproachSeconds = 8.0;
+// The camera waits on the line for the winner: a picture that follows the car lags it, and at
+// the line a few metres decide who is in it.
+inline constexpr double kLineShotSeconds = 2.0;
 inline constexpr std::uint32_t kPingPongMs = 8000;
 inline constexpr std::uint32_t kStartShowMs = 8000;
 inline constexpr std::uint32_t kFlagHoldMs = 6000;
@@ -42,6 +54,7 @@ inline constexpr double kFramedMetres = 250.0;
 struct Focus {
   std::int32_t car = -1;  // the car to show; -1: let the scoring choose
   bool hold = false;      // the focus only keeps the current shot
+  bool line = false;      // a still shot of the finish line, which the car is about to cross
   ShotReason reason;      // empty for a hold
 };
 
@@ -78,8 +91,13 @@ class BroadcastRules {
   // By place in the race order of the last set: the car behind runs within a second of the
   // car ahead.
   bool closeBehind(int ahead, int behind) const;
-  bool flagFocus(const RaceState& race, const StateReport& report, Focus* f) const;
-  bool eventFocus(std::int32_t followed, Focus* f) const;
+  // The winner over the line, or the leader within `seconds` of it on the last lap.
+  bool flagFocus(const RaceState& race, const StateReport& report, double seconds,
+                 Focus* f) const;
+  // The live incident and overtake most worth a cut (null: none).
+  void liveEvents(std::int32_t followed, bool shotYoung, const DetectedEvent** incident,
+                  const DetectedEvent** overtake) const;
+  bool eventFocus(const DetectedEvent* e, Focus* f) const;
   bool backToCarJustLeft(const DetectedEvent& e, std::int32_t followed) const;
   void watchFlag(const RaceState& race, const StateReport& report);
 
@@ -89,6 +107,7 @@ class BroadcastRules {
   TrackLimitNode nodes_[kMaxPathNodes];
   std::uint32_t nodeCount_ = 0;
   std::uint32_t finishNode_ = 0;
+  double metresPerNode_ = 0.0;
   CarSample samples_[kMaxRaceOrder];
   std::uint32_t slowSince_[kPlayerCount] = {};
   bool slow_[kPlayerCount] = {};

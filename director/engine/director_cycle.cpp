@@ -15,6 +15,8 @@ constexpr double kBattleWeight = 0.05;
 constexpr double kKeptWeight = 0.95;
 constexpr std::uint32_t kLiveCameraBonus = 1000;
 constexpr std::uint32_t kNoCarAhead = 0xFFFFFFFFu;  // the leader's car ahead counts as -1
+// The still shot of the finish line holds 30 m of track: the winner and a car close behind.
+constexpr double kLineShotWidth = 30.0 * kWorldUnitsPerMetre;
 
 bool ValidPlayer(std::int32_t id) { return id >= 0 && id < kPlayerCount; }
 
@@ -361,8 +363,16 @@ void DirectorCycle::BuildPacket(int camera, int manualCount, CameraPositionRecor
   }
   CameraPosition& cam = track_.cameras.cameras[camera];
   const ManualSelection& manual = st_.manual;
-  if (manualCount == 0) {
-    aimAtCar(cam, *packet, static_cast<std::uint8_t>(st_.chosenCar), race_.players, track_);
+  if (manualCount == 0 && lineShot_) {
+    // Sent without a glide: the picture stands still on the line, where the winner will be.
+    const PathNode& line = track_.node(track_.finishNode);
+    aimAtPoint(cam, *packet, line.centreX, line.centreY, line.centreZ, kLineShotWidth);
+    packet->time = 0;
+  } else if (manualCount == 0) {
+    // The broadcast rules aim a cut where the car will be at the next set, so that the car is in
+    // the middle of the picture when the camera is next aimed, not a set's travel past it.
+    const double lead = broadcast_ != nullptr ? kPositionIntervalMs / 1000.0 : 0.0;
+    aimAtCar(cam, *packet, static_cast<std::uint8_t>(st_.chosenCar), race_.players, track_, lead);
   } else if (manualCount == 1) {
     aimAtCar(cam, *packet, manual.plids[0], race_.players, track_);
   } else {

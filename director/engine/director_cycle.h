@@ -105,6 +105,10 @@ class DirectorCycle {
   // Nodes from the car to the end of what camera k frames of the track (its range and half its
   // length more on either side, within kFramedMetres of the camera); -1 when k does not frame it.
   int FramedReach(int k, std::uint8_t car) const;
+  // The same for a node and a point of it (world units).
+  int FramedReachAt(int k, std::int32_t node, double x, double y, double z) const;
+  // The camera for a still shot of the finish line; -1 when none frames it.
+  int LineCamera() const;
   bool FramedByAny(std::uint8_t car) const;
   // The broadcast rules' choice of car without a focus (or against a hold): into chosenCar.
   void ChooseBroadcastCar(std::uint32_t now);
@@ -138,6 +142,7 @@ class DirectorCycle {
   bool onboardViews_;
   BroadcastRules* broadcast_ = nullptr;
   bool heldAgainst_ = false;  // the broadcast hold kept a shot the scoring would have left
+  bool lineShot_ = false;     // this cycle's camera waits on the finish line
 };
 
 // A player record that stopped receiving samples: off the race order, race figures cleared.

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cycle_test_support.h"
 
@@ -175,14 +176,17 @@ TEST_F(BroadcastRulesTest, CarsInThePitLaneAreNotShown) {
 TEST_F(BroadcastRulesTest, TheWinnerIsShownTakingTheFlag) {
   PastTheStart();
   ASSERT_TRUE(OnBackPair());
-  // The leader on its last lap, 40 nodes from the line: not yet; from 36 nodes (the last
-  // sixteenth of 600) on, the leader.
+  // The leader on its last lap at 26 m/s, 5.24 m a node, from 60 nodes before the line: it is
+  // shown from 8 s out (39 nodes) at the earliest, 3 s out (14 nodes) at the latest.
   lap_ = 5;
-  base_ = 560 - 120 - step_;
-  Set(2);
-  EXPECT_TRUE(OnBackPair());
-  for (int i = 0; i < 4; ++i) Set(2);
-  EXPECT_EQ(state.chosenCar, 1);
+  base_ = 540 - 120 - step_;
+  int toGo = 60;
+  while (state.chosenCar != 1 && toGo > 0) {
+    Set(2);
+    --toGo;
+  }
+  EXPECT_LE(toGo, 39);
+  EXPECT_GE(toGo, 14);
   EXPECT_EQ(Reason(), "winner at the flag");
   // Over the line, and 6 s more on the winner; then the battles again.
   int sets = 0;
@@ -190,8 +194,43 @@ TEST_F(BroadcastRulesTest, TheWinnerIsShownTakingTheFlag) {
     Set(2);
     ++sets;
   }
-  EXPECT_GE(sets, 36 + 6000 / 200 - 1);
+  EXPECT_GE(sets, toGo + 6000 / 200 - 1);
   EXPECT_TRUE(OnBackPair());
+}
+
+// The followed car's incident keeps its shot for 2 s; a fresh incident elsewhere then takes it.
+TEST_F(BroadcastRulesTest, AFreshIncidentElsewhereWaitsTwoSecondsOfTheIncidentShown) {
+  PastTheStart();
+  rules->noteEvent(EventKind::kYellowFlag, 2);
+  Set(2);
+  ASSERT_EQ(state.chosenCar, 2);
+  for (int i = 0; i < 3; ++i) Set(2);
+  rules->noteEvent(EventKind::kYellowFlag, 1);
+  int sets = 4;
+  while (state.chosenCar == 2 && sets < 40) {
+    Set(2);
+    ++sets;
+  }
+  EXPECT_EQ(sets, 2000 / 200 + 1);
+  EXPECT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "incident: yellow flag for #1");
+}
+
+// Close to the flag a new incident is not cut to: the winner's cut would end its shot at once.
+TEST_F(BroadcastRulesTest, NoIncidentCutInTheSecondsBeforeTheFlag) {
+  PastTheStart();
+  lap_ = 5;
+  base_ = 560 - 120 - step_;  // the leader 40 nodes (8 s) from the line
+  rules->noteEvent(EventKind::kYellowFlag, 4);
+  Set(2);
+  EXPECT_EQ(state.chosenCar, 4);
+  while (state.chosenCar != 1 && step_ < 400) Set(2);
+  ASSERT_EQ(state.chosenCar, 1);
+  base_ = 576 - 120 - step_;  // 24 nodes, 4.8 s out
+  rules->noteEvent(EventKind::kYellowFlag, 3);
+  Set(2);
+  EXPECT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "winner at the flag");
 }
 
 // Between two races the front end sends no positions: the rules notice the next race by its
@@ -212,9 +251,10 @@ TEST_F(BroadcastRulesTest, TheNextRaceOpensOnItsLeaderAndEndsOnItsWinner) {
   }
   while (!OnBackPair() && step_ < 400) Set(2);
   ASSERT_TRUE(OnBackPair());
+  for (int i = 0; i < 10; ++i) Set(2);
   lap_ = 5;
   base_ = 570 - 120 - step_;
-  for (int i = 0; i < 4; ++i) Set(2);
+  Set(2);
   EXPECT_EQ(state.chosenCar, 1);
   EXPECT_EQ(Reason(), "winner at the flag");
 }
@@ -264,6 +304,74 @@ TEST(BroadcastRules, TheStartIsShownFromTheLeaderMovingOff) {
   }
   rules->observe(race, report);
   EXPECT_EQ(rules->focus(race, report, -1).car, -1);
+}
+
+// The leader near the line, on the rules alone: `toGo` nodes (5.24 m each) before the line of
+// the last lap at 26 m/s, with the director on car 3 since a shot `shotSets` sets old.
+class FlagTiming : public ::testing::Test {
+ protected:
+  FlagTiming() {
+    rules->setTrack(track.get());
+    report.raceInProgress = 1;
+    report.raceLaps = 5;
+    race.raceStarted = 1;
+    for (std::uint8_t id : {1, 2, 3}) {
+      race.raceOrder.Append(id);
+      race.players[id].listed = 1;
+      race.players[id].carSample.speed = kSpeed;
+      race.players[id].carSample.lap = 3;
+      race.players[id].lapFigure = 3;
+    }
+    for (int set = 0; set < 60; ++set) rules->observe(race, report);  // past the start
+  }
+  std::int32_t Focused(int toGo, int shotSets, std::int32_t followed = 3) {
+    PlayerRecord& leader = race.players[1];
+    leader.carSample.lap = 5;
+    leader.lapFigure = 5;
+    leader.lapPosition = static_cast<std::uint16_t>(600 - toGo);
+    rules->noteShot(followed, true);
+    for (int set = 0; set < shotSets; ++set) rules->observe(race, report);
+    return rules->focus(race, report, followed).car;
+  }
+
+  std::vector<test::NodeCentre> centres = test::CircleCentres(600);
+  std::unique_ptr<TrackPath> track = test::MakeTrack(centres);
+  std::unique_ptr<BroadcastRules> rules = std::make_unique<BroadcastRules>();
+  RaceState race;
+  StateReport report;
+};
+
+// From 8 s before the line an old shot gives way to the leader; a young one is kept until it is
+// 2 s old or the leader is 3 s from the line.
+TEST_F(FlagTiming, AnOldShotGivesWayEightSecondsOutAYoungOneThreeSecondsOut) {
+  EXPECT_EQ(Focused(40, 20), -1);  // 8.05 s out, the shot 4 s old: no hold, no flag
+  EXPECT_EQ(Focused(39, 10), 1);   // 7.85 s out, the shot 2 s old
+  EXPECT_EQ(Focused(30, 9), 3);    // 6.0 s out, the shot 1.8 s old: held
+  EXPECT_EQ(Focused(15, 0), 3);    // 3.02 s out
+  EXPECT_EQ(Focused(14, 0), 1);    // 2.8 s out: whatever the shot
+  EXPECT_EQ(Focused(30, 0, 1), 1);  // already on the leader: it stays
+}
+
+// Just over the line the simulator's lap may already count the last lap while the car's node is
+// still the one before the line: that is no approach to the flag.
+TEST_F(FlagTiming, TheLapJustBegunIsNoApproach) {
+  PlayerRecord& leader = race.players[1];
+  leader.carSample.lap = 5;
+  leader.lapFigure = 4;
+  leader.lapPosition = 599;
+  rules->noteShot(3, true);
+  for (int set = 0; set < 15; ++set) rules->observe(race, report);
+  EXPECT_EQ(rules->focus(race, report, 3).car, 3);  // held, 3 s old
+}
+
+// Two cars on one node at the line: the car the simulator puts first is the one shown.
+TEST_F(FlagTiming, TheSimulatorsLeaderIsTheOneShown) {
+  race.players[2].carSample.position = 1;
+  race.players[2].carSample.lap = 5;
+  race.players[2].lapFigure = 5;
+  race.players[2].lapPosition = 590;
+  race.players[1].carSample.position = 2;
+  EXPECT_EQ(Focused(10, 10), 2);
 }
 
 }  // namespace
