@@ -105,6 +105,22 @@ TEST(DirectionScore, ACutToAPictureWithTheIncidentsCarIsACutToTheIncident) {
   EXPECT_EQ(score.Races()[0].otherShotsMs, (std::vector<std::uint32_t>{2000}));
 }
 
+// Two cars side by side trade the middle of the picture from one camera to the next: a cut that
+// keeps the first car in the picture has not left it, and the cut back is no ping-pong.
+TEST(DirectionScore, ACutThatKeepsTheCarInThePictureHasNotLeftIt) {
+  for (const bool keeps : {true, false}) {
+    DirectionScore score;
+    score.BeginRace();
+    score.Sample(At(200, 3, true));
+    ScoreSample s = At(2200, 4, true);
+    if (keeps) s.inPicture = Bits({3});
+    score.Sample(s);
+    score.Sample(At(4200, 3, true));
+    score.EndRace();
+    EXPECT_EQ(score.Races()[0].pingPongs, keeps ? 0 : 1);
+  }
+}
+
 TEST(DirectionScore, RacesAddUpAndLateOrMissingShotsCountAgainst) {
   DirectionScore score;
   FirstRace(score);

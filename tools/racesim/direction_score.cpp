@@ -113,7 +113,10 @@ void DirectionScore::Sample(const ScoreSample& s) {
     if (cutFrom_ == s.shown && cutTo_ == car_ && s.raceMs - cutMs_ <= kPingPongMs) {
       ++now_.pingPongs;
     }
-    cutFrom_ = car_;
+    // A cut that keeps car_ in the picture has not left it: two cars side by side trade the
+    // middle of the picture from one camera to the next.
+    const bool left = !Has(inPicture, car_);
+    cutFrom_ = left ? car_ : 0;
     cutTo_ = s.shown;
     cutMs_ = s.raceMs;
   }

@@ -19,8 +19,8 @@
 // picture follows (the one nearest its middle).
 // - cuts a minute of screen time, the shots' median and shortest length (a shot from one cut to
 //   the next; the shortest also of those that did not end in a cut to a car whose incident began
-//   within 2 s), and ping-pongs: a cut from car A to car B and a cut back to A within 5 s (a new
-//   car drifting into the same shot is no cut).
+//   within 2 s), and ping-pongs: a cut from car A to car B that leaves A out of the picture, and
+//   a cut back to A within 5 s (a new car drifting into the same shot is no cut).
 // Times are race time; shares are weighted by the screen time each sample stands for.
 #pragma once
 
