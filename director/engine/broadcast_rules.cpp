@@ -52,6 +52,8 @@ void BroadcastRules::reset() {
   for (int i = 0; i < kPlayerCount; ++i) {
     slow_[i] = false;
     excluded_[i] = false;
+    fight_[i] = false;
+    left_[i] = false;
   }
   running_ = false;
   moving_ = false;
@@ -184,14 +186,14 @@ bool BroadcastRules::eventFocus(const DetectedEvent* e, Focus* f) const {
 bool BroadcastRules::backToCarJustLeft(const DetectedEvent& e, std::int32_t followed) const {
   if (!ValidCar(previousCar_) || now_ - leftPreviousMs_ >= kPingPongMs) return false;
   if (e.plid == followed || e.other == followed) return false;
-  return e.plid == previousCar_ || e.other == previousCar_;
+  return left_[e.plid] || left_[e.other];
 }
 
 Focus BroadcastRules::focus(const RaceState& race, const StateReport& report,
                             std::int32_t followed) const {
   const std::uint32_t now = now_;
   Focus f;
-  if (flagFocus(race, report, kFlagCutSeconds, &f)) return f;
+  if (flagFocus(race, report, kLineShotSeconds, &f)) return f;
   if (running_ && (!moving_ || now - startMs_ < kStartShowMs) && race.raceOrder.count > 0) {
     f.car = race.raceOrder.ids[0];
     reasonText(&f.reason, kReasonLeaderAtStart);
@@ -201,26 +203,56 @@ Focus BroadcastRules::focus(const RaceState& race, const StateReport& report,
   const DetectedEvent* incident;
   const DetectedEvent* overtake;
   liveEvents(followed, age < kShortestShotMs, &incident, &overtake);
-  // An incident shot this close to the flag would be cut short by it.
-  Focus line;
-  const bool flagNear = flagFocus(race, report, kFlagCutSeconds + kShortestShotMs / 1000.0, &line);
-  if (!flagNear && eventFocus(incident, &f)) return f;
-  if (flagFocus(race, report, kFlagApproachSeconds, &f) &&
-      (age >= kShortestShotMs || f.car == followed)) {
+  Focus leader;
+  if (flagFocus(race, report, kFlagApproachSeconds, &leader)) {
+    return approachFocus(race, report, leader, incident, followed, age);
+  }
+  if (eventFocus(incident, &f)) return f;
+  if (overtakeFocus(overtake, followed, age, &f)) return f;
+  holdFocus(race, followed, age, &f);
+  return f;
+}
+
+// The leader's last seconds before the flag: the director goes to the leader once its shot has
+// lasted kShortestShotMs and stays there. An incident still cuts in while its shot can last
+// kShortestShotMs before the line's shot; the leader left for it is not cut back to (that
+// would be a ping-pong): the line's shot brings the winner back.
+Focus BroadcastRules::approachFocus(const RaceState& race, const StateReport& report,
+                                    const Focus& leader, const DetectedEvent* incident,
+                                    std::int32_t followed, std::uint32_t age) const {
+  Focus f;
+  const double lastCut = kLineShotSeconds + kShortestShotMs / 1000.0;
+  if (incident != nullptr && !flagFocus(race, report, lastCut, &f)) {
+    eventFocus(incident, &f);
     return f;
   }
+  if (leader.car == followed) return leader;
+  const bool leftLeader = previousCar_ == leader.car && now_ - leftPreviousMs_ < kPingPongMs;
+  if (age >= kShortestShotMs && !leftLeader) return leader;
   f = Focus();
-  if (overtake != nullptr && !backToCarJustLeft(*overtake, followed) &&
-      (age >= kMinShotMs || overtake->plid == followed || overtake->other == followed)) {
-    eventFocus(overtake, &f);
-    return f;
-  }
+  holdFocus(race, followed, kMinShotMs - 1, &f);
+  return f;
+}
+
+void BroadcastRules::holdFocus(const RaceState& race, std::int32_t followed, std::uint32_t age,
+                               Focus* f) const {
   if (ValidCar(followed) && followed == shotCar_ && age < kMinShotMs &&
       race.players.records[followed].listed != 0 && race.players.records[followed].inPitLane == 0) {
-    f.car = followed;
-    f.hold = true;
+    f->car = followed;
+    f->hold = true;
   }
-  return f;
+}
+
+bool BroadcastRules::overtakeFocus(const DetectedEvent* e, std::int32_t followed,
+                                   std::uint32_t age, Focus* f) const {
+  if (e == nullptr) return false;
+  if (e->plid == followed || e->other == followed) {
+    // The pass is in the picture already: the followed car stays, for the overtake.
+    eventFocus(e, f);
+    f->car = followed;
+    return true;
+  }
+  return !backToCarJustLeft(*e, followed) && age >= kMinShotMs && eventFocus(e, f);
 }
 
 bool BroadcastRules::parked(std::uint8_t plid) const {
@@ -254,22 +286,29 @@ bool BroadcastRules::closeBehind(int ahead, int behind) const {
          carDistanceMetres(samples_[ahead], samples_[behind]) < kFightGapSeconds * speed;
 }
 
+void BroadcastRules::markFight(const RaceOrder& order) {
+  for (bool& f : fight_) f = false;
+  int at = -1;
+  for (int i = 0; i < order.count; ++i) {
+    if (order.ids[i] == shotCar_) at = i;
+  }
+  if (at < 0) return;
+  fight_[shotCar_] = true;
+  for (int i = at - 1; i >= 0 && closeBehind(i, at); --i) fight_[order.ids[i]] = true;
+  for (int i = at + 1; i < order.count && closeBehind(at, i); ++i) fight_[order.ids[i]] = true;
+}
+
 void BroadcastRules::quieten(RaceState& race) {
   const RaceOrder& order = race.raceOrder;
+  markFight(order);
   const bool pingPong = ValidCar(previousCar_) && now_ - leftPreviousMs_ < kPingPongMs;
-  int left = -1;  // the place of the car just left
-  for (int i = 0; pingPong && i < order.count; ++i) {
-    if (order.ids[i] == previousCar_) left = i;
-  }
   for (int i = 0; i < order.count; ++i) {
     const std::uint8_t id = order.ids[i];
     PlayerRecord& r = race.players[id];
     // A car on the grid waiting for the lights stands still too, and is no parked car.
     const bool stillAway = running_ && parked(id) && !liveIncidentOn(id);
-    // Not back to the fight just left either: its other car would bring back the same picture.
-    const bool fightLeft = left >= 0 && (i == left || (i == left - 1 && closeBehind(i, left)) ||
-                                         (i == left + 1 && closeBehind(left, i)));
-    excluded_[id] = r.inPitLane != 0 || stillAway || fightLeft;
+    // Not back to the fight just left either: its other cars would bring back the same picture.
+    excluded_[id] = r.inPitLane != 0 || stillAway || (pingPong && left_[id]);
     if (excluded_[id]) r.interest = 0;
   }
 }
@@ -280,6 +319,7 @@ void BroadcastRules::noteShot(std::int32_t car, bool cut) {
     if (shotCar_ >= 0) {
       previousCar_ = shotCar_;
       leftPreviousMs_ = now;
+      for (int i = 0; i < kPlayerCount; ++i) left_[i] = fight_[i];
     }
     shotCar_ = car;
     shotStartMs_ = now;

@@ -4,25 +4,23 @@
 // detector and keeps per car how long it has stood still. Then focus says whether one car must be
 // shown, and why, in this order:
 // - the winner at the flag: the leader (the car the simulator puts first) in its last
-//   kFlagCutSeconds before the line of the last lap, and the first car over the line for
-//   kFlagHoldMs after;
+//   kLineShotSeconds before the line of the last lap, awaited in a still shot of the line
+//   (Focus::line), and the first car over the line for kFlagHoldMs after;
 // - the leader at the start: on the grid, and for kStartShowMs after the lights (the leader
 //   moving off); a race that follows another is noticed by its results being cleared or its
 //   leader being back on lap 1;
+// - from kFlagApproachSeconds before the line, the leader (approachFocus);
 // - the car of the most interesting live incident (spin, off, stopped, contact): an incident cuts
-//   through every hold, but not in the kShortestShotMs before the leader's last kFlagCutSeconds,
-//   where the flag would cut it short;
-// - the leader from kFlagApproachSeconds before the line, once the current shot has lasted
-//   kShortestShotMs, so that the cut to the winner seldom cuts a shot short;
-// In its last kLineShotSeconds before the line the winner's focus asks for a still shot of the
-// line (Focus::line).
+//   through every hold; the followed car's own incident keeps its shot only for kShortestShotMs;
+// - the followed car while it passes or is passed (the pass is in its picture);
 // - the passing car of a live overtake, once the current shot has lasted kMinShotMs, unless the
-//   overtake is by or on the car the director cut away from less than kPingPongMs ago;
+//   overtake is by or on a car of the fight the director cut away from less than kPingPongMs ago;
 // - the followed car while its shot is younger than kMinShotMs ("hold").
 // Without a focus the classic scoring chooses, after quieten has taken the interest of cars in
 // the pit lane, of cars parked away from an incident, and of the car the director cut away from
-// less than kPingPongMs ago and the car it fought with (within a second ahead or behind). noteShot tells it what the cycle showed. Fixed memory, no
-// allocation; InSim thread only.
+// less than kPingPongMs ago and the cars it fought with (within a second ahead or behind as it
+// left them: they shared its picture).
+// noteShot tells it what the cycle showed. Fixed memory, no allocation; InSim thread only.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +36,6 @@ namespace director {
 inline constexpr std::uint32_t kMinShotMs = 4000;
 // Only an incident, the start or the line cut away from a shot younger than this.
 inline constexpr std::uint32_t kShortestShotMs = 2000;
-inline constexpr double kFlagCutSeconds = 3.0;
 inline constexpr double kFlagApproachSeconds = 8.0;
 // The camera waits on the line for the winner: a picture that follows the car lags it, and at
 // the line a few metres decide who is in it.
@@ -91,6 +88,8 @@ class BroadcastRules {
   // By place in the race order of the last set: the car behind runs within a second of the
   // car ahead.
   bool closeBehind(int ahead, int behind) const;
+  // fight_: the followed car and the cars running within a second of it, ahead or behind.
+  void markFight(const RaceOrder& order);
   // The winner over the line, or the leader within `seconds` of it on the last lap.
   bool flagFocus(const RaceState& race, const StateReport& report, double seconds,
                  Focus* f) const;
@@ -98,6 +97,14 @@ class BroadcastRules {
   void liveEvents(std::int32_t followed, bool shotYoung, const DetectedEvent** incident,
                   const DetectedEvent** overtake) const;
   bool eventFocus(const DetectedEvent* e, Focus* f) const;
+  bool overtakeFocus(const DetectedEvent* e, std::int32_t followed, std::uint32_t age,
+                     Focus* f) const;
+  Focus approachFocus(const RaceState& race, const StateReport& report, const Focus& leader,
+                      const DetectedEvent* incident, std::int32_t followed,
+                      std::uint32_t age) const;
+  // The followed car while its shot (age ms) is younger than kMinShotMs.
+  void holdFocus(const RaceState& race, std::int32_t followed, std::uint32_t age,
+                 Focus* f) const;
   bool backToCarJustLeft(const DetectedEvent& e, std::int32_t followed) const;
   void watchFlag(const RaceState& race, const StateReport& report);
 
@@ -112,6 +119,8 @@ class BroadcastRules {
   std::uint32_t slowSince_[kPlayerCount] = {};
   bool slow_[kPlayerCount] = {};
   bool excluded_[kPlayerCount] = {};
+  bool fight_[kPlayerCount] = {};  // by player id, as markFight left it
+  bool left_[kPlayerCount] = {};   // the fight the director cut away from last
   bool running_ = false;
   bool moving_ = false;  // the leader has moved off since the race began
   std::uint8_t resultCount_ = 0;

@@ -177,7 +177,7 @@ TEST_F(BroadcastRulesTest, TheWinnerIsShownTakingTheFlag) {
   PastTheStart();
   ASSERT_TRUE(OnBackPair());
   // The leader on its last lap at 26 m/s, 5.24 m a node, from 60 nodes before the line: it is
-  // shown from 8 s out (39 nodes) at the earliest, 3 s out (14 nodes) at the latest.
+  // shown from 8 s out (39 nodes) at the earliest, 2 s out (9 nodes) at the latest.
   lap_ = 5;
   base_ = 540 - 120 - step_;
   int toGo = 60;
@@ -186,7 +186,7 @@ TEST_F(BroadcastRulesTest, TheWinnerIsShownTakingTheFlag) {
     --toGo;
   }
   EXPECT_LE(toGo, 39);
-  EXPECT_GE(toGo, 14);
+  EXPECT_GE(toGo, 9);
   EXPECT_EQ(Reason(), "winner at the flag");
   // Over the line, and 6 s more on the winner; then the battles again.
   int sets = 0;
@@ -216,21 +216,31 @@ TEST_F(BroadcastRulesTest, AFreshIncidentElsewhereWaitsTwoSecondsOfTheIncidentSh
   EXPECT_EQ(Reason(), "incident: yellow flag for #1");
 }
 
-// Close to the flag a new incident is not cut to: the winner's cut would end its shot at once.
-TEST_F(BroadcastRulesTest, NoIncidentCutInTheSecondsBeforeTheFlag) {
+// In the leader's last 8 s an incident is shown while its shot can last 2 s before the line's
+// shot (2 s out); the leader it left is not cut back to: the line's shot brings the winner back.
+TEST_F(BroadcastRulesTest, TheLastSecondsBeforeTheFlag) {
   PastTheStart();
+  for (int i = 0; i < 40; ++i) Set(2);  // the leader was left 8 s ago
   lap_ = 5;
-  base_ = 560 - 120 - step_;  // the leader 40 nodes (8 s) from the line
-  rules->noteEvent(EventKind::kYellowFlag, 4);
+  base_ = 560 - 120 - step_;  // the leader 40 nodes (8.05 s) from the line
+  const auto toGo = [this] { return 600 - race.players[1].lapPosition; };
+  while (state.chosenCar != 1 && toGo() > 29) Set(2);
+  ASSERT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "winner at the flag");
+  while (toGo() > 28) Set(2);
+  rules->noteEvent(EventKind::kYellowFlag, 4);  // 28 nodes, 5.6 s out
   Set(2);
   EXPECT_EQ(state.chosenCar, 4);
-  while (state.chosenCar != 1 && step_ < 400) Set(2);
-  ASSERT_EQ(state.chosenCar, 1);
-  base_ = 576 - 120 - step_;  // 24 nodes, 4.8 s out
+  while (state.chosenCar == 4 && toGo() > 0) Set(2);
+  EXPECT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "winner at the flag");
+  EXPECT_EQ(toGo(), 9) << "back on the leader only for the line";
+  EXPECT_TRUE(state.cut);
+  // 19 nodes, 3.8 s out: too late for an incident, whose shot the line's would cut short.
+  base_ = 581 - 120 - step_;
   rules->noteEvent(EventKind::kYellowFlag, 3);
   Set(2);
   EXPECT_EQ(state.chosenCar, 1);
-  EXPECT_EQ(Reason(), "winner at the flag");
 }
 
 // Between two races the front end sends no positions: the rules notice the next race by its
@@ -251,11 +261,10 @@ TEST_F(BroadcastRulesTest, TheNextRaceOpensOnItsLeaderAndEndsOnItsWinner) {
   }
   while (!OnBackPair() && step_ < 400) Set(2);
   ASSERT_TRUE(OnBackPair());
-  for (int i = 0; i < 10; ++i) Set(2);
   lap_ = 5;
   base_ = 570 - 120 - step_;
-  Set(2);
-  EXPECT_EQ(state.chosenCar, 1);
+  while (state.chosenCar != 1 && step_ < 500) Set(2);
+  EXPECT_GE(600 - race.players[1].lapPosition, 9);
   EXPECT_EQ(Reason(), "winner at the flag");
 }
 
@@ -342,13 +351,13 @@ class FlagTiming : public ::testing::Test {
 };
 
 // From 8 s before the line an old shot gives way to the leader; a young one is kept until it is
-// 2 s old or the leader is 3 s from the line.
+// 2 s old or the leader is 2 s from the line.
 TEST_F(FlagTiming, AnOldShotGivesWayEightSecondsOutAYoungOneThreeSecondsOut) {
   EXPECT_EQ(Focused(40, 20), -1);  // 8.05 s out, the shot 4 s old: no hold, no flag
   EXPECT_EQ(Focused(39, 10), 1);   // 7.85 s out, the shot 2 s old
   EXPECT_EQ(Focused(30, 9), 3);    // 6.0 s out, the shot 1.8 s old: held
-  EXPECT_EQ(Focused(15, 0), 3);    // 3.02 s out
-  EXPECT_EQ(Focused(14, 0), 1);    // 2.8 s out: whatever the shot
+  EXPECT_EQ(Focused(10, 0), 3);    // 2.01 s out
+  EXPECT_EQ(Focused(9, 0), 1);     // 1.8 s out: whatever the shot
   EXPECT_EQ(Focused(30, 0, 1), 1);  // already on the leader: it stays
 }
 
