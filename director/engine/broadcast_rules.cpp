@@ -236,8 +236,10 @@ Focus BroadcastRules::approachFocus(const RaceState& race, const StateReport& re
 
 void BroadcastRules::holdFocus(const RaceState& race, std::int32_t followed, std::uint32_t age,
                                Focus* f) const {
-  if (ValidCar(followed) && followed == shotCar_ && age < kMinShotMs &&
-      race.players.records[followed].listed != 0 && race.players.records[followed].inPitLane == 0) {
+  if (!ValidCar(followed) || followed != shotCar_ || age >= kMinShotMs) return;
+  // A car that turns into the pit lane is left, once its shot has lasted kShortestShotMs.
+  const PlayerRecord& r = race.players.records[followed];
+  if (r.listed != 0 && (r.inPitLane == 0 || age < kShortestShotMs)) {
     f->car = followed;
     f->hold = true;
   }

@@ -15,7 +15,8 @@
 // - the followed car while it passes or is passed (the pass is in its picture);
 // - the passing car of a live overtake, once the current shot has lasted kMinShotMs, unless the
 //   overtake is by or on a car of the fight the director cut away from less than kPingPongMs ago;
-// - the followed car while its shot is younger than kMinShotMs ("hold").
+// - the followed car while its shot is younger than kMinShotMs ("hold"), in the pit lane only
+//   while its shot is younger than kShortestShotMs.
 // Without a focus the classic scoring chooses, after quieten has taken the interest of cars in
 // the pit lane, of cars parked away from an incident, and of the car the director cut away from
 // less than kPingPongMs ago and the cars it fought with (within a second ahead or behind as it

@@ -284,10 +284,13 @@ TEST(BroadcastRules, AYoungShotIsHeldAndAnOldOneIsNot) {
   EXPECT_EQ(f.reason.text[0], '\0');
   rules->observe(race, report);
   EXPECT_EQ(rules->focus(race, report, 3).car, -1);
-  // Another camera on the same car is a new shot; a car in the pit lane is never held.
+  // Another camera on the same car is a new shot; a car in the pit lane is held for 2 s only.
   rules->noteShot(3, true);
   EXPECT_TRUE(rules->focus(race, report, 3).hold);
   race.players[3].inPitLane = 1;
+  for (int set = 1; set < 10; ++set) rules->observe(race, report);
+  EXPECT_TRUE(rules->focus(race, report, 3).hold);
+  rules->observe(race, report);
   EXPECT_EQ(rules->focus(race, report, 3).car, -1);
 }
 
@@ -313,6 +316,45 @@ TEST(BroadcastRules, TheStartIsShownFromTheLeaderMovingOff) {
   }
   rules->observe(race, report);
   EXPECT_EQ(rules->focus(race, report, -1).car, -1);
+}
+
+// The fight left is the cars that ran within a second of the car left as it was left: after a
+// change of order that puts another car between them, its other car is still not cut back to.
+TEST(BroadcastRules, TheFightLeftIsTheCarsThatSharedItsPicture) {
+  auto rules = std::make_unique<BroadcastRules>();
+  RaceState race;
+  StateReport report;
+  const auto place = [&race](std::uint8_t id, double metres) {
+    race.players[id].listed = 1;
+    race.players[id].carSample.plid = id;
+    race.players[id].carSample.speed = kSpeed;
+    race.players[id].carSample.x = static_cast<std::int32_t>(metres * 65536);
+  };
+  for (std::uint8_t id : {1, 2, 3}) race.raceOrder.Append(id);
+  place(1, 500.0);
+  place(2, 100.0);
+  place(3, 90.0);  // 0.4 s behind car 2
+  place(5, 0.0);
+  rules->observe(race, report);
+  rules->noteShot(3, true);
+  rules->quieten(race);
+  rules->noteShot(1, true);  // the director leaves car 3 and its fight with car 2
+  race.raceOrder.Append(5);
+  race.raceOrder.ids[2] = 5;  // car 5 now runs between them, far from either
+  race.raceOrder.ids[3] = 3;
+  place(5, 60.0);
+  place(3, 20.0);
+  for (int set = 0; set < 39; ++set) {
+    rules->observe(race, report);
+    rules->quieten(race);
+    ASSERT_TRUE(rules->excluded()[2]) << set;
+    ASSERT_TRUE(rules->excluded()[3]) << set;
+    ASSERT_FALSE(rules->excluded()[5]) << set;
+  }
+  rules->observe(race, report);  // 8 s after the cut
+  rules->quieten(race);
+  EXPECT_FALSE(rules->excluded()[2]);
+  EXPECT_FALSE(rules->excluded()[3]);
 }
 
 // The leader near the line, on the rules alone: `toGo` nodes (5.24 m each) before the line of
