@@ -83,7 +83,9 @@ void aimAtCar(CameraPosition& camera, CameraPositionRecord& packet, std::uint8_t
   const int k = static_cast<int>(fov * kHalfFovUnits);
   float w = static_cast<float>(4.0 / (fov * fov * kFovUnitsSquared4));
   float s = 0.0f;
-  for (int id = 0; id < kPlayerCount; ++id) {
+  // A cut that leads the car opens on the car itself, in the middle of the picture.
+  const bool pull = !(cut && cutLeadSeconds > 0.0);
+  for (int id = 0; pull && id < kPlayerCount; ++id) {
     const PlayerRecord& other = players.records[id];
     if (other.updated == 0 || id == car) continue;
     if (!NearOnLap(other.node, rec.node, track.nodeCount)) continue;

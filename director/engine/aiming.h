@@ -28,7 +28,8 @@ inline constexpr int kNeighbourNodes = 20;
 
 // One car: automatic direction, or manual control of one car. The packet's time says whether
 // the camera continues (not 0) or was cut to (0). cutLeadSeconds > 0 aims a cut that far ahead
-// of the car on its course, where it will be when the picture is next renewed.
+// of the car on its course, where it will be when the picture is next renewed, and on the car
+// alone (no pull towards its neighbours).
 void aimAtCar(CameraPosition& camera, CameraPositionRecord& packet, std::uint8_t car,
               const PlayerTable& players, const TrackPath& track, double cutLeadSeconds = 0.0);
 

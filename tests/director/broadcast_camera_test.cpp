@@ -69,12 +69,15 @@ TEST_F(BroadcastCameraTest, ACameraGoesLiveOnTheRacesTimeNotTheWallClocks) {
 }
 
 // A cut is aimed where the car will be at the next set: 0.2 s along its course (26 m/s on a
-// direction of 0, which is +y).
+// direction of 0, which is +y), with the car in the middle of the picture: a car close behind
+// does not pull the aim towards it.
 TEST_F(BroadcastCameraTest, ACutAimsWhereTheCarWillBeAtTheNextSet) {
+  Sample(2, 29, 2, kSpeed);
   const CameraPositionRecord p = At(30);
   ASSERT_EQ(p.time, 0);
+  ASSERT_GT(state.chosenCar, 0);
   const CameraPosition& cam = track->cameras.cameras[state.liveCamera];
-  const CompCar& c = race.players[1].carSample;
+  const CompCar& c = race.players[state.chosenCar].carSample;
   const std::int32_t ahead = c.y + static_cast<std::int32_t>(26.0 * 0.2 * 65536);
   EXPECT_LE(std::abs(AngleDiff(p.heading, cam.headingTo(c.x, ahead))), 2);
   EXPECT_GT(std::abs(AngleDiff(p.heading, cam.headingTo(c.x, c.y))), 100);
