@@ -394,7 +394,7 @@ class FlagTiming : public ::testing::Test {
 
 // From 8 s before the line an old shot gives way to the leader; a young one is kept until it is
 // 2 s old or the leader is 2 s from the line.
-TEST_F(FlagTiming, AnOldShotGivesWayEightSecondsOutAYoungOneThreeSecondsOut) {
+TEST_F(FlagTiming, AnOldShotGivesWayEightSecondsOutAYoungOneTwoSecondsOut) {
   EXPECT_EQ(Focused(40, 20), -1);  // 8.05 s out, the shot 4 s old: no hold, no flag
   EXPECT_EQ(Focused(39, 10), 1);   // 7.85 s out, the shot 2 s old
   EXPECT_EQ(Focused(30, 9), 3);    // 6.0 s out, the shot 1.8 s old: held
