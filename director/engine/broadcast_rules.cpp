@@ -14,8 +14,6 @@ namespace {
 constexpr double kStillSpeedMs = 1.0;
 // Neighbours closer than this in time are one fight.
 constexpr double kFightGapSeconds = 1.0;
-// The leader is shown from this part of the lap before the line on.
-constexpr std::uint32_t kFlagApproachParts = 16;
 // RaceLaps from 100 on counts laps in tens or hours: no last lap to watch.
 constexpr std::uint8_t kMaxPlainLaps = 99;
 
@@ -67,12 +65,10 @@ void BroadcastRules::reset() {
 void BroadcastRules::setTrack(const TrackPath* track) {
   reset();
   nodeCount_ = 0;
-  finishNode_ = 0;
   TrackLimitsView view;
   if (track != nullptr) {
     view = fillTrackLimits(*track, nodes_, kMaxPathNodes);
     nodeCount_ = view.count;
-    finishNode_ = view.finishNode;
   }
   metresPerNode_ = MetresPerNode(view);
   detector_.setTrack(view);
@@ -142,7 +138,6 @@ bool BroadcastRules::flagFocus(const RaceState& race, const StateReport& report,
   const PlayerRecord& leader = race.players[lead];
   if (leader.lapFigure != report.raceLaps || leader.lapPosition > nodeCount_) return false;
   const double metres = (nodeCount_ - leader.lapPosition) * metresPerNode_;
-
   const double speed = sampleSpeedMs(sampleFromCompCar(leader.carSample, false));
   const double pace = speed > kStillSpeedMs ? speed : kStillSpeedMs;
   if (metres > seconds * pace) return false;
@@ -209,7 +204,7 @@ Focus BroadcastRules::focus(const RaceState& race, const StateReport& report,
   }
   if (eventFocus(incident, &f)) return f;
   if (overtakeFocus(overtake, followed, age, &f)) return f;
-  holdFocus(race, followed, age, &f);
+  holdFocus(race, followed, age, kMinShotMs, &f);
   return f;
 }
 
@@ -230,13 +225,13 @@ Focus BroadcastRules::approachFocus(const RaceState& race, const StateReport& re
   const bool leftLeader = previousCar_ == leader.car && now_ - leftPreviousMs_ < kPingPongMs;
   if (age >= kShortestShotMs && !leftLeader) return leader;
   f = Focus();
-  holdFocus(race, followed, kMinShotMs - 1, &f);
+  holdFocus(race, followed, age, UINT32_MAX, &f);  // nothing else cuts in
   return f;
 }
 
 void BroadcastRules::holdFocus(const RaceState& race, std::int32_t followed, std::uint32_t age,
-                               Focus* f) const {
-  if (!ValidCar(followed) || followed != shotCar_ || age >= kMinShotMs) return;
+                               std::uint32_t limit, Focus* f) const {
+  if (!ValidCar(followed) || followed != shotCar_ || age >= limit) return;
   // A car that turns into the pit lane is left, once its shot has lasted kShortestShotMs.
   const PlayerRecord& r = race.players.records[followed];
   if (r.listed != 0 && (r.inPitLane == 0 || age < kShortestShotMs)) {

@@ -103,9 +103,10 @@ class BroadcastRules {
   Focus approachFocus(const RaceState& race, const StateReport& report, const Focus& leader,
                       const DetectedEvent* incident, std::int32_t followed,
                       std::uint32_t age) const;
-  // The followed car while its shot (age ms) is younger than kMinShotMs.
+  // The followed car while its shot (age ms) is younger than limit, in the pit lane only while
+  // it is younger than kShortestShotMs.
   void holdFocus(const RaceState& race, std::int32_t followed, std::uint32_t age,
-                 Focus* f) const;
+                 std::uint32_t limit, Focus* f) const;
   bool backToCarJustLeft(const DetectedEvent& e, std::int32_t followed) const;
   void watchFlag(const RaceState& race, const StateReport& report);
 
@@ -114,7 +115,6 @@ class BroadcastRules {
   EventLog reported_;  // the simulator's own incidents
   TrackLimitNode nodes_[kMaxPathNodes];
   std::uint32_t nodeCount_ = 0;
-  std::uint32_t finishNode_ = 0;
   double metresPerNode_ = 0.0;
   CarSample samples_[kMaxRaceOrder];
   std::uint32_t slowSince_[kPlayerCount] = {};

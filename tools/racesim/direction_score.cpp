@@ -137,9 +137,9 @@ void DirectionScore::Sample(const ScoreSample& s) {
 // The director aims its camera at the incident's car, but the car nearest the middle of the
 // picture may be a neighbour: a cut counts as one to an incident when the car is in the picture.
 bool DirectionScore::ShowsRecentIncident(std::uint64_t inPicture, std::uint32_t raceMs) const {
-  for (std::uint8_t car = 1; car < 64; ++car) {
-    const std::uint32_t at = incidentAt_[car];
-    if (Has(inPicture, car) && at != 0 && raceMs + 1 >= at && raceMs + 1 - at <= kIncidentWindowMs) {
+  for (std::uint8_t plid = 1; plid < 64; ++plid) {
+    const std::uint32_t at = incidentAt_[plid];
+    if (Has(inPicture, plid) && at != 0 && raceMs + 1 >= at && raceMs + 1 - at <= kIncidentWindowMs) {
       return true;
     }
   }
