@@ -23,8 +23,12 @@ thread_local bool tRefusing = false;
 // thread in refusing mode instead of waiting in a queue.
 class FixedThreads final : public httplib::TaskQueue {
  public:
+  // Returns once every thread waits for work: a seat counts only then, and a burst of
+  // connections right after the start must find them all.
   explicit FixedThreads(int count) {
     for (int i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
+    std::unique_lock<std::mutex> hold(lock_);
+    ready_.wait(hold, [this, count] { return idle_ == static_cast<std::size_t>(count); });
   }
   void enqueue(std::function<void()> task) override {
     {
@@ -53,6 +57,7 @@ class FixedThreads final : public httplib::TaskQueue {
     std::unique_lock<std::mutex> hold(lock_);
     for (;;) {
       ++idle_;
+      ready_.notify_one();
       wake_.wait(hold, [this] { return ending_ || !tasks_.empty(); });
       --idle_;
       if (tasks_.empty()) return;
@@ -66,6 +71,7 @@ class FixedThreads final : public httplib::TaskQueue {
 
   std::mutex lock_;
   std::condition_variable wake_;
+  std::condition_variable ready_;  // a thread has come to wait for work
   std::deque<std::function<void()>> tasks_;
   std::size_t idle_ = 0;
   bool ending_ = false;
