@@ -78,6 +78,9 @@ class DirectorCore : public SessionHandlers, public DriverAnnouncer, public Cont
   void OnCarReset(const CarReset& reset) override {
     broadcast->noteEvent(EventKind::kReset, reset.plid);
   }
+  void OnContact(const CarContact& contact) override {
+    broadcast->noteContact(contact.a.plid, contact.b.plid, contact.closingTenths / 10.0);
+  }
   void OnResult(const ResultPacket& res) override { tracker.Result(res); }
   bool OnCarPositions(const CarPositions& positions) override {
     return takeCarPositions(race, track.get(), positions);

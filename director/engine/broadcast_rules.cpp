@@ -268,11 +268,25 @@ bool BroadcastRules::liveIncidentOn(std::uint8_t plid) const {
   return false;
 }
 
-void BroadcastRules::noteEvent(EventKind kind, std::uint8_t plid) {
-  if (reported_.hasLive(kind, plid, 0, now_)) return;
+void BroadcastRules::noteEvent(EventKind kind, std::uint8_t plid) { addReported(kind, plid, 0); }
+
+void BroadcastRules::noteContact(std::uint8_t a, std::uint8_t b, double closingMs) {
+  if (closingMs < kContactClosingMs || a == b) return;
+  if (reported_.hasLive(EventKind::kContact, a, b, now_) ||
+      reported_.hasLive(EventKind::kContact, b, a, now_)) {
+    return;
+  }
+  // Both cars are in one picture: a shot on either of them stays on its car.
+  const bool onB = shotCar_ == b;
+  addReported(EventKind::kContact, onB ? b : a, onB ? a : b);
+}
+
+void BroadcastRules::addReported(EventKind kind, std::uint8_t plid, std::uint8_t other) {
+  if (reported_.hasLive(kind, plid, other, now_)) return;
   DetectedEvent e;
   e.kind = kind;
   e.plid = plid;
+  e.other = other;
   e.startMs = now_;
   reported_.add(e);
 }

@@ -10,8 +10,10 @@
 //   moving off); a race that follows another is noticed by its results being cleared or its
 //   leader being back on lap 1;
 // - from kFlagApproachSeconds before the line, the leader (approachFocus);
-// - the car of the most interesting live incident (spin, off, stopped, contact): an incident cuts
-//   through every hold; the followed car's own incident keeps its shot only for kShortestShotMs;
+// - the car of the most interesting live incident (spin, off, stopped, contact, and those the
+//   simulator reports: a reset, a yellow flag, a contact closing at kContactClosingMs or more):
+//   an incident cuts through every hold; the followed car's own incident keeps its shot only for
+//   kShortestShotMs;
 // - the followed car while it passes or is passed (the pass is in its picture);
 // - the passing car of a live overtake, once the current shot has lasted kMinShotMs, unless the
 //   overtake is by or on a car of the fight the director cut away from less than kPingPongMs ago;
@@ -48,6 +50,9 @@ inline constexpr std::uint32_t kParkedAfterMs = 3000;
 // A camera still frames a car this far away: at the narrowest zoom the car fills a tenth of the
 // picture's width.
 inline constexpr double kFramedMetres = 250.0;
+// Cars the simulator reports in contact closed at least this fast (m/s) for an incident; a
+// lighter touch is racing.
+inline constexpr double kContactClosingMs = 3.0;
 
 struct Focus {
   std::int32_t car = -1;  // the car to show; -1: let the scoring choose
@@ -74,6 +79,8 @@ class BroadcastRules {
   void noteShot(std::int32_t car, bool cut);
   // An incident the simulator reports itself (kReset, kYellowFlag), once while it is live.
   void noteEvent(EventKind kind, std::uint8_t plid);
+  // A contact the simulator reports (a and b, closing at closingMs m/s), once while it is live.
+  void noteContact(std::uint8_t a, std::uint8_t b, double closingMs);
 
   // The rules' clock (ms): the simulator's time as the sets of positions tell it, so that a
   // replay or a race run faster than the wall clock keeps its holds and fades.
@@ -108,6 +115,7 @@ class BroadcastRules {
   void holdFocus(const RaceState& race, std::int32_t followed, std::uint32_t age,
                  std::uint32_t limit, Focus* f) const;
   bool backToCarJustLeft(const DetectedEvent& e, std::int32_t followed) const;
+  void addReported(EventKind kind, std::uint8_t plid, std::uint8_t other);
   void watchFlag(const RaceState& race, const StateReport& report);
 
   std::uint32_t now_ = 0;

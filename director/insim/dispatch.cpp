@@ -69,6 +69,9 @@ bool DispatchV4Packet(InsimLink& link, SessionHandlers& handlers, const std::uin
     case ISP_CRS:
       handlers.OnCarReset(DecodeCarReset(p));
       break;
+    case ISP_CON:
+      handlers.OnContact(DecodeContact(p));
+      break;
     case ISP_TOC:
       SendTiny(link, 1, TINY_NPL);
       break;

@@ -43,6 +43,7 @@ inline constexpr std::uint8_t ISP_MSL = 40;
 inline constexpr std::uint8_t ISP_CRS = 41;
 inline constexpr std::uint8_t ISP_BFN = 42;
 inline constexpr std::uint8_t ISP_BTN = 45;
+inline constexpr std::uint8_t ISP_CON = 50;
 
 // IS_TINY subtypes.
 inline constexpr std::uint8_t TINY_NONE = 0;
@@ -74,6 +75,8 @@ inline constexpr std::uint16_t ISS_MPSPEEDUP = 1024;
 // IS_ISI flags.
 inline constexpr std::uint16_t ISF_LOCAL = 4;
 inline constexpr std::uint16_t ISF_MCI = 32;
+// Contact between cars (IS_CON); the director asks for it only in version 10.
+inline constexpr std::uint16_t ISF_CON = 512;
 // The version 3 init flags byte.
 inline constexpr std::uint8_t kV3InitFlags = 0x23;
 

@@ -19,7 +19,7 @@ constexpr char kProgramName[] = "Morvane";
 
 }  // namespace
 
-void SendInit(InsimLink& link, const char* password) {
+void SendInit(InsimLink& link, const char* password, bool contacts) {
   char pass[kPasswordChars + 1] = {};
   for (int i = 0; password != nullptr && i < kPasswordChars && password[i] != '\0'; ++i) {
     pass[i] = password[i];
@@ -33,8 +33,11 @@ void SendInit(InsimLink& link, const char* password) {
   } else {
     std::uint8_t p[kV4InitSize] = {};
     PutHeader(p, kV4InitSize, ISP_ISI, 0, 0);
-    plat::PutU16(p + kFlags, ISF_LOCAL | ISF_MCI);
-    if (link.version == kInsimV10) p[kInitInsimVerOffset] = kInsimV10;
+    const bool v10 = link.version == kInsimV10;
+    const auto flags =
+        static_cast<std::uint16_t>(ISF_LOCAL | ISF_MCI | (v10 && contacts ? ISF_CON : 0));
+    plat::PutU16(p + kFlags, flags);
+    if (v10) p[kInitInsimVerOffset] = kInsimV10;
     plat::PutU16(p + kInterval, kPositionIntervalMs);
     PutText(p + kPassword, kPasswordField, pass);
     PutText(p + kName, kNameField, kProgramName);

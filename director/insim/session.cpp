@@ -247,7 +247,8 @@ void InsimThread::RunV4Session() {
   SocketSink sink(s, false, simulatorIp_, settings_.insimPort);
   InsimLink link = MakeLink(&sink);
 
-  SendInit(link, settings_.password);
+  // Only the broadcast rules use contact reports.
+  SendInit(link, settings_.password, settings_.rules == kRulesBroadcast);
   if (sink.Failed()) return;
   clock_.Sleep(kVersionRequestDelayMs);
   SendTiny(link, 1, TINY_VER);

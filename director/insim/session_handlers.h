@@ -53,6 +53,7 @@ class SessionHandlers {
   virtual void OnPitLane(const PitLaneChange& /*change*/) {}
   virtual void OnRaceFlag(const RaceFlag& /*flag*/) {}
   virtual void OnCarReset(const CarReset& /*reset*/) {}
+  virtual void OnContact(const CarContact& /*contact*/) {}
   virtual void OnResult(const ResultPacket& /*res*/) {}
   // True when the packet completes a set of car positions.
   virtual bool OnCarPositions(const CarPositions& /*positions*/) { return false; }

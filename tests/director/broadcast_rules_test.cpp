@@ -96,8 +96,9 @@ TEST_F(BroadcastRulesTest, AShotIsHeldFourSecondsAndAnIncidentCutsThroughTheHold
   EXPECT_EQ(p.time, 0);
 }
 
-// The simulator's own incidents: a yellow flag a car causes cuts to it at once, through the hold.
-TEST_F(BroadcastRulesTest, AYellowFlagOrAResetCutsToItsCar) {
+// The simulator's own incidents: a yellow flag a car causes, a reset or a contact harder than a
+// touch cuts to its car at once, through the hold.
+TEST_F(BroadcastRulesTest, TheSimulatorsOwnIncidentsCutToTheirCar) {
   PastTheStart();
   ASSERT_TRUE(OnBackPair());
   rules->noteEvent(EventKind::kYellowFlag, 2);
@@ -110,6 +111,27 @@ TEST_F(BroadcastRulesTest, AYellowFlagOrAResetCutsToItsCar) {
   Set(2);
   EXPECT_EQ(state.chosenCar, 1);
   EXPECT_EQ(Reason(), "incident: #1 reset");
+
+  for (int i = 0; i < 40; ++i) Set(2);
+  ASSERT_TRUE(OnBackPair());
+  rules->noteContact(1, 2, kContactClosingMs - 0.1);  // a touch is racing
+  Set(2);
+  EXPECT_TRUE(OnBackPair());
+  rules->noteContact(1, 2, kContactClosingMs);
+  Set(2);
+  EXPECT_EQ(state.chosenCar, 1);
+  EXPECT_EQ(Reason(), "incident: #1 and #2 in contact");
+
+  // A contact of the car on screen keeps the shot on it: the other car is in its picture. (Back
+  // to the back pair first, once the no-return time and the hold are over.)
+  for (int i = 0; i < 80 && !OnBackPair(); ++i) Set(2);
+  ASSERT_TRUE(OnBackPair());
+  const std::int32_t shown = state.chosenCar;
+  rules->noteContact(3, 4, 6.0);
+  Set(2);
+  EXPECT_EQ(state.chosenCar, shown);
+  EXPECT_EQ(Reason(), "incident: #" + std::to_string(shown) + " and #" +
+                          std::to_string(shown == 3 ? 4 : 3) + " in contact");
 }
 
 TEST_F(BroadcastRulesTest, NoCutBackToTheCarJustLeft) {

@@ -113,13 +113,17 @@ TEST(InsimDispatch, Version4PacketsGoToTheirHandlersWhereverTheReadsEnd) {
   check(f, complete, "byte by byte");
 }
 
-// The packets only the broadcast rules use: yellow flags and car resets, decoded.
-TEST(InsimDispatch, FlagsAndResetsReachTheirHandlers) {
+// The packets only the broadcast rules use: yellow flags, car resets and contact, decoded.
+TEST(InsimDispatch, FlagsResetsAndContactsReachTheirHandlers) {
   struct Handlers : RecordingHandlers {
     void OnRaceFlag(const RaceFlag& f) override { flags.push_back({f.plid, f.on, f.flag}); }
     void OnCarReset(const CarReset& r) override { resets.push_back(r.plid); }
+    void OnContact(const CarContact& c) override {
+      contacts.push_back({c.a.plid, c.b.plid, c.closingTenths});
+    }
     std::vector<std::vector<int>> flags;
     std::vector<int> resets;
+    std::vector<std::vector<int>> contacts;
   } handlers;
   Fixture f(4);
   const Bytes flg = B({8, ISP_FLG, 0, 7, 1, FLG_YELLOW, 3, 0});
@@ -128,6 +132,17 @@ TEST(InsimDispatch, FlagsAndResetsReachTheirHandlers) {
   DispatchV4Packet(f.link, handlers, crs.data(), 4);
   EXPECT_EQ(handlers.flags, (std::vector<std::vector<int>>{{7, 1, FLG_YELLOW}}));
   EXPECT_EQ(handlers.resets, std::vector<int>{5});
+  // Version 10 counts the size in units; the closing speed's reserved high bits are dropped.
+  Fixture f10(kInsimV10);
+  Bytes con(kConSize, 0);
+  con[0] = kConSize / 4;
+  con[1] = ISP_CON;
+  con[4] = 0x2C;  // 0xF12C: 300, 30 m/s
+  con[5] = 0xF1;
+  con[8] = 3;
+  con[24] = 8;
+  DispatchV4Packet(f10.link, handlers, con.data(), kConSize);
+  EXPECT_EQ(handlers.contacts, (std::vector<std::vector<int>>{{3, 8, 300}}));
 }
 
 TEST(InsimDispatch, ShortPacketsReachHandlersZeroPadded) {

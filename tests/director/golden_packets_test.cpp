@@ -65,6 +65,13 @@ TEST(GoldenPackets, InitAndRequestsAreTheProtocolsBytes) {
     SendInit(w.link, "pw");
     EXPECT_EQ(w.Sent(), image) << int{version};
   }
+  // Contact reports are asked for in version 10 only.
+  for (auto [version, image] : {std::pair{kInsimV10, Image(golden::kIsi10Contacts)},
+                                std::pair{kInsimV4, Image(golden::kIsi4)}}) {
+    Wire w(version);
+    SendInit(w.link, "pw", true);
+    EXPECT_EQ(w.Sent(), image) << int{version};
+  }
   const std::pair<std::uint32_t, std::uint32_t> requests[] = {
       {kV3VER, 0}, {kV3NLI, 200}, {kV3SST, 0}, {kV3SCP, 0}, {kV3NPL, 3}, {kV3ISC, 0}};
   const Bytes images[] = {Image(golden::kV3RequestVer), Image(golden::kV3RequestNli),
@@ -247,6 +254,18 @@ TEST(GoldenPackets, PlayersLapsSplitsAndStopsDecodeAndEncodeBack) {
   EXPECT_EQ((std::vector<int>{flag.plid, flag.on, flag.flag, flag.carBehind}),
             (std::vector<int>{9, 1, FLG_YELLOW, 4}));
   EXPECT_EQ(DecodeCarReset(golden::kCrs4).plid, 9);
+
+  const CarContact con = DecodeContact(golden::kCon10);
+  EXPECT_EQ((std::vector<int>{con.closingTenths, con.time, con.a.plid, con.a.speed,
+                              con.a.direction, con.a.heading, con.a.x, con.a.y}),
+            (std::vector<int>{70, 12345, 9, 40, 64, 60, -16, 32}));
+  EXPECT_EQ((std::vector<int>{con.b.plid, con.b.speed, con.b.heading, con.b.x, con.b.y}),
+            (std::vector<int>{12, 33, 70, 16, 48}));
+  std::uint8_t conBytes[kConSize];
+  EncodeContact(con, conBytes);
+  Wire con10(kInsimV10);
+  con10.link.Send(conBytes, kConSize);
+  EXPECT_EQ(con10.Sent(), Image(golden::kCon10));
 
   std::uint8_t lap[kLapSize], spx[kSpxSize], pit[kPitSize];
   EncodeLap(DecodeLap(golden::kLap4), lap);

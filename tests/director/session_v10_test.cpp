@@ -151,6 +151,27 @@ TEST(InsimSession10, ARepliesFramingOfTheOtherVersionEndsTheAttemptWithOneLine) 
                 "of older versions (Size byte 20): choose InSim V4 (--insim-version 4)\n"}));
 }
 
+// The broadcast rules ask a version 10 simulator for contact reports (ISF_CON); in version 4
+// the flags stay as they are.
+TEST(InsimSession10, BroadcastRulesAskForContactsInVersion10Only) {
+  for (const std::uint8_t version : {kInsimV10, kInsimV4}) {
+    TcpSim sim;
+    if (version == kInsimV10) sim.SetSizeUnit(4);
+    Fixture f;
+    f.settings.insimPort = sim.Port();
+    f.settings.insimVersion = version;
+    f.settings.rules = kRulesBroadcast;
+    ASSERT_TRUE(f.thread.StartInsimThread());
+    ASSERT_TRUE(sim.Accept());
+    const Bytes isi = sim.ReadPacket();
+    ASSERT_EQ(isi.size(), 44u);
+    EXPECT_EQ(Bytes(isi.begin() + 6, isi.begin() + 8),
+              version == kInsimV10 ? B({0x24, 0x02}) : B({0x24, 0}))
+        << int{version};
+    ASSERT_TRUE(f.thread.StopInsimThread());
+  }
+}
+
 // Version 3 exists only in old simulators: the third attempt in a row without an answer says so,
 // once; the attempts go on every 2 s.
 TEST(InsimSession10, Version3SaysOnceThatNobodyAnswersAfterThreeAttempts) {

@@ -38,6 +38,16 @@ constexpr std::uint8_t kIsi10[44] = {
     'M', 'o', 'r',  'v',  'a', 'n', 'e',                             // IName
 };
 
+// IS_ISI, version 10, asking for contact reports too: Flags 0x0224 (ISF_LOCAL | ISF_MCI |
+// ISF_CON), the rest as kIsi10.
+constexpr std::uint8_t kIsi10Contacts[44] = {
+    11,  1,   0,    0,     // Size (units), ISP_ISI, ReqI, Zero
+    0,   0,   0x24, 0x02,  // UDPPort, Flags
+    10,  0,   200,  0,     // InSimVer 10, Prefix, Interval
+    'p', 'w', 0,    0,    0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0,  // Admin
+    'M', 'o', 'r',  'v',  'a', 'n', 'e',                             // IName
+};
+
 // "ISI", version 3: reply port 0, flags 0x23, node seconds 0, admin password "pw".
 constexpr std::uint8_t kIsi3[24] = {
     'I', 'S', 'I',  0,  // identifier
@@ -402,6 +412,18 @@ constexpr std::uint8_t kPit3[28] = {'P', 'I', 'T', 0, 9, 1, 0, 0, 0, 0, 0, 0, 0,
 constexpr std::uint8_t kFlg4[8] = {8, 32, 0, 9, 1, 2, 4, 0};
 // IS_CRS, version 4: PLID 9, a car reset. The stand-in sends none.
 constexpr std::uint8_t kCrs4[4] = {4, 41, 0, 9};
+
+// IS_CON, version 10: SpClose 70 (closing at 7 m/s), Time 12345; car A PLID 9 at 40 m/s,
+// Direction 64, Heading 60, at (-1 m, 2 m); car B PLID 12 at 33 m/s, Direction 64, Heading 70,
+// at (1 m, 3 m). Size 10 units.
+constexpr std::uint8_t kCon10[40] = {
+    10, 50, 0,  0,          // Size (units), ISP_CON, ReqI, Zero
+    0x46, 0,    0x39, 0x30,  // SpClose, Time
+    9,  0,  0,  0,  0,  0,  0,    40,  // A: PLID, Info, Sp2, Steer, ThrBrk, CluHan, GearSp, Speed
+    64, 60, 0,  0,  0xF0, 0xFF, 0x20, 0,  // A: Direction, Heading, AccelF, AccelR, X, Y
+    12, 0,  0,  0,  0,  0,  0,    33,  // B
+    64, 70, 0,  0,  0x10, 0,    0x30, 0,  // B
+};
 
 // IS_PLA, version 4: PLID 9, Fact 1 (PITLANE_ENTER).
 constexpr std::uint8_t kPla4[8] = {8, 28, 0, 9, 1, 0, 0, 0};
