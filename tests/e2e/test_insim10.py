@@ -91,6 +91,22 @@ class Insim10Test(unittest.TestCase):
         self.assertIn("(version 0.8B, InSim 10)", morvane.output())
         self.assertEqual(stage.packets("IS_MSL"), [])  # it never got as far as the greeting
 
+    def test_broadcast_rules_take_the_simulators_contact_reports(self):
+        """The broadcast rules ask a 0.8 simulator for contact reports (ISF_CON); a race of
+        scripted incidents sends them and the director goes on directing through them."""
+        stage = Stage(self, version=10)
+        stage.write_config(delay=300)
+        stage.start_racesim("--cars", "12", "--laps", "3", "--incidents", "12", "--seed", "4",
+                            *FAST)
+        morvane = stage.start_morvane("--rules", "broadcast", "--auto-activate")
+        isi = stage.wait_packet("IS_ISI", timeout=15)
+        self.assertEqual(isi["flags"], 0x224)
+        report = stage.wait_event("contact_report", timeout=60)
+        a, b = report["plids"]
+        self.assertLess(a, b)
+        stage.wait_packets("IS_CPP", 3, report, timeout=10)
+        self.assertTrue(morvane.running())
+
 
 if __name__ == "__main__":
     unittest.main()

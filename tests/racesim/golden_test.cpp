@@ -10,6 +10,7 @@
 #include "tests/golden/insim_golden.h"
 #include "tools/racesim/wire/buttons.h"
 #include "tools/racesim/wire/camera.h"
+#include "tools/racesim/wire/contact.h"
 #include "tools/racesim/wire/insim_numbers.h"
 #include "tools/racesim/wire/players.h"
 #include "tools/racesim/wire/positions.h"
@@ -62,6 +63,8 @@ TEST(GoldenIntroduction, InitPacketsOfAllThreeVersions) {
   EXPECT_EQ(read.admin, "pw");
   EXPECT_EQ(read.name, "Morvane");
   EXPECT_EQ(read.reqI, 0);
+  ASSERT_TRUE(DecodeIsi(golden::kIsi10Contacts, Size(golden::kIsi10Contacts), &read));
+  EXPECT_EQ(read.flags, ISF_LOCAL | ISF_MCI | ISF_CON);
   V3InitPacket read3;
   ASSERT_TRUE(DecodeV3Isi(golden::kIsi3, Size(golden::kIsi3), &read3));
   EXPECT_EQ(read3.flags, 0x23);
@@ -348,6 +351,14 @@ TEST(GoldenRace, RaceStartLapsSplitsAndPitStops) {
   PitLanePacket lane;
   ASSERT_TRUE(DecodePitLane(golden::kPla4, Size(golden::kPla4), &lane));
   EXPECT_EQ(std::vector<int>({lane.plid, lane.fact}), std::vector<int>({9, PITLANE_ENTER}));
+
+  const ContactPacket con{70, 12345, {9, 40, 64, 60, -16, 32}, {12, 33, 64, 70, 16, 48}};
+  EXPECT_EQ(Frame10(EncodeContact(con)), Image(golden::kCon10));
+  ContactPacket readCon;
+  ASSERT_TRUE(DecodeContact(golden::kCon10, Size(golden::kCon10), &readCon));
+  EXPECT_EQ(std::vector<int>({readCon.closingTenths, readCon.time, readCon.a.plid, readCon.a.x,
+                              readCon.b.plid, readCon.b.speed, readCon.b.heading, readCon.b.y}),
+            std::vector<int>({70, 12345, 9, -16, 12, 33, 70, 48}));
 }
 
 // The three cars of the images; version 3 puts car 1 on lap 0x702 at node 5 to show the packing.

@@ -175,6 +175,8 @@ TEST(Incidents, EveryKindShowsInThePositionsOfEveryVersion) {
       EXPECT_LT(Apart(rec(at), rec2(at)), 4.5);
       EXPECT_LT(Speed(rec(at)), 0.75 * Speed(rec(at - 1)));
       EXPECT_LT(Speed(rec2(at)), 0.6 * Speed(rec2(at - 1)));
+      // The closing speed its contact report carries.
+      EXPECT_NEAR(e.closingMs, std::fabs(Speed(rec(at - 1)) - Speed(rec2(at - 1))), 0.5);
     }
   }
   for (IncidentKind kind : {IncidentKind::kSpin, IncidentKind::kOff, IncidentKind::kStopped,

@@ -120,6 +120,7 @@ struct RaceEvent {
   bool otherInIncident = false;
   IncidentKind incident = IncidentKind::kNone;  // kIncident
   bool retires = false;                         // kIncident kStopped: the car stays there
+  double closingMs = 0;                          // kIncident kContact: how fast they closed
 };
 
 // An overtake on the road: neither car in the pit lane, and the car passed not stopped, spun or

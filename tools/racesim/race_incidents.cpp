@@ -184,6 +184,7 @@ void Race::EndIncident(Car& c) {
 void Race::Touch(int i) {
   Car& c = cars_[static_cast<std::size_t>(i)];
   Car& o = cars_[static_cast<std::size_t>(c.contactWith)];
+  const double closing = std::fabs(c.speed - o.speed);
   c.speed *= 0.65;
   o.speed *= 0.5;
   c.incidentMs = timeMs_;
@@ -196,6 +197,7 @@ void Race::Touch(int i) {
     o.contactWith = i;
   }
   IncidentEvent(i, IncidentKind::kContact, c.contactWith);
+  events_.back().closingMs = closing;
 }
 
 void Race::CheckOffRoad(int i) {

@@ -107,6 +107,8 @@ class Simulator final : public InsimListener {
   void SendPitLaneChanges();
   void HandleRaceEvents();
   void SendRaceEvent(const RaceEvent& e);
+  // IS_CON for a contact, to a director that asked for it.
+  void SendContact(const RaceEvent& e);
   // The ground truth of an incident, an overtake on the road or a pit stop, as a "truth" event.
   void TraceTruth(const RaceEvent& e);
   void SendResults();
@@ -187,6 +189,7 @@ class Simulator final : public InsimListener {
   bool heardAfterVersion_ = false;  // a packet came after the version reply went out
   std::uint32_t versionWall_ = 0;
   bool ready_ = false;  // introduced and its version question answered: packets may flow
+  bool contacts_ = false;  // version 10: the director asked for contact reports (ISF_CON)
   std::uint32_t introducedWall_ = 0;
   std::uint32_t v3SourceIp_ = 0;
   std::uint16_t v3SourcePort_ = 0;

@@ -67,6 +67,7 @@ void Simulator::EndSession(const std::string& why, bool drop) {
   }
   introduced_ = false;
   ready_ = false;
+  contacts_ = false;
   versionAnswered_ = false;
   interval_ = 0;
   probeOutstanding_ = false;
@@ -158,6 +159,9 @@ void Simulator::HandleV4Init(const std::uint8_t* p, int size) {
     return;
   }
   HandleInit(init.admin, init.interval, (init.flags & ISF_MCI) != 0, init.name);
+  // Only the 0.8 simulators know the flag: a version 4 stand-in ignores it, like an older one.
+  contacts_ = introduced_ && options_.version == kInsim10 && (init.flags & ISF_CON) != 0;
+  if (contacts_) Log("link", "contact reports asked for");
   if (introduced_ && init.reqI != 0) {
     Send(VersionReply(init.reqI));
     AnsweredVersion();

@@ -1,9 +1,12 @@
-// What the simulator sends as the race goes on: the position sets, laps, splits, pit stops and
-// results, the players and the race start when they are asked for, and the state report
-// whenever what it reports has changed.
+// What the simulator sends as the race goes on: the position sets, laps, splits, pit stops,
+// contact reports and results, the players and the race start when they are asked for, and the
+// state report whenever what it reports has changed.
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "tools/racesim/simulator.h"
+#include "tools/racesim/wire/contact.h"
 #include "tools/racesim/wire/positions.h"
 #include "tools/racesim/wire/race_events.h"
 
@@ -92,10 +95,46 @@ void Simulator::SendRaceEvent(const RaceEvent& e) {
                      std::to_string(race_->Cars()[static_cast<std::size_t>(e.other)].plid) +
                      ",\"position\":" + std::to_string(e.position));
       break;
-    case RaceEventKind::kMistake:
     case RaceEventKind::kIncident:
+      if (e.incident == IncidentKind::kContact) SendContact(e);
+      break;
+    case RaceEventKind::kMistake:
       break;
   }
+}
+
+namespace {
+
+// A car of IS_CON from its position record: m/s, 256ths of a turn, 16ths of a metre.
+ContactCar ContactOf(const CarRecord& r) {
+  const auto metres16 = [](std::int32_t world) {
+    const std::int32_t v = world / (static_cast<std::int32_t>(kWorldPerMetre) / 16);
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
+  };
+  ContactCar c;
+  c.plid = r.plid;
+  c.speed = static_cast<std::uint8_t>(std::min(255L, std::lround(r.speed / 327.68)));
+  c.direction = static_cast<std::uint8_t>(r.direction >> 8);
+  c.heading = static_cast<std::uint8_t>(r.heading >> 8);
+  c.x = metres16(r.x);
+  c.y = metres16(r.y);
+  return c;
+}
+
+}  // namespace
+
+void Simulator::SendContact(const RaceEvent& e) {
+  if (!contacts_ || !ready_ || e.other < 0) return;
+  ContactPacket con;
+  con.closingTenths = static_cast<std::uint16_t>(std::min(4095L, std::lround(e.closingMs * 10)));
+  con.time = static_cast<std::uint16_t>(e.timeMs / 10);
+  con.a = ContactOf(race_->Record(e.car));
+  con.b = ContactOf(race_->Record(e.other));
+  if (con.b.plid < con.a.plid) std::swap(con.a, con.b);  // A is the lower player id
+  Send(EncodeContact(con));
+  TraceEvent("contact_report", ",\"plids\":[" + std::to_string(con.a.plid) + "," +
+                                   std::to_string(con.b.plid) +
+                                   "],\"closing\":" + std::to_string(con.closingTenths));
 }
 
 void Simulator::TraceTruth(const RaceEvent& e) {

@@ -39,6 +39,7 @@ inline constexpr std::uint8_t ISP_MCI = 38;
 inline constexpr std::uint8_t ISP_MSL = 40;
 inline constexpr std::uint8_t ISP_BFN = 42;
 inline constexpr std::uint8_t ISP_BTN = 45;
+inline constexpr std::uint8_t ISP_CON = 50;
 
 // IS_TINY subtypes.
 inline constexpr std::uint8_t TINY_NONE = 0;
@@ -69,6 +70,7 @@ inline constexpr std::uint16_t ISS_MPSPEEDUP = 1024;
 // IS_ISI flags.
 inline constexpr std::uint16_t ISF_LOCAL = 4;
 inline constexpr std::uint16_t ISF_MCI = 32;
+inline constexpr std::uint16_t ISF_CON = 512;
 
 // CompCar Info: the last car of a set.
 inline constexpr std::uint8_t CCI_LAST = 0x80;
@@ -101,6 +103,7 @@ inline constexpr int kLapSize = 20;
 inline constexpr int kSpxSize = 16;
 inline constexpr int kPitSize = 24;
 inline constexpr int kPlaSize = 8;
+inline constexpr int kConSize = 40;
 inline constexpr int kResSize = 84;
 inline constexpr int kReoSize10 = 4 + kReoIds10;
 inline constexpr int kBfnSize = 8;
