@@ -30,8 +30,6 @@ const Track& TestTrack() {
   return track;
 }
 
-constexpr double kSpeedUnit = 327.68;  // speed units a m/s
-
 // The positions of one step by player id, as a director of each version decodes them.
 using Set = std::map<std::uint8_t, CarRecord>;
 
@@ -63,7 +61,7 @@ int Slip(const CarRecord& r) {
   return std::abs(static_cast<std::int16_t>(static_cast<std::uint16_t>(r.heading - r.direction)));
 }
 
-double Speed(const CarRecord& r) { return r.speed / kSpeedUnit; }
+double Speed(const CarRecord& r) { return r.speed / kSpeedPerMs; }
 
 // Metres from the centre line at the nearest node, against the direction's right-hand normal.
 double Lateral(const CarRecord& r) {

@@ -139,7 +139,8 @@ void DirectionScore::Sample(const ScoreSample& s) {
 bool DirectionScore::ShowsRecentIncident(std::uint64_t inPicture, std::uint32_t raceMs) const {
   for (std::uint8_t plid = 1; plid < 64; ++plid) {
     const std::uint32_t at = incidentAt_[plid];
-    if (Has(inPicture, plid) && at != 0 && raceMs + 1 >= at && raceMs + 1 - at <= kIncidentWindowMs) {
+    if (Has(inPicture, plid) && at != 0 && raceMs + 1 >= at &&
+        raceMs + 1 - at <= kIncidentWindowMs) {
       return true;
     }
   }

@@ -460,7 +460,7 @@ CarRecord Race::Record(int car) const {
   r.x = static_cast<std::int32_t>(std::lround(p.x * kWorldPerMetre));
   r.y = static_cast<std::int32_t>(std::lround(p.y * kWorldPerMetre));
   r.z = static_cast<std::int32_t>(std::lround(p.z * kWorldPerMetre));
-  r.speed = static_cast<std::uint16_t>(std::lround(std::min(c.speed, 199.0) * 327.68));
+  r.speed = static_cast<std::uint16_t>(std::lround(std::min(c.speed, 199.0) * kSpeedPerMs));
   r.direction = c.direction;
   // A car that runs wide slides: its nose points away from where it goes.
   const bool sliding = c.mistakeUntilMs > timeMs_;

@@ -113,7 +113,7 @@ ContactCar ContactOf(const CarRecord& r) {
   };
   ContactCar c;
   c.plid = r.plid;
-  c.speed = static_cast<std::uint8_t>(std::min(255L, std::lround(r.speed / 327.68)));
+  c.speed = static_cast<std::uint8_t>(std::min(255L, std::lround(r.speed / kSpeedPerMs)));
   c.direction = static_cast<std::uint8_t>(r.direction >> 8);
   c.heading = static_cast<std::uint8_t>(r.heading >> 8);
   c.x = metres16(r.x);

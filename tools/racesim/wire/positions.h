@@ -17,6 +17,9 @@
 
 namespace racesim {
 
+// CompCar Speed: 32768 is 100 m/s.
+inline constexpr double kSpeedPerMs = 327.68;
+
 struct CarRecord {
   std::uint16_t node = 0;
   std::uint16_t lap = 0;
@@ -25,7 +28,7 @@ struct CarRecord {
   std::uint8_t info = 0;
   std::uint8_t spare = 0;
   std::int32_t x = 0, y = 0, z = 0;
-  std::uint16_t speed = 0;
+  std::uint16_t speed = 0;  // kSpeedPerMs a metre a second
   std::uint16_t direction = 0;
   std::uint16_t heading = 0;
   std::int16_t angVel = 0;
